@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Every message box and beep of the program goes through here, so that tests can put a recorder in
+// place of the real boxes and no modal box ever blocks them.
+class MessageSink
+{
+public:
+    enum class SaveAnswer { Save, Discard, Cancel };
+
+    virtual ~MessageSink() = default;
+    virtual void information(QWidget* parent, const QString& title, const QString& text) = 0;
+    virtual SaveAnswer askSave(QWidget* parent, const QString& title, const QString& text) = 0;
+    virtual void beep() = 0;
+};
+
+namespace Messages {
+
+// Shows an OK-only box; without a title the application's title is used.
+void show(QWidget* parent, const QString& text, const QString& title = {});
+MessageSink::SaveAnswer askSave(QWidget* parent, const QString& text);
+void beep();
+
+// Installs another sink (not owned); nullptr restores the real message boxes.
+void setSink(MessageSink* sink);
+
+} // namespace Messages

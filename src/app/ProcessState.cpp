@@ -1,0 +1,5 @@
+#include "ProcessState.h"
+
+#include "store/LocalStore.h"
+
+QSqlDatabase ProcessState::DbConn() { return LocalStore::connection(); }

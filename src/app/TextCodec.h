@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+// The one place where text meets the "ANSI" bytes of files and request bodies.
+// GB18030 is a superset of GBK with the same bytes for every GBK character, and it is lossless for
+// every other character, so nothing the user types is ever replaced by a question mark.
+namespace TextCodec {
+
+QByteArray toAnsi(QStringView text);
+QString fromAnsi(QByteArrayView bytes);
+
+} // namespace TextCodec

@@ -1,0 +1,42 @@
+#include "ServerAddressFile.h"
+
+#include "app/DelimitedFieldReader.h"
+#include "app/TextCodec.h"
+#include "app/TextRules.h"
+
+#include <QFile>
+
+namespace {
+// Only the first line matters; a huge or binary file must not be read whole.
+constexpr qint64 kReadLimit = 64 * 1024;
+} // namespace
+
+QString ServerAddressFile::addressFromContent(const QByteArray& content, bool truncated)
+{
+    const QString text = TextCodec::fromAnsi(content);
+    DelimitedFieldReader reader(text);
+    if (reader.atEnd())
+        return {};
+    const QStringView field = TextRules::trimSpaces(reader.next());
+    // A first field that runs past the part read is no address, and neither is a binary one.
+    if (field.isEmpty() || field.contains(QChar(0)) || (truncated && reader.atEnd()))
+        return {};
+    return u"http:/" + field.toString();
+}
+
+ServerAddressFile ServerAddressFile::read(const QString& path)
+{
+    ServerAddressFile result;
+    QFile file(path);
+    if (!file.exists())
+        return result;
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.status = Status::Unreadable;
+        result.error = file.errorString();
+        return result;
+    }
+    const QByteArray content = file.read(kReadLimit);
+    result.address = addressFromContent(content, !file.atEnd());
+    result.status = result.address.isEmpty() ? Status::Empty : Status::Ok;
+    return result;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+
+// The request and reply rules of the site-building service: every request is a form POST to
+// ServerAddr + "/ajax.asp" and every answer a one-character code.
+namespace ServiceProtocol {
+
+enum class Action { Ulogin, modmima, UWork, madeweb };
+
+QString requestAddress(const QString& serverAddr);
+QString contentTypeHeader();
+
+QString loginBody(const QString& password);
+QString passwordChangeBody(const QString& newPassword);
+
+struct UploadFields
+{
+    // Company, address, telephone, QQ, introduction, in that order.
+    QString contact[5];
+    QString urlJoined;
+    QString biaoshiJoined;
+    QString keywords; // every keyword followed by "|*|"
+};
+QString uploadBody(const UploadFields& fields);
+
+struct GenerationFields
+{
+    QString biaoshi;
+    QString shuliang;
+    QString title;
+    QString body;
+    QString hang;
+    QString introduction;
+};
+QString generationBody(const GenerationFields& fields);
+
+// What a window does with a reply; the message is empty when none is shown.
+struct ReplyOutcome
+{
+    bool accepted = false;
+    QString message;
+};
+ReplyOutcome classifyReply(Action action, const QString& reply);
+
+// Text shown for a transfer state 0..12; empty for any other number.
+QString stateText(int state);
+
+inline constexpr int kStateError = 11;
+inline constexpr int kStateComplete = 12;
+inline constexpr int kReplyChunkBytes = 1024;
+
+} // namespace ServiceProtocol

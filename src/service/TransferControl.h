@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <chrono>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+// One asynchronous form POST at a time, reported as the numbered transfer states of the service link
+// (1 looking up the host ... 11 error, 12 reply complete). A window owns one and reacts to
+// stateChanged; finished() follows once the last state has been handled.
+class TransferControl : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TransferControl(std::chrono::milliseconds timeout, QObject* parent = nullptr);
+    ~TransferControl() override;
+
+    // Starts the request; false (and nothing disturbed) while another one is still executing.
+    bool execute(const QString& url, const QString& method, const QByteArray& body, const QString& headerLine);
+    bool stillExecuting() const { return m_executing; }
+    // The first part of the reply, at most maxBytes bytes, decoded from the ANSI code page.
+    QString getChunk(int maxBytes);
+    // Ends the transfer. During the handling of the last state it only releases the reply.
+    void cancel();
+
+    void setNetworkManager(QNetworkAccessManager* manager) { m_manager = manager; }
+
+signals:
+    void stateChanged(int state);
+    void finished();
+
+private:
+    void report(int state);
+    void onReadyRead();
+    void onFinished();
+    void releaseReply();
+
+    std::chrono::milliseconds m_timeout;
+    QNetworkAccessManager* m_manager = nullptr;
+    QPointer<QNetworkReply> m_reply;
+    QByteArray m_chunk;
+    bool m_executing = false;
+    bool m_handlingLastState = false;
+    bool m_sawHeaders = false;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+// The SQLite file data/db.sqlite under the program folder, opened once as the shared connection.
+// A missing file is created with the five tables; an existing one is used as it stands and is never
+// rewritten, even when it cannot be opened.
+namespace LocalStore {
+
+QString connectionName();
+QString databasePath(const QString& programFolder);
+
+// Opens (and when missing creates) the store; false when it could not be opened. Never reports.
+bool open(const QString& programFolder);
+QSqlDatabase connection();
+void close();
+
+// Creates the five tables and the single material row in an open, empty database.
+bool createSchema(QSqlDatabase& db);
+
+} // namespace LocalStore

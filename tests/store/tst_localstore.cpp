@@ -1,0 +1,96 @@
+#include "store/LocalStore.h"
+#include "store/Sql.h"
+#include "support/TestFolder.h"
+
+#include <QSqlRecord>
+#include <QtTest>
+
+class LocalStoreTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void createsTheFiveTablesWhenMissing()
+    {
+        TestFolder folder;
+        QVERIFY(LocalStore::open(folder.path()));
+        QVERIFY(QFile::exists(folder.filePath(u"data/db.sqlite"_qs)));
+        QSqlQuery query(LocalStore::connection());
+        for (const QString& sql : {Sql::mainDomains(), Sql::identifierRows(), Sql::contactRows(),
+                                   Sql::materialRows(), Sql::identifierEditor(), Sql::domainEditor(),
+                                   Sql::relatedInformation(), Sql::keywordSeeds()})
+            QVERIFY2(query.exec(sql), qPrintable(sql));
+
+        // One material row 0,0,0, as a shipped file has.
+        QVERIFY(query.exec(Sql::materialRows()));
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toInt() + query.value(1).toInt() + query.value(2).toInt(), 0);
+        QVERIFY(!query.next());
+
+        // ids come from the database, state starts at 0, and column names ignore letter case.
+        QVERIFY(query.exec(u"insert into biao (biaoshi, number) values ('a', 3)"_qs));
+        QVERIFY(query.exec(Sql::identifierById() + u"1"_qs));
+        QVERIFY(query.next());
+        QCOMPARE(query.record().value(u"state"_qs).toInt(), 0);
+        QCOMPARE(query.record().value(u"State"_qs).toInt(), 0);
+        QVERIFY(query.exec(u"select ADDRESS, Word from config, Word"_qs));
+
+        // A count must be a number.
+        QVERIFY(!query.exec(u"insert into biao (biaoshi, number) values ('b', 'abc')"_qs));
+        QVERIFY(query.exec(u"insert into biao (biaoshi, number) values ('b', '12')"_qs));
+    }
+
+    void usesAnExistingFileAsItStands()
+    {
+        TestFolder folder;
+        QDir().mkpath(folder.filePath(u"data"_qs));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"other"_qs);
+            db.setDatabaseName(folder.filePath(u"data/db.sqlite"_qs));
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            // Other types, other letter case, an extra column: another tool's file.
+            QVERIFY(query.exec(u"create table URL (ID integer primary key, Url varchar(200), note text)"_qs));
+            QVERIFY(query.exec(u"create table biao (id integer primary key, BIAOSHI text, number real, State int)"_qs));
+            QVERIFY(query.exec(u"create table config (id integer primary key, title, address, tel, qq, about)"_qs));
+            QVERIFY(query.exec(u"create table suiji (id integer primary key, title, body, hang)"_qs));
+            QVERIFY(query.exec(u"create table word (id integer primary key, word)"_qs));
+            QVERIFY(query.exec(u"insert into URL (Url) values ('example.com')"_qs));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(u"other"_qs);
+
+        QVERIFY(LocalStore::open(folder.path()));
+        QSqlQuery query(LocalStore::connection());
+        QVERIFY(query.exec(Sql::mainDomains()));
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toString(), u"example.com"_qs);
+        QVERIFY(query.exec(Sql::materialRows()));
+        QVERIFY(!query.next()); // nothing was added to the existing file
+    }
+
+    void aBrokenStoreIsNeverRewritten()
+    {
+        TestFolder folder;
+        QDir().mkpath(folder.filePath(u"data"_qs));
+        const QByteArray junk("this is not a database, but it is the user's file\n");
+        folder.write(u"data/db.sqlite"_qs, junk);
+        LocalStore::open(folder.path());
+        QSqlQuery query(LocalStore::connection());
+        QVERIFY(!query.exec(Sql::mainDomains()));
+        LocalStore::close();
+        QCOMPARE(folder.read(u"data/db.sqlite"_qs), junk);
+    }
+
+    void aStoreThatCannotBeOpenedIsReportedToTheCaller()
+    {
+        TestFolder folder;
+        QDir().mkpath(folder.filePath(u"data/db.sqlite"_qs)); // a folder where the file should be
+        QVERIFY(!LocalStore::open(folder.path()));
+        QSqlQuery query(LocalStore::connection());
+        QVERIFY(!query.exec(Sql::mainDomains()));
+    }
+};
+
+QTEST_GUILESS_MAIN(LocalStoreTest)
+#include "tst_localstore.moc"

@@ -1,0 +1,81 @@
+#include "TestHttpServer.h"
+
+#include <QTcpServer>
+
+#include <chrono>
+#include <httplib.h>
+
+TestHttpServer::TestHttpServer() : m_server(std::make_unique<httplib::Server>())
+{
+    m_handler = [](const Request&) { return Reply{}; };
+    auto serve = [this](const httplib::Request& in, httplib::Response& out) {
+        Request request{QByteArray::fromStdString(in.method),
+                        QByteArray::fromStdString(in.path),
+                        {},
+                        QByteArray::fromStdString(in.body),
+                        QByteArray::fromStdString(in.get_header_value("Cookie")),
+                        QByteArray::fromStdString(in.get_header_value("Content-Type"))};
+        const auto queryStart = in.target.find('?');
+        if (queryStart != std::string::npos)
+            request.query = QByteArray::fromStdString(in.target.substr(queryStart + 1));
+        Handler handler;
+        {
+            std::lock_guard lock(m_mutex);
+            m_requests.append(request);
+            handler = m_handler;
+        }
+        const Reply reply = handler(request);
+        if (reply.never) {
+            while (!m_stopping)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            return;
+        }
+        out.status = reply.status;
+        if (!reply.setCookie.isEmpty())
+            out.set_header("Set-Cookie", reply.setCookie.toStdString());
+        out.set_content(reply.body.toStdString(), reply.contentType.toStdString());
+    };
+    // One request per connection, so stopping never waits for an idle keep-alive connection.
+    m_server->set_keep_alive_max_count(1);
+    m_server->Post(".*", serve);
+    m_server->Get(".*", serve);
+    m_port = m_server->bind_to_any_port("127.0.0.1");
+    m_thread = std::thread([this] { m_server->listen_after_bind(); });
+}
+
+TestHttpServer::~TestHttpServer()
+{
+    m_stopping = true;
+    m_server->stop();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void TestHttpServer::setHandler(Handler handler)
+{
+    std::lock_guard lock(m_mutex);
+    m_handler = std::move(handler);
+}
+
+QString TestHttpServer::hostPort() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+
+QList<TestHttpServer::Request> TestHttpServer::requests() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_requests;
+}
+
+int TestHttpServer::requestCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return int(m_requests.size());
+}
+
+int TestHttpServer::closedPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const int port = probe.serverPort();
+    probe.close();
+    return port;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace httplib {
+class Server;
+}
+
+// A real HTTP server on 127.0.0.1 for tests: records every request and answers as told.
+class TestHttpServer
+{
+public:
+    struct Request
+    {
+        QByteArray method;
+        QByteArray path;
+        QByteArray query;
+        QByteArray body;
+        QByteArray cookie;
+        QByteArray contentType;
+    };
+    struct Reply
+    {
+        QByteArray body;
+        QByteArray contentType = "text/html";
+        QByteArray setCookie;
+        int status = 200;
+        bool never = false; // hold the connection without answering
+    };
+    using Handler = std::function<Reply(const Request&)>;
+
+    TestHttpServer();
+    ~TestHttpServer();
+
+    void setHandler(Handler handler);
+    void setReply(const QByteArray& body) { setHandler([body](const Request&) { return Reply{body}; }); }
+    int port() const { return m_port; }
+    QString hostPort() const;
+    QList<Request> requests() const;
+    int requestCount() const;
+
+    // A port on 127.0.0.1 that nothing listens on.
+    static int closedPort();
+
+private:
+    std::unique_ptr<httplib::Server> m_server;
+    std::thread m_thread;
+    int m_port = -1;
+    mutable std::mutex m_mutex;
+    Handler m_handler;
+    QList<Request> m_requests;
+    std::atomic<bool> m_stopping{false};
+};
