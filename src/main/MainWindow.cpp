@@ -1,7 +1,498 @@
 #include "MainWindow.h"
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
+#include "MaterialSnapshot.h"
+#include "RowPanel.h"
+#include "app/AppInfo.h"
+#include "app/AppPaths.h"
+#include "app/DelimitedFieldReader.h"
+#include "app/Messages.h"
+#include "app/ProcessState.h"
+#include "app/TextCodec.h"
+#include "service/PasswordWindow.h"
+#include "service/ServiceProtocol.h"
+#include "service/TransferControl.h"
+#include "store/Sql.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSettings>
+#include <QSqlQuery>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <cmath>
+
+namespace {
+
+// Positions come from a design in twips, 15 to a pixel at 96 dpi; Qt scales pixels for other screens.
+constexpr int px(int twips) { return (twips + 7) / 15; }
+QRect twipRect(int left, int top, int width, int height) { return {px(left), px(top), px(width), px(height)}; }
+
+constexpr int kScrollStep = 25;
+
+QFont yaheiFont(double points)
+{
+    QFont font(QStringLiteral("微软雅黑"));
+    font.setPointSizeF(points);
+    return font;
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& rect)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(rect);
+    return label;
+}
+
+QFrame* makeLine(QWidget* parent, const QString& name, QFrame::Shape shape, const QRect& rect)
+{
+    auto* line = new QFrame(parent);
+    line->setObjectName(name);
+    line->setFrameShape(shape);
+    line->setFrameShadow(QFrame::Sunken);
+    line->setGeometry(rect);
+    return line;
+}
+
+QString busyMessage() { return QStringLiteral("上一个请求还在进行中，请等它完成后再试。"); }
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent, std::chrono::milliseconds timeout) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Quillon建站－站群"));
+
+    m_workInet = new TransferControl(timeout, this);
+    m_workInet->setObjectName(QStringLiteral("WorkInet"));
+    connect(m_workInet, &TransferControl::stateChanged, this, &MainWindow::WorkInet_StateChanged);
+    connect(m_workInet, &TransferControl::finished, this, &MainWindow::WorkInet_Finished);
+
+    buildControls();
+    buildMenus();
+    buildStatusBar();
+
+    // Form_Load: fixed outer size, centred, then the first fill.
+    setFixedSize(sizeHint());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    Body_url();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildControls()
+{
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(px(10755), px(8865));
+    setCentralWidget(client);
+
+    makeLabel(client, QStringLiteral("Label1"), QStringLiteral("主 域 名"), twipRect(900, 225, 1125, 420))
+        ->setFont(yaheiFont(15.75));
+    makeLabel(client, QStringLiteral("Label2"), QStringLiteral("子 域 名"), twipRect(4320, 225, 1125, 420))
+        ->setFont(yaheiFont(15.75));
+    makeLabel(client, QStringLiteral("Label6"), QStringLiteral("相关信息"), twipRect(8250, 225, 1200, 405))
+        ->setFont(yaheiFont(15));
+    makeLine(client, QStringLiteral("Line1"), QFrame::HLine, twipRect(0, 780, 11700, 30));
+    makeLine(client, QStringLiteral("Line2"), QFrame::VLine, twipRect(2640, 0, 30, 9000));
+    makeLine(client, QStringLiteral("Line3"), QFrame::VLine, twipRect(7050, 0, 30, 9000));
+    auto* band = makeLine(client, QStringLiteral("Shape1"), QFrame::Box, twipRect(2655, 780, 4395, 480));
+    band->setFrameShadow(QFrame::Plain);
+    makeLabel(client, QStringLiteral("Label3"), QStringLiteral("标 识"), twipRect(3150, 975, 450, 180))->adjustSize();
+    makeLabel(client, QStringLiteral("Label4"), QStringLiteral("数 量"), twipRect(4500, 975, 450, 180))->adjustSize();
+    makeLabel(client, QStringLiteral("Label5"), QStringLiteral("建 站"), twipRect(6000, 975, 450, 180))->adjustSize();
+
+    m_urlList = new QListWidget(client);
+    m_urlList->setObjectName(QStringLiteral("Url_List"));
+    m_urlList->setGeometry(twipRect(120, 960, 2370, 7800));
+    m_urlList->setAccessibleName(QStringLiteral("主域名"));
+
+    m_picture1 = new QFrame(client);
+    m_picture1->setObjectName(QStringLiteral("Picture1"));
+    m_picture1->setGeometry(twipRect(2670, 1290, 4335, 7455));
+    m_rows = new RowPanel(m_picture1);
+    m_vscroll = new QScrollBar(Qt::Vertical, m_picture1);
+    m_vscroll->setObjectName(QStringLiteral("VScroll1"));
+    m_vscroll->setGeometry(twipRect(2565, 0, 200, 7425));
+    m_vscroll->setTracking(false); // the rows move when the thumb is released
+    m_vscroll->hide();
+    m_vscroll->raise();
+    connect(m_vscroll, &QScrollBar::valueChanged, this, &MainWindow::VScroll1_Change);
+    m_rows->setViewport(0, m_picture1->height());
+    connect(m_rows, &RowPanel::generateClicked, this, &MainWindow::zi_shen_Click);
+
+    struct ContactBox
+    {
+        const char16_t* label;
+        const char16_t* labelText;
+        int labelTop;
+        int labelWidth;
+        const char16_t* box;
+        int boxTop;
+    };
+    static const ContactBox kBoxes[] = {
+        {u"Label7", u"单位：", 1125, 540, u"xg_dw", 1080},
+        {u"Label8", u"地址：", 1725, 540, u"xg_dz", 1680},
+        {u"Label9", u"电话：", 2325, 540, u"xg_dh", 2280},
+        {u"Label10", u"Q Q：", 2865, 450, u"xg_qq", 2820},
+    };
+    for (int i = 0; i < 4; ++i) {
+        const ContactBox& spec = kBoxes[i];
+        QLabel* label = makeLabel(client, QString::fromUtf16(spec.label), QString::fromUtf16(spec.labelText),
+                                  twipRect(7440, spec.labelTop, spec.labelWidth, 180));
+        label->adjustSize();
+        m_contact[i] = new QLineEdit(client);
+        m_contact[i]->setObjectName(QString::fromUtf16(spec.box));
+        m_contact[i]->setReadOnly(true);
+        m_contact[i]->setGeometry(twipRect(8175, spec.boxTop, 2250, 300));
+        label->setBuddy(m_contact[i]);
+    }
+    QLabel* introLabel = makeLabel(client, QStringLiteral("Label11"), QStringLiteral("简介：（限250字以内）"),
+                                   twipRect(7440, 3360, 1890, 180));
+    introLabel->adjustSize();
+    m_introduction = new QPlainTextEdit(client);
+    m_introduction->setObjectName(QStringLiteral("xg_jj"));
+    m_introduction->setReadOnly(true);
+    m_introduction->setGeometry(twipRect(7440, 3600, 3015, 3495));
+    introLabel->setBuddy(m_introduction);
+
+    makeLine(client, QStringLiteral("Line4"), QFrame::HLine, twipRect(7050, 7200, 3750, 30));
+    m_baocun = new QPushButton(QStringLiteral("传送信息"), client);
+    m_baocun->setObjectName(QStringLiteral("baocun"));
+    m_baocun->setFont(yaheiFont(12));
+    m_baocun->setGeometry(twipRect(7440, 7800, 2580, 450));
+    connect(m_baocun, &QPushButton::clicked, this, &MainWindow::baocun_Click);
+
+    const int suijiLefts[3] = {7320, 7920, 8520};
+    for (int i = 0; i < 3; ++i) {
+        m_suiji[i] = new QLineEdit(client);
+        m_suiji[i]->setObjectName(u"suiji_" + QString::number(i));
+        m_suiji[i]->setGeometry(twipRect(suijiLefts[i], 7320, 375, 270));
+        m_suiji[i]->hide();
+    }
+}
+
+void MainWindow::buildMenus()
+{
+    auto addItem = [this](QMenu* menu, const QString& name, const QString& caption) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(name);
+        return action;
+    };
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    connect(addItem(file, QStringLiteral("modmima"), QStringLiteral("修改密码")), &QAction::triggered, this,
+            [this] { showModeless(new PasswordWindow); });
+    file->addSeparator();
+    m_statusBarAction = addItem(file, QStringLiteral("mnuViewStatusBar"), QStringLiteral("状态栏(&B)"));
+    m_statusBarAction->setCheckable(true);
+    m_statusBarAction->setChecked(true);
+    connect(m_statusBarAction, &QAction::triggered, this, &MainWindow::mnuViewStatusBar_Click);
+    connect(addItem(file, QStringLiteral("mnuFileExit"), QStringLiteral("退出(&X)")), &QAction::triggered, this,
+            &QWidget::close);
+
+    QMenu* data = menuBar()->addMenu(QStringLiteral("基本信息(&Y)"));
+    data->setObjectName(QStringLiteral("mnuData"));
+    addItem(data, QStringLiteral("mnuDatamydata"), QStringLiteral("主域名"))->setEnabled(false);
+    data->addSeparator();
+    addItem(data, QStringLiteral("mnuDatamydata_zi"), QStringLiteral("子域名"))->setEnabled(false);
+    data->addSeparator();
+    addItem(data, QStringLiteral("mnuDatamydata_xianguan"), QStringLiteral("相关信息"))->setEnabled(false);
+
+    QAction* keywords = menuBar()->addAction(QStringLiteral("关键词(&K)"));
+    keywords->setObjectName(QStringLiteral("Wordkey"));
+    keywords->setEnabled(false);
+    QAction* settings = menuBar()->addAction(QStringLiteral("网站设置(&S)"));
+    settings->setObjectName(QStringLiteral("shezhi"));
+    settings->setEnabled(false);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    addItem(help, QStringLiteral("mnuHelpSearchForHelpOn"), QStringLiteral("使用说明(&S)..."))->setEnabled(false);
+    help->addSeparator();
+    connect(addItem(help, QStringLiteral("mnuHelpAbout"), QStringLiteral("软件介绍(&A) ")), &QAction::triggered,
+            this, &MainWindow::mnuHelpAbout_Click);
+    addItem(help, QStringLiteral("mnuViewWebBrowser"), QStringLiteral("官方网站(&W)"))->setEnabled(false);
+}
+
+void MainWindow::buildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("sbStatusBar"));
+    bar->setSizeGripEnabled(false);
+    for (int i = 0; i < 3; ++i) {
+        m_panels[i] = new QLabel(bar);
+        m_panels[i]->setObjectName(QStringLiteral("sbStatusBar_Panel%1").arg(i + 1));
+        m_panels[i]->setFrameShape(QFrame::Panel);
+        m_panels[i]->setFrameShadow(QFrame::Sunken);
+        bar->addPermanentWidget(m_panels[i], i == 0 ? 1 : 0);
+    }
+    updateClock();
+    auto* clock = new QTimer(this);
+    connect(clock, &QTimer::timeout, this, &MainWindow::updateClock);
+    clock->start(1000);
+}
+
+void MainWindow::updateClock()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    m_panels[1]->setText(QLocale().toString(now.date(), QLocale::ShortFormat));
+    m_panels[2]->setText(QLocale().toString(now.time(), QLocale::ShortFormat));
+}
+
+QString MainWindow::statusText() const { return m_panels[0]->text(); }
+
+void MainWindow::Body_url()
+{
+    const MaterialSnapshot material = MaterialSnapshot::read(ProcessState::DbConn());
+
+    m_urlList->clear();
+    m_urlList->addItems(material.domains);
+    m_urlJoined = material.urlJoined;
+
+    m_biaoshiJoined = material.biaoshiJoined;
+    m_rows->setRows(material.rows);
+    placeScrollBar();
+
+    if (material.contact) {
+        for (int i = 0; i < 4; ++i) {
+            m_contact[i]->setText((*material.contact)[i]);
+            m_contact[i]->setCursorPosition(0);
+        }
+        m_introduction->setPlainText((*material.contact)[4]);
+    }
+    if (material.material) {
+        for (int i = 0; i < 3; ++i) {
+            if ((*material.material)[i])
+                m_suiji[i]->setText(*(*material.material)[i]);
+        }
+    }
+}
+
+void MainWindow::placeScrollBar()
+{
+    const int count = m_rows->placedCount();
+    if (count == 0)
+        return; // with no rows the scroll bar keeps its state
+    // The bar steps 25 pixels a click; its range always reaches the last row, however many there are.
+    const int viewport = m_picture1->height();
+    const int maximum = std::max(kScrollStep * (count - 1), m_rows->contentHeight() - viewport);
+    m_vscroll->setVisible(count > 4);
+    m_vscroll->setRange(0, maximum);
+    m_vscroll->setSingleStep(kScrollStep);
+    m_vscroll->setPageStep(kScrollStep);
+    VScroll1_Change(m_vscroll->value());
+}
+
+void MainWindow::VScroll1_Change(int value)
+{
+    m_rows->move(0, -value);
+    m_rows->setViewport(value, m_picture1->height());
+}
+
+void MainWindow::Form_Activate()
+{
+    if (ProcessState::DataChanged == 100) {
+        Body_url();
+        ProcessState::DataChanged = 0;
+    }
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Form_Activate();
+}
+
+void MainWindow::mnuViewStatusBar_Click() { statusBar()->setVisible(m_statusBarAction->isChecked()); }
+
+void MainWindow::mnuHelpAbout_Click()
+{
+    Messages::show(this, QStringLiteral("版本 %1.%2.%3")
+                             .arg(AppInfo::kVersionMajor)
+                             .arg(AppInfo::kVersionMinor)
+                             .arg(AppInfo::kVersionRevision));
+}
+
+void MainWindow::showModeless(QWidget* window)
+{
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    m_openWindows.erase(std::remove(m_openWindows.begin(), m_openWindows.end(), nullptr), m_openWindows.end());
+    m_openWindows.emplace_back(window);
+    window->show();
+}
+
+QList<QWidget*> MainWindow::openWindows() const
+{
+    QList<QWidget*> windows;
+    for (const QPointer<QWidget>& window : m_openWindows) {
+        if (window)
+            windows.append(window);
+    }
+    return windows;
+}
+
+void MainWindow::baocun_Click()
+{
+    if (m_workInet->stillExecuting()) {
+        Messages::show(this, busyMessage());
+        return;
+    }
+
+    QString keywords;
+    QFile file(AppPaths::filePath(QStringLiteral("word.txt")));
+    if (!file.exists()) {
+        Messages::show(this, QStringLiteral("不存在"));
+    } else if (!file.open(QIODevice::ReadOnly)) {
+        Messages::show(this, u"无法读取 word.txt（" + file.errorString() + u"），这次传送不含关键词。");
+    } else {
+        const QString text = TextCodec::fromAnsi(file.readAll());
+        DelimitedFieldReader reader(text);
+        while (!reader.atEnd()) {
+            keywords += reader.next();
+            keywords += u"|*|";
+        }
+    }
+
+    ServiceProtocol::UploadFields fields;
+    for (int i = 0; i < 4; ++i)
+        fields.contact[i] = m_contact[i]->text();
+    fields.contact[4] = m_introduction->toPlainText();
+    fields.urlJoined = m_urlJoined;
+    fields.biaoshiJoined = m_biaoshiJoined;
+    fields.keywords = keywords;
+    sendRequest(TextCodec::toAnsi(ServiceProtocol::uploadBody(fields)), {});
+}
+
+void MainWindow::zi_shen_Click(int index)
+{
+    QLineEdit* biao = m_rows->biao(index);
+    QLineEdit* shu = m_rows->shu(index);
+    if (biao->text().isEmpty()) {
+        Messages::show(this, QStringLiteral("标识符不能为空！"));
+        biao->setFocus();
+        return;
+    }
+    bool isNumber = false;
+    const double count = shu->text().trimmed().toDouble(&isNumber);
+    if (!isNumber || count < 1) {
+        Messages::show(this, QStringLiteral("数量必须大于1"));
+        shu->setFocus();
+        return;
+    }
+    if (m_workInet->stillExecuting()) {
+        Messages::show(this, busyMessage());
+        return;
+    }
+
+    const ServiceProtocol::GenerationFields fields{biao->text(),        shu->text(),
+                                                   m_suiji[0]->text(),  m_suiji[1]->text(),
+                                                   m_suiji[2]->text(),  m_introduction->toPlainText()};
+    const QString idText = m_rows->id(index)->text();
+    sendRequest(TextCodec::toAnsi(ServiceProtocol::generationBody(fields)),
+                [this, index, idText] { markGenerated(index, idText); });
+}
+
+bool MainWindow::sendRequest(const QByteArray& body, std::function<void()> afterWait)
+{
+    if (!m_workInet->execute(ServiceProtocol::requestAddress(ProcessState::ServerAddr), QStringLiteral("POST"), body,
+                             ServiceProtocol::contentTypeHeader()))
+        return false;
+    m_afterWait = std::move(afterWait);
+    return true;
+}
+
+void MainWindow::WorkInet_Finished()
+{
+    m_workInet->cancel();
+    if (auto afterWait = std::exchange(m_afterWait, {}))
+        afterWait();
+}
+
+void MainWindow::markGenerated(int index, const QString& idText)
+{
+    // The mark records that the request went out, whatever the service answered.
+    bool isNumber = false;
+    const double id = idText.trimmed().toDouble(&isNumber);
+    if (!isNumber || !std::isfinite(id))
+        return;
+    const QString idValue = QString::number(qint64(std::trunc(id)));
+    QSqlQuery query(ProcessState::DbConn());
+    if (!query.exec(Sql::identifierById() + idValue) || !query.next())
+        return;
+    query.finish();
+    QSqlQuery update(ProcessState::DbConn());
+    update.prepare(QStringLiteral("update biao set State=1 where id=") + idValue);
+    if (update.exec())
+        m_rows->enableView(index);
+}
+
+void MainWindow::WorkInet_StateChanged(int state)
+{
+    using namespace ServiceProtocol;
+    if (state < 0 || state > kStateComplete)
+        return;
+    m_panels[0]->setText(stateText(state));
+    if (state != kStateComplete)
+        return;
+    const QString reply = m_workInet->getChunk(kReplyChunkBytes);
+    if (!reply.isEmpty())
+        m_workInet->cancel();
+    // The reply does not say which request it answers: upload and generation read alike.
+    const ReplyOutcome outcome = classifyReply(Action::UWork, reply);
+    if (outcome.message.isEmpty())
+        return;
+    QPointer<MainWindow> self(this);
+    Messages::show(this, outcome.message);
+    if (self && outcome.accepted)
+        m_panels[0]->setText(outcome.message);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (!Form_Unload()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+bool MainWindow::Form_Unload()
+{
+    // Last opened first; a window that refuses to close (unsaved work kept) keeps the program open.
+    for (auto it = m_openWindows.rbegin(); it != m_openWindows.rend(); ++it) {
+        if (*it && !(*it)->close())
+            return false;
+    }
+    m_openWindows.clear();
+    if (!isMinimized())
+        savePosition();
+    return true;
+}
+
+void MainWindow::savePosition()
+{
+    QSettings settings(QStringLiteral("Quillon"), AppInfo::title());
+    settings.beginGroup(QStringLiteral("Settings"));
+    const QRect frame = frameGeometry();
+    auto twips = [](int pixels) { return QString::number(float(pixels) * 15.0f); };
+    settings.setValue(QStringLiteral("MainLeft"), twips(frame.left()));
+    settings.setValue(QStringLiteral("MainTop"), twips(frame.top()));
+    settings.setValue(QStringLiteral("MainWidth"), twips(frame.width()));
+    settings.setValue(QStringLiteral("MainHeight"), twips(frame.height()));
 }

@@ -20,7 +20,7 @@ bool createSchema(QSqlDatabase& db)
         "CREATE TABLE url (id INTEGER PRIMARY KEY AUTOINCREMENT, url TEXT)",
         "CREATE TABLE biao (id INTEGER PRIMARY KEY AUTOINCREMENT, biaoshi TEXT,"
         " number INTEGER CHECK (number IS NULL OR typeof(number) IN ('integer', 'real')),"
-        " state INTEGER NOT NULL DEFAULT 0)",
+        " state INTEGER DEFAULT 0)",
         "CREATE TABLE config (id INTEGER PRIMARY KEY AUTOINCREMENT, title TEXT, Address TEXT, tel TEXT, qq TEXT,"
         " about TEXT)",
         "CREATE TABLE suiji (id INTEGER PRIMARY KEY AUTOINCREMENT, title INTEGER, body INTEGER, hang INTEGER)",

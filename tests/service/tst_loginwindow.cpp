@@ -56,6 +56,7 @@ private slots:
                  f.window->findChild<QLineEdit*>(u"txtUserName"_qs));
         QCOMPARE(f.password()->echoMode(), QLineEdit::Password);
         QCOMPARE(f.password()->nextInFocusChain(), f.window->findChild<QLineEdit*>(u"txtUserName"_qs));
+        QCOMPARE(f.window->focusWidget(), f.password());
         QTRY_VERIFY(f.ok()->isEnabled());
         QCOMPARE(ProcessState::ServerAddr, u"http://"_qs + f.server.hostPort());
     }

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QString>
+
+#include <cstdio>
+
+// Small helpers shared by the benchmarks: resident memory and timing a standard tool on the same work.
+namespace Bench {
+
+inline long residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+// Runs a shell command and returns its wall time in milliseconds (-1 when it could not run).
+inline double timeCommand(const QString& command)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QProcess process;
+    process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command});
+    if (!process.waitForFinished(600000) || process.exitCode() != 0)
+        return -1;
+    return timer.nsecsElapsed() / 1e6;
+}
+
+inline void report(const char* what, double ours, const char* unit, const char* tool, double theirs)
+{
+    std::printf("%-48s %10.2f %-4s | %-36s %10.2f %s\n", what, ours, unit, tool, theirs, unit);
+    std::fflush(stdout);
+}
+
+} // namespace Bench

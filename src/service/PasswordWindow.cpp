@@ -1,0 +1,85 @@
+#include "PasswordWindow.h"
+
+#include "ServiceProtocol.h"
+#include "TransferControl.h"
+#include "app/Messages.h"
+#include "app/ProcessState.h"
+#include "app/TextCodec.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+
+PasswordWindow::PasswordWindow(QWidget* parent, std::chrono::milliseconds timeout) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("mima"));
+    setWindowTitle(QStringLiteral("修改密码"));
+
+    auto* heading = new QLabel(QStringLiteral("输入新密码"), this);
+    heading->setObjectName(QStringLiteral("lblLabels_0"));
+    QFont font(QStringLiteral("微软雅黑"));
+    font.setPointSize(12);
+    heading->setFont(font);
+    auto* label = new QLabel(QStringLiteral("密码:"), this);
+    label->setObjectName(QStringLiteral("lblLabels_1"));
+    m_txtPassword = new QLineEdit(this);
+    m_txtPassword->setObjectName(QStringLiteral("txtPassword"));
+    m_txtPassword->setEchoMode(QLineEdit::Password);
+    m_txtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+    m_txtPassword->setAccessibleName(QStringLiteral("新密码"));
+    label->setBuddy(m_txtPassword);
+    m_modOK = new QPushButton(QStringLiteral("修改"), this);
+    m_modOK->setObjectName(QStringLiteral("ModOK"));
+    m_modOK->setDefault(true);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(heading, 0, 0, 1, 3);
+    layout->addWidget(label, 1, 0);
+    layout->addWidget(m_txtPassword, 1, 1);
+    layout->addWidget(m_modOK, 1, 2);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    setTabOrder(m_modOK, m_txtPassword);
+    m_modOK->setFocus();
+
+    m_userInet = new TransferControl(timeout, this);
+    m_userInet->setObjectName(QStringLiteral("UserInet"));
+    connect(m_userInet, &TransferControl::stateChanged, this, &PasswordWindow::UserInet_StateChanged);
+    connect(m_modOK, &QPushButton::clicked, this, &PasswordWindow::ModOK_Click);
+}
+
+void PasswordWindow::ModOK_Click()
+{
+    if (m_txtPassword->text().isEmpty()) {
+        Messages::show(this, QStringLiteral("密码不能为空！"));
+        m_txtPassword->setFocus();
+        return;
+    }
+    m_userInet->execute(ServiceProtocol::requestAddress(ProcessState::ServerAddr), QStringLiteral("POST"),
+                        TextCodec::toAnsi(ServiceProtocol::passwordChangeBody(m_txtPassword->text())),
+                        ServiceProtocol::contentTypeHeader());
+}
+
+void PasswordWindow::UserInet_StateChanged(int state)
+{
+    using namespace ServiceProtocol;
+    if (state < 0 || state > kStateComplete)
+        return;
+    setWindowTitle(stateText(state));
+    if (state != kStateComplete)
+        return;
+    const QString reply = m_userInet->getChunk(kReplyChunkBytes);
+    if (!reply.isEmpty())
+        m_userInet->cancel();
+    const ReplyOutcome outcome = classifyReply(Action::modmima, reply);
+    if (outcome.message.isEmpty())
+        return;
+    QPointer<PasswordWindow> self(this);
+    Messages::show(this, outcome.message);
+    if (self && outcome.accepted) {
+        setWindowTitle(outcome.message);
+        close();
+    }
+}
