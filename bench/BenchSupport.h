@@ -34,9 +34,10 @@ inline double timeCommand(const QString& command)
     return timer.nsecsElapsed() / 1e6;
 }
 
-inline void report(const char* what, double ours, const char* unit, const char* tool, double theirs)
+inline void report(const char* what, double ours, const char* unit, const char* tool, double theirs,
+                   const char* theirUnit = nullptr)
 {
-    std::printf("%-48s %10.2f %-4s | %-36s %10.2f %s\n", what, ours, unit, tool, theirs, unit);
+    std::printf("%-48s %10.2f %-4s | %-36s %10.2f %s\n", what, ours, unit, tool, theirs, theirUnit ? theirUnit : unit);
     std::fflush(stdout);
 }
 

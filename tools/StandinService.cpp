@@ -62,6 +62,9 @@ int StandinService::start(int port)
     if (bound < 0)
         return -1;
     m_thread = std::thread([this] { m_server->listen_after_bind(); });
+    // stop() before the loop runs would be lost, and stopping would then wait for ever.
+    while (!m_server->is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return bound;
 }
 

@@ -8,6 +8,7 @@
 #include "app/Messages.h"
 #include "app/ProcessState.h"
 #include "app/TextCodec.h"
+#include "keywords/KeywordWindow.h"
 #include "service/PasswordWindow.h"
 #include "service/ServiceProtocol.h"
 #include "service/TransferControl.h"
@@ -215,7 +216,7 @@ void MainWindow::buildMenus()
 
     QAction* keywords = menuBar()->addAction(QStringLiteral("关键词(&K)"));
     keywords->setObjectName(QStringLiteral("Wordkey"));
-    keywords->setEnabled(false);
+    connect(keywords, &QAction::triggered, this, [this] { showModeless(new KeywordWindow); });
     QAction* settings = menuBar()->addAction(QStringLiteral("网站设置(&S)"));
     settings->setObjectName(QStringLiteral("shezhi"));
     settings->setEnabled(false);
@@ -334,6 +335,7 @@ void MainWindow::showModeless(QWidget* window)
     window->setAttribute(Qt::WA_DeleteOnClose);
     m_openWindows.erase(std::remove(m_openWindows.begin(), m_openWindows.end(), nullptr), m_openWindows.end());
     m_openWindows.emplace_back(window);
+    window->move(frameGeometry().center() - window->rect().center());
     window->show();
 }
 

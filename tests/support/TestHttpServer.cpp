@@ -41,6 +41,9 @@ TestHttpServer::TestHttpServer() : m_server(std::make_unique<httplib::Server>())
     m_server->Get(".*", serve);
     m_port = m_server->bind_to_any_port("127.0.0.1");
     m_thread = std::thread([this] { m_server->listen_after_bind(); });
+    // stop() before the loop runs would be lost and the destructor would wait for ever.
+    while (m_port > 0 && !m_server->is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 TestHttpServer::~TestHttpServer()

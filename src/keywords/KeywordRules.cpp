@@ -1,0 +1,128 @@
+#include "KeywordRules.h"
+
+#include "WebText.h"
+#include "app/TextCodec.h"
+#include "app/TextRules.h"
+
+#include <algorithm>
+
+namespace KeywordRules {
+
+namespace {
+
+// FNV-1a over the UTF-16 units: cheap, and good enough to spread keyword lines over the table.
+quint64 lineHash(QStringView line)
+{
+    quint64 hash = 1469598103934665603ull;
+    for (const QChar c : line) {
+        hash ^= c.unicode();
+        hash *= 1099511628211ull;
+    }
+    return hash ^ (hash >> 29);
+}
+
+} // namespace
+
+std::vector<QStringView> DistinctLines(QStringView text)
+{
+    std::vector<QStringView> kept;
+    if (text.isEmpty())
+        return kept;
+    const qsizetype estimate = text.count(u'\n') + 1;
+    size_t capacity = 16;
+    while (capacity < size_t(estimate) * 2)
+        capacity <<= 1;
+    // Open addressing over indexes into kept (0 = free): a million lines without a million allocations.
+    std::vector<quint32> table(capacity, 0);
+    kept.reserve(size_t(estimate));
+    qsizetype start = 0;
+    while (start <= text.size()) {
+        qsizetype end = text.indexOf(u'\n', start);
+        if (end < 0)
+            end = text.size();
+        QStringView line = text.mid(start, end - start);
+        start = end + 1;
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (line.isEmpty() || line == u" " || line == u"\u3000")
+            continue;
+        size_t slot = lineHash(line) & (capacity - 1);
+        bool seen = false;
+        while (const quint32 entry = table[slot]) {
+            if (kept[entry - 1] == line) {
+                seen = true;
+                break;
+            }
+            slot = (slot + 1) & (capacity - 1);
+        }
+        if (!seen) {
+            kept.push_back(line);
+            table[slot] = quint32(kept.size());
+        }
+    }
+    std::reverse(kept.begin(), kept.end());
+    return kept;
+}
+
+QString joinLines(const std::vector<QStringView>& lines)
+{
+    qsizetype size = 0;
+    for (QStringView line : lines)
+        size += line.size() + 1;
+    QString text;
+    text.reserve(size);
+    for (QStringView line : lines) {
+        text += line;
+        text += u'\n';
+    }
+    return text;
+}
+
+QByteArray keywordFileBytes(QStringView boxText)
+{
+    QString text = TextRules::trimmed(boxText);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\n', QStringLiteral("\r\n"));
+    text += QStringLiteral("\r\n");
+    return TextCodec::toAnsi(text);
+}
+
+QStringList SuggestionPieces(const QString& reply)
+{
+    const qsizetype open = reply.indexOf(u'[');
+    const qsizetype firstClose = reply.indexOf(u']');
+    const QStringView cut = QStringView(reply).mid(open < 0 ? 0 : open + 1, firstClose < 0 ? 0 : firstClose + 1);
+    const qsizetype close = cut.indexOf(u']');
+    if (close < 0)
+        return {};
+    QString list = cut.left(close).toString();
+    list.remove(u'"');
+    if (list.isEmpty())
+        return {};
+    return list.split(u',');
+}
+
+QStringList RelatedPieces(const QString& page)
+{
+    QString text = page;
+    text.remove(u'"');
+    text = GetBody(text, QStringLiteral("<div class=tt>相关搜索</div><table cellpadding=0><tr><th>"),
+                   QStringLiteral("</th></tr></table></div>"), false, false);
+    text.replace(QStringLiteral("</a></th><"), QStringLiteral(",</a></th><"));
+    text = ClearHtml(text);
+    if (text == FalseMarker() || text.isEmpty())
+        return {};
+    return text.split(u',');
+}
+
+QString suggestionUrl(const QString& base, const QString& keyword)
+{
+    return base + u"/su?wd=" + GBtoUTF8(keyword) + u"&tn=baidu&cb=window.bdsug.sug&from=superpage";
+}
+
+QString searchUrl(const QString& base, const QString& keyword)
+{
+    return base + u"/s?tn=baidu&ie=utf-8&word=" + GBtoUTF8(keyword);
+}
+
+} // namespace KeywordRules

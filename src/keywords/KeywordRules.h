@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <vector>
+
+// Text rules of the keyword list and the long-tail search, apart from any window.
+namespace KeywordRules {
+
+// The distinct lines of a text split at line ends, first occurrence kept, in reverse order: the line
+// nearest the bottom first. Empty lines and lines of exactly one space or one ideographic space are
+// dropped; lines are compared whole and case-sensitively. Linear in the size of the text; the lines
+// are views into it.
+std::vector<QStringView> DistinctLines(QStringView text);
+// The lines joined as the box shows them, each followed by a line end.
+QString joinLines(const std::vector<QStringView>& lines);
+
+// The result list as word.txt holds it: spaces trimmed at both ends, CR LF line ends, one CR LF after.
+QByteArray keywordFileBytes(QStringView boxText);
+
+// The keywords of a suggestion reply (the list between the first "[" and the first "]"), or nothing
+// when the reply has no list.
+QStringList SuggestionPieces(const QString& reply);
+// The links of the related-search box of a result page; empty when the page has none.
+QStringList RelatedPieces(const QString& page);
+
+QString suggestionUrl(const QString& base, const QString& keyword);
+QString searchUrl(const QString& base, const QString& keyword);
+
+} // namespace KeywordRules

@@ -1,0 +1,433 @@
+#include "KeywordWindow.h"
+
+#include "KeywordFileLoader.h"
+#include "KeywordRules.h"
+#include "app/AppPaths.h"
+#include "app/Messages.h"
+#include "app/ProcessState.h"
+#include "app/TextRules.h"
+#include "store/Sql.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSaveFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlTableModel>
+#include <QStyle>
+#include <QTableView>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTimer>
+
+namespace {
+
+constexpr int px(int twips) { return (twips + 7) / 15; }
+QRect twipRect(int left, int top, int width, int height) { return {px(left), px(top), px(width), px(height)}; }
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const QRect& rect)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setGeometry(rect);
+    return button;
+}
+
+QFrame* makeDivider(QWidget* parent, int x, int height)
+{
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::VLine);
+    line->setFrameShadow(QFrame::Sunken);
+    line->setGeometry(px(x) - 1, 0, 3, height);
+    return line;
+}
+
+QString wordFilePath() { return AppPaths::filePath(QStringLiteral("word.txt")); }
+
+} // namespace
+
+KeywordWindow::KeywordWindow(QWidget* parent) : QWidget(parent, Qt::Window), m_hosts(KeywordHosts::load())
+{
+    setObjectName(QStringLiteral("Word"));
+    setWindowTitle(QStringLiteral("关键词"));
+    buildControls();
+
+    m_jiazaiTimer = new QTimer(this);
+    m_jiazaiTimer->setObjectName(QStringLiteral("jiazaiTimer"));
+    m_jiazaiTimer->setSingleShot(true);
+    connect(m_jiazaiTimer, &QTimer::timeout, this, &KeywordWindow::jiazaiTimer_Timer);
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setSingleShot(true);
+    connect(m_timer1, &QTimer::timeout, this, &KeywordWindow::Timer1_Timer);
+
+    m_loader = std::make_unique<KeywordFileLoader>([this](QStringView lines) {
+        QTextCursor cursor(m_langword->document());
+        cursor.movePosition(QTextCursor::End);
+        m_programmaticEdit = true;
+        cursor.insertText(lines.toString());
+        m_programmaticEdit = false;
+    });
+    connect(m_loader.get(), &KeywordFileLoader::finished, this, [this] {
+        m_langword->setUndoRedoEnabled(true);
+        m_guolv->setEnabled(!m_searching);
+        m_baocun->setEnabled(!m_searching);
+        emit loadFinished();
+    });
+
+    m_jiazaiTimer->start(1000);
+    m_stopsou->setEnabled(false);
+}
+
+KeywordWindow::~KeywordWindow() = default;
+
+void KeywordWindow::buildControls()
+{
+    resize(px(10605), px(6810));
+    setFixedWidth(px(10605));
+    setMinimumHeight(px(1500));
+
+    m_model = new QSqlTableModel(this, ProcessState::DbConn());
+    m_model->setTable(QStringLiteral("Word"));
+    m_model->setEditStrategy(QSqlTableModel::OnRowChange);
+    m_model->setSort(0, Qt::AscendingOrder);
+    m_model->select();
+    m_model->setHeaderData(1, Qt::Horizontal, QStringLiteral("主关键词"));
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(QStringLiteral("grdDataGrid"));
+    m_grid->setModel(m_model);
+    m_grid->setColumnHidden(0, true);
+    m_grid->horizontalHeader()->setStretchLastSection(true);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setAccessibleName(QStringLiteral("主关键词"));
+    QFont gridFont(QStringLiteral("宋体"));
+    gridFont.setPointSize(9);
+    m_grid->setFont(gridFont);
+    m_grid->setGeometry(twipRect(0, 0, 3735, 6220));
+
+    auto* image = new QLabel(this);
+    image->setObjectName(QStringLiteral("Image1"));
+    image->setPixmap(style()->standardIcon(QStyle::SP_FileDialogContentsView).pixmap(50, 50));
+    image->setGeometry(twipRect(4200, 450, 750, 750));
+
+    m_tongji = new QLabel(QStringLiteral("0"), this);
+    m_tongji->setObjectName(QStringLiteral("tongji"));
+    m_tongji->move(px(4100), px(1300));
+    m_tongji->hide();
+
+    m_sousuo = makeButton(this, QStringLiteral("sousuo"), QStringLiteral("搜索长尾词 >"), twipRect(3950, 1600, 1300, 500));
+    auto* frame = new QFrame(this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    frame->setFrameShape(QFrame::StyledPanel);
+    frame->setGeometry(twipRect(3970, 2100, 1260, 1000));
+    m_fenlei[0] = new QRadioButton(QStringLiteral("一级"), frame);
+    m_fenlei[0]->setObjectName(QStringLiteral("fenlei_0"));
+    m_fenlei[0]->setGeometry(twipRect(120, 240, 735, 255));
+    m_fenlei[0]->setChecked(true);
+    m_fenlei[1] = new QRadioButton(QStringLiteral("二级"), frame);
+    m_fenlei[1]->setObjectName(QStringLiteral("fenlei_1"));
+    m_fenlei[1]->setGeometry(twipRect(120, 600, 735, 255));
+    m_stopsou = makeButton(this, QStringLiteral("stopsou"), QStringLiteral("停止搜索 >"), twipRect(3950, 3500, 1300, 500));
+
+    m_langword = new QPlainTextEdit(this);
+    m_langword->setObjectName(QStringLiteral("Langword"));
+    m_langword->setGeometry(twipRect(5400, 0, 5175, 6220));
+    m_langword->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_langword->setAccessibleName(QStringLiteral("长尾关键词"));
+    m_langword->setUndoRedoEnabled(false); // until the file has loaded
+    connect(m_langword->document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
+        if (!m_programmaticEdit && (removed || added))
+            m_unsaved = true;
+    });
+
+    m_picButtons = new QWidget(this);
+    m_picButtons->setObjectName(QStringLiteral("picButtons"));
+    m_picButtons->setGeometry(twipRect(0, 6270, 10605, 540));
+    m_cmdAdd = makeButton(m_picButtons, QStringLiteral("cmdAdd"), QStringLiteral("添加(&A)"), twipRect(300, 10, 1095, 400));
+    m_cmdUpdate = makeButton(m_picButtons, QStringLiteral("cmdUpdate"), QStringLiteral("更新(&U)"), twipRect(300, 10, 1095, 400));
+    m_cmdUpdate->hide();
+    m_cmdDelete = makeButton(m_picButtons, QStringLiteral("cmdDelete"), QStringLiteral("删除(&D)"), twipRect(2367, 10, 1095, 400));
+    m_guolv = makeButton(m_picButtons, QStringLiteral("guolv"), QStringLiteral("过滤同名词"), twipRect(6200, 10, 1300, 400));
+    m_baocun = makeButton(m_picButtons, QStringLiteral("baocun"), QStringLiteral("保 存"), twipRect(8280, 10, 1300, 400));
+    makeDivider(m_picButtons, 3735, m_picButtons->height());
+    makeDivider(m_picButtons, 5400, m_picButtons->height());
+    m_divider = makeDivider(this, 3728, height());
+
+    connect(m_cmdAdd, &QPushButton::clicked, this, &KeywordWindow::cmdAdd_Click);
+    connect(m_cmdDelete, &QPushButton::clicked, this, &KeywordWindow::cmdDelete_Click);
+    connect(m_cmdUpdate, &QPushButton::clicked, this, &KeywordWindow::cmdUpdate_Click);
+    connect(m_guolv, &QPushButton::clicked, this, &KeywordWindow::guolv_Click);
+    connect(m_baocun, &QPushButton::clicked, this, &KeywordWindow::baocun_Click);
+    connect(m_sousuo, &QPushButton::clicked, this, &KeywordWindow::sousuo_Click);
+    connect(m_stopsou, &QPushButton::clicked, this, &KeywordWindow::stopsou_Click);
+}
+
+void KeywordWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    const int listHeight = height() - px(450);
+    if (listHeight > 0) {
+        m_grid->resize(m_grid->width(), listHeight);
+        m_langword->resize(m_langword->width(), listHeight);
+    }
+    m_divider->resize(m_divider->width(), height());
+    m_picButtons->move(0, height() - m_picButtons->height());
+    m_picButtons->raise();
+}
+
+bool KeywordWindow::isLoading() const { return m_loader->isRunning(); }
+
+void KeywordWindow::jiazaiTimer_Timer()
+{
+    m_jiazaiTimer->stop();
+    const QString path = wordFilePath();
+    if (QFile::exists(path)) {
+        // Saving or filtering a half-loaded list would lose the rest of the file.
+        m_guolv->setEnabled(false);
+        m_baocun->setEnabled(false);
+        m_loader->start(path);
+        return;
+    }
+    QFile create(path);
+    create.open(QIODevice::WriteOnly);
+    m_langword->setUndoRedoEnabled(true);
+    emit loadFinished();
+}
+
+void KeywordWindow::reportError(const QString& description) { Messages::show(this, description); }
+
+void KeywordWindow::cmdAdd_Click()
+{
+    // A row still being typed is written first, as leaving it would.
+    if (m_model->isDirty() && !m_model->submitAll()) {
+        reportError(m_model->lastError().text());
+        return;
+    }
+    while (m_model->canFetchMore())
+        m_model->fetchMore();
+    const int row = m_model->rowCount();
+    if (!m_model->insertRow(row)) {
+        reportError(m_model->lastError().text());
+        return;
+    }
+    const QModelIndex cell = m_model->index(row, 1);
+    m_grid->setCurrentIndex(cell);
+    m_grid->setFocus();
+    m_grid->edit(cell);
+}
+
+void KeywordWindow::cmdDelete_Click()
+{
+    const int row = m_grid->currentIndex().row();
+    if (row < 0) {
+        reportError(QStringLiteral("没有选中的记录。"));
+        return;
+    }
+    if (!m_model->removeRow(row)) {
+        reportError(m_model->lastError().text());
+        m_model->revertAll();
+        return;
+    }
+    m_model->select();
+    while (m_model->canFetchMore() && m_model->rowCount() <= row)
+        m_model->fetchMore();
+    const int next = std::min(row, m_model->rowCount() - 1);
+    if (next >= 0)
+        m_grid->setCurrentIndex(m_model->index(next, 1));
+}
+
+void KeywordWindow::cmdUpdate_Click()
+{
+    if (!m_model->submitAll()) {
+        reportError(m_model->lastError().text());
+        return;
+    }
+    ShowEditButtons(true);
+}
+
+void KeywordWindow::ShowEditButtons(bool show)
+{
+    m_cmdAdd->setVisible(show);
+    m_cmdUpdate->setVisible(!show);
+    m_cmdDelete->setVisible(show);
+}
+
+bool KeywordWindow::save()
+{
+    QSaveFile file(wordFilePath());
+    const QByteArray bytes = KeywordRules::keywordFileBytes(m_langword->toPlainText());
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        Messages::show(this, u"保存失败，word.txt 保持原样：" + file.errorString());
+        return false;
+    }
+    m_unsaved = false;
+    Messages::show(this, QStringLiteral("已保存！"));
+    return true;
+}
+
+void KeywordWindow::baocun_Click() { save(); }
+
+int KeywordWindow::lineCount() const
+{
+    return m_langword->document()->isEmpty() ? 0 : m_langword->document()->blockCount();
+}
+
+void KeywordWindow::showCount()
+{
+    m_tongji->setText(QStringLiteral("总共%1个").arg(lineCount()));
+    m_tongji->adjustSize();
+    m_tongji->show();
+}
+
+void KeywordWindow::guolv_Click()
+{
+    if (m_loader->isRunning())
+        return;
+    const QString text = m_langword->toPlainText();
+    QString lines = KeywordRules::joinLines(KeywordRules::DistinctLines(text));
+    m_langword->clear();
+    m_unsaved = true;
+    m_guolv->setEnabled(false);
+    m_baocun->setEnabled(false);
+    // A long list goes back in slices; the count is shown once it is all there.
+    connect(m_loader.get(), &KeywordFileLoader::finished, this, &KeywordWindow::showCount, Qt::SingleShotConnection);
+    m_loader->feed(std::move(lines));
+}
+
+void KeywordWindow::insertAtTop(const QStringList& keywords)
+{
+    if (keywords.isEmpty())
+        return;
+    QString block;
+    for (auto it = keywords.crbegin(); it != keywords.crend(); ++it) {
+        block += TextRules::trimSpaces(*it);
+        block += u'\n';
+    }
+    QTextCursor cursor(m_langword->document());
+    cursor.movePosition(QTextCursor::Start);
+    cursor.insertText(block);
+}
+
+void KeywordWindow::setSearchControls(bool searching)
+{
+    for (QPushButton* button : {m_cmdAdd, m_cmdUpdate, m_cmdDelete, m_guolv, m_baocun, m_sousuo})
+        button->setEnabled(!searching);
+    m_stopsou->setEnabled(searching);
+}
+
+void KeywordWindow::sousuo_Click()
+{
+    setSearchControls(true);
+    QStringList seeds;
+    QSqlQuery query(ProcessState::DbConn());
+    if (query.exec(Sql::keywordSeeds())) {
+        while (query.next())
+            seeds.prepend(TextRules::trimmed(query.value(1).toString()));
+    }
+    m_seeds.setList(seeds);
+    m_seedPos = 0;
+    m_searching = true;
+    ++m_searchRun;
+    m_timer1->start(600);
+}
+
+void KeywordWindow::stopsou_Click()
+{
+    setSearchControls(false);
+    m_searching = false;
+    ++m_searchRun; // a fetch under way still inserts its keywords, but starts nothing
+    m_timer1->stop();
+}
+
+void KeywordWindow::Timer1_Timer()
+{
+    m_timer1->stop();
+    showCount();
+    if (m_seedPos >= m_seeds.size())
+        StartNextPass();
+    else
+        SearchNextWord();
+}
+
+void KeywordWindow::StartNextPass()
+{
+    m_seeds.setPass(m_langword->toPlainText());
+    m_seedPos = 0;
+    m_timer1->start(600);
+}
+
+void KeywordWindow::SearchNextWord()
+{
+    const QString word = TextRules::trimmed(m_seeds.at(m_seedPos));
+    emit seedSearched(word);
+    if (word.isEmpty()) {
+        seedDone(m_searchRun);
+        return;
+    }
+    if (m_fenlei[0]->isChecked())
+        SuggestWords(word);
+    else
+        RelatedWords(word);
+}
+
+void KeywordWindow::seedDone(int run)
+{
+    if (run != m_searchRun || !m_searching)
+        return;
+    ++m_seedPos;
+    m_timer1->start(1000);
+}
+
+void KeywordWindow::SuggestWords(const QString& word)
+{
+    const int run = m_searchRun;
+    XMLHttpGET(KeywordRules::suggestionUrl(m_hosts.suggest, word), 0, this, [this, run](const QString& reply) {
+        insertAtTop(KeywordRules::SuggestionPieces(reply));
+        seedDone(run);
+    });
+}
+
+void KeywordWindow::RelatedWords(const QString& word)
+{
+    const int run = m_searchRun;
+    XMLHttpGET(KeywordRules::searchUrl(m_hosts.search, word), 1, this, [this, run](const QString& page) {
+        insertAtTop(KeywordRules::RelatedPieces(page));
+        seedDone(run);
+    });
+}
+
+void KeywordWindow::closeEvent(QCloseEvent* event)
+{
+    // A seed typed into the grid is written even when the row was never left.
+    if (m_model->isDirty() && !m_model->submitAll())
+        reportError(m_model->lastError().text());
+    if (m_unsaved) {
+        switch (Messages::askSave(this, QStringLiteral("长尾词列表还没有保存，要保存到 word.txt 吗？"))) {
+        case MessageSink::SaveAnswer::Save:
+            if (!save()) {
+                event->ignore();
+                return;
+            }
+            break;
+        case MessageSink::SaveAnswer::Discard:
+            break;
+        case MessageSink::SaveAnswer::Cancel:
+            event->ignore();
+            return;
+        }
+    }
+    m_jiazaiTimer->stop();
+    m_timer1->stop();
+    m_searching = false;
+    ++m_searchRun;
+    m_unloading = 1;
+    m_loader->stop();
+    QWidget::closeEvent(event);
+}

@@ -1,0 +1,182 @@
+#include "app/TextCodec.h"
+#include "keywords/KeywordRules.h"
+#include "keywords/WebText.h"
+#include "keywords/XMLHttpGET.h"
+#include "support/TestHttpServer.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// The duplicate filter exactly as the keyword window has always described it, entry markers and all.
+QStringList literalDistinctLines(const QString& text)
+{
+    QString list;
+    for (const QString& line : text.split(u"\r\n"_qs)) {
+        if (line.isEmpty() || line == u" "_qs || line == u"\u3000"_qs)
+            continue;
+        const QString entry = u"|#|"_qs + line + u"|*|"_qs;
+        if (!list.contains(entry))
+            list.prepend(entry);
+    }
+    list.replace(u"|#|"_qs, QString());
+    QStringList lines = list.split(u"|*|"_qs);
+    lines.removeLast();
+    return lines;
+}
+
+QStringList distinct(const QString& text)
+{
+    QStringList lines;
+    for (QStringView line : KeywordRules::DistinctLines(text))
+        lines.append(line.toString());
+    return lines;
+}
+
+} // namespace
+
+class WebTextTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void gbToUtf8()
+    {
+        QCOMPARE(GBtoUTF8(u"中"_qs), u"%E4%B8%AD"_qs);
+        QCOMPARE(GBtoUTF8(u"é"_qs), u"%C3%A9"_qs);
+        QCOMPARE(GBtoUTF8(u"a b"_qs), u"%61%20%62"_qs);
+        QCOMPARE(GBtoUTF8(QString()), QString());
+        QCOMPARE(GBtoUTF8(u"😀"_qs), u"%F0%9F%98%80"_qs);
+        QCOMPARE(GBtoUTF8(u"&="_qs), u"%26%3D"_qs);
+    }
+
+    void bytesToText()
+    {
+        QCOMPARE(bBytesToBstr("\xEF\xBB\xBF\xE4\xB8\xAD"), u"中"_qs);
+        QCOMPARE(bBytesToBstr("abc"), u"abc"_qs);
+    }
+
+    void clearHtml()
+    {
+        QCOMPARE(ClearHtml(u"<a href=x>abc</a></th>"_qs), u"abc"_qs);
+        QCOMPARE(ClearHtml(u"<b> x > y"_qs), u" y"_qs);
+        QCOMPARE(ClearHtml(u"a < b <c>d"_qs), u"a < b d"_qs);
+        QCOMPARE(ClearHtml(u"<\nb>x"_qs), u"<\nb>x"_qs); // a line feed right after "<" is no tag
+        QCOMPARE(ClearHtml(u"<A HREF=1>k1</A>,<a>k2</a>"_qs), u"k1,k2"_qs);
+    }
+
+    void getBody()
+    {
+        const QString page = u"xx<DIV>Body Text</Div>yy"_qs;
+        QCOMPARE(GetBody(page, u"<div>"_qs, u"</div>"_qs, false, false), u"Body Text"_qs);
+        QCOMPARE(GetBody(page, u"<div>"_qs, u"</div>"_qs, true, true), u"<DIV>Body Text</Div>"_qs);
+        QCOMPARE(GetBody(u"<a></a>"_qs, u"<a>"_qs, u"</a>"_qs, false, false), FalseMarker());
+        QCOMPARE(GetBody(FalseMarker(), u"$"_qs, u"$"_qs, true, true), FalseMarker());
+        QCOMPARE(GetBody(page, u"<p>"_qs, u"</div>"_qs, false, false), FalseMarker());
+        QCOMPARE(GetBody(page, u"<div>"_qs, QString(), false, false), FalseMarker());
+        QCOMPARE(GetBody(QString(), u"a"_qs, u"b"_qs, false, false), FalseMarker());
+    }
+
+    void suggestionPieces()
+    {
+        QCOMPARE(KeywordRules::SuggestionPieces(u"window.bdsug.sug({q:\"k\",p:false,s:[\"a\",\"b\",\"c\"]});"_qs),
+                 (QStringList{u"a"_qs, u"b"_qs, u"c"_qs}));
+        QCOMPARE(KeywordRules::SuggestionPieces(u"sug({q:\"k\",p:false,s:[]});"_qs), QStringList{});
+        QCOMPARE(KeywordRules::SuggestionPieces(u"sug({q:\"k\",s:[\"a\""_qs), QStringList{});
+        QCOMPARE(KeywordRules::SuggestionPieces(u"[\"a\",,\"b\"]"_qs), (QStringList{u"a"_qs, QString(), u"b"_qs}));
+        QCOMPARE(KeywordRules::SuggestionPieces(QString()), QStringList{});
+        // No "[": the cut starts at the first character.
+        QCOMPARE(KeywordRules::SuggestionPieces(u"x,y]z"_qs), (QStringList{u"x"_qs, u"y"_qs}));
+    }
+
+    void relatedPieces()
+    {
+        const QString page = u"<html><div class=\"tt\">相关搜索</div><table cellpadding=\"0\"><tr><th>"
+                             u"<a href=\"/s?wd=1\">甲 乙</a></th><td></td><th><a href=\"/s?wd=2\">丙</a></th></tr>"
+                             u"<tr><th><a href=\"/3\">丁</a></th></tr></table></div></html>"_qs;
+        QCOMPARE(KeywordRules::RelatedPieces(page), (QStringList{u"甲 乙"_qs, u"丙"_qs, u"丁"_qs}));
+        QCOMPARE(KeywordRules::RelatedPieces(u"<html>nothing</html>"_qs), QStringList{});
+    }
+
+    void distinctLinesMatchesTheListRule()
+    {
+        QCOMPARE(distinct(u"a\r\nb\r\na\r\n"_qs), (QStringList{u"b"_qs, u"a"_qs}));
+        QCOMPARE(distinct(u"  \r\n \r\n\u3000\r\nA\r\na\r\n a"_qs),
+                 (QStringList{u" a"_qs, u"a"_qs, u"A"_qs, u"  "_qs}));
+        QCOMPARE(distinct(QString()), QStringList{});
+        QCOMPARE(KeywordRules::joinLines(KeywordRules::DistinctLines(u"x\ny\nx"_qs)), u"y\nx\n"_qs);
+
+        auto* random = QRandomGenerator::global();
+        const QStringList alphabet{u"a"_qs, u"b"_qs, u" "_qs, u"中"_qs, u"\u3000"_qs, u"B"_qs};
+        for (int round = 0; round < 200; ++round) {
+            QStringList lines;
+            const int count = random->bounded(30);
+            for (int i = 0; i < count; ++i) {
+                QString line;
+                const int length = random->bounded(3);
+                for (int j = 0; j < length; ++j)
+                    line += alphabet.at(random->bounded(alphabet.size()));
+                lines.append(line);
+            }
+            const QString text = lines.join(u"\r\n"_qs);
+            QCOMPARE(distinct(text), literalDistinctLines(text));
+        }
+    }
+
+    void keywordFileFormat()
+    {
+        QCOMPARE(KeywordRules::keywordFileBytes(u"  a\nb\n  "_qs), QByteArray("a\r\nb\r\n\r\n"));
+        QCOMPARE(KeywordRules::keywordFileBytes(u"中"_qs), QByteArray("\xD6\xD0\r\n"));
+        QCOMPARE(KeywordRules::suggestionUrl(u"http://h"_qs, u"中"_qs),
+                 u"http://h/su?wd=%E4%B8%AD&tn=baidu&cb=window.bdsug.sug&from=superpage"_qs);
+        QCOMPARE(KeywordRules::searchUrl(u"http://h:1"_qs, u"a"_qs), u"http://h:1/s?tn=baidu&ie=utf-8&word=%61"_qs);
+    }
+
+    void fetchDecodesBothWays()
+    {
+        TestHttpServer server;
+        server.setHandler([](const TestHttpServer::Request& request) {
+            if (request.path == "/gbk")
+                return TestHttpServer::Reply{TextCodec::toAnsi(u"中文")};
+            if (request.path == "/moved") {
+                TestHttpServer::Reply reply{"", "text/html", {}, 302};
+                return reply;
+            }
+            return TestHttpServer::Reply{u"中文"_qs.toUtf8()};
+        });
+        QObject context;
+        QStringList results;
+        const QString base = u"http://"_qs + server.hostPort();
+        XMLHttpGET(base + u"/gbk"_qs, 0, &context, [&](const QString& text) { results.append(text); });
+        XMLHttpGET(base + u"/utf8"_qs, 1, &context, [&](const QString& text) { results.append(text); });
+        QTRY_COMPARE(results.size(), 2);
+        QCOMPARE(results[0], u"中文"_qs);
+        QCOMPARE(results[1], u"中文"_qs);
+    }
+
+    void fetchFailuresGiveEmptyText()
+    {
+        TestHttpServer silent;
+        silent.setHandler([](const TestHttpServer::Request&) {
+            TestHttpServer::Reply reply;
+            reply.never = true;
+            return reply;
+        });
+        QObject context;
+        QStringList results;
+        XMLHttpGET(u"http://"_qs + silent.hostPort() + u"/s"_qs, 1, &context,
+                   [&](const QString& text) { results.append(u"silent:"_qs + text); }, 300ms);
+        XMLHttpGET(u"http://127.0.0.1:%1/s"_qs.arg(TestHttpServer::closedPort()), 1, &context,
+                   [&](const QString& text) { results.append(u"closed:"_qs + text); });
+        XMLHttpGET(u"not a url"_qs, 1, &context, [&](const QString& text) { results.append(u"bad:"_qs + text); });
+        QTRY_COMPARE(results.size(), 3);
+        results.sort();
+        QCOMPARE(results, (QStringList{u"bad:"_qs, u"closed:"_qs, u"silent:"_qs}));
+    }
+};
+
+QTEST_GUILESS_MAIN(WebTextTest)
+#include "tst_webtext.moc"
