@@ -1,6 +1,7 @@
 #include "AppInfo.h"
 #include "AppPaths.h"
 #include "Startup.h"
+#include "records/OdbcLogonDialog.h"
 
 #include <QApplication>
 #include <QNetworkProxyFactory>
@@ -17,6 +18,12 @@ int main(int argc, char* argv[])
     QNetworkProxyFactory::setUseSystemConfiguration(true);
     AppPaths::initFromArguments(QApplication::arguments(), QApplication::applicationDirPath());
 
+    // The ODBC logon dialog stands apart from the rest of the program; it is reached from here only.
+    if (QApplication::arguments().contains(QStringLiteral("--odbc-logon"))) {
+        OdbcLogonDialog dialog;
+        dialog.exec();
+        return 0;
+    }
     if (!Main())
         return 0;
     return app.exec();

@@ -6,6 +6,8 @@
 #include "app/Messages.h"
 #include "app/ProcessState.h"
 #include "app/TextRules.h"
+#include "records/PendingEdits.h"
+#include "store/CheckedTableModel.h"
 #include "store/Sql.h"
 
 #include <QCloseEvent>
@@ -19,7 +21,6 @@
 #include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlTableModel>
 #include <QStyle>
 #include <QTableView>
 #include <QTextBlock>
@@ -93,12 +94,10 @@ void KeywordWindow::buildControls()
     setFixedWidth(px(10605));
     setMinimumHeight(px(1500));
 
-    m_model = new QSqlTableModel(this, ProcessState::DbConn());
-    m_model->setTable(QStringLiteral("Word"));
-    m_model->setEditStrategy(QSqlTableModel::OnRowChange);
-    m_model->setSort(0, Qt::AscendingOrder);
-    m_model->select();
+    m_model = new CheckedTableModel(QStringLiteral("Word"), ProcessState::DbConn(), this);
+    m_model->selectAll();
     m_model->setHeaderData(1, Qt::Horizontal, QStringLiteral("主关键词"));
+    connect(m_model, &CheckedTableModel::submitFailed, this, &KeywordWindow::reportError);
     m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("grdDataGrid"));
     m_grid->setModel(m_model);
@@ -406,8 +405,10 @@ void KeywordWindow::RelatedWords(const QString& word)
 void KeywordWindow::closeEvent(QCloseEvent* event)
 {
     // A seed typed into the grid is written even when the row was never left.
-    if (m_model->isDirty() && !m_model->submitAll())
-        reportError(m_model->lastError().text());
+    if (!PendingEdits::settleBeforeClose(this, m_model)) {
+        event->ignore();
+        return;
+    }
     if (m_unsaved) {
         switch (Messages::askSave(this, QStringLiteral("长尾词列表还没有保存，要保存到 word.txt 吗？"))) {
         case MessageSink::SaveAnswer::Save:

@@ -14,9 +14,9 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
-class QSqlTableModel;
 class QTableView;
 class QTimer;
+class CheckedTableModel;
 class KeywordFileLoader;
 
 // The keyword window: seed keywords of table Word in a grid, the mined long-tail keywords in a text
@@ -70,7 +70,7 @@ private:
     void reportError(const QString& description);
 
     QTableView* m_grid = nullptr;
-    QSqlTableModel* m_model = nullptr;
+    CheckedTableModel* m_model = nullptr;
     QLabel* m_tongji = nullptr;
     QPushButton* m_sousuo = nullptr;
     QPushButton* m_stopsou = nullptr;

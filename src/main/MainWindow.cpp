@@ -9,6 +9,9 @@
 #include "app/ProcessState.h"
 #include "app/TextCodec.h"
 #include "keywords/KeywordWindow.h"
+#include "records/RelatedInfoWindow.h"
+#include "records/SettingsWindow.h"
+#include "records/TableEditorWindow.h"
 #include "service/PasswordWindow.h"
 #include "service/ServiceProtocol.h"
 #include "service/TransferControl.h"
@@ -208,18 +211,21 @@ void MainWindow::buildMenus()
 
     QMenu* data = menuBar()->addMenu(QStringLiteral("基本信息(&Y)"));
     data->setObjectName(QStringLiteral("mnuData"));
-    addItem(data, QStringLiteral("mnuDatamydata"), QStringLiteral("主域名"))->setEnabled(false);
+    connect(addItem(data, QStringLiteral("mnuDatamydata"), QStringLiteral("主域名")), &QAction::triggered, this,
+            [this] { showModeless(new TableEditorWindow(TableEditorWindow::Kind::Domains)); });
     data->addSeparator();
-    addItem(data, QStringLiteral("mnuDatamydata_zi"), QStringLiteral("子域名"))->setEnabled(false);
+    connect(addItem(data, QStringLiteral("mnuDatamydata_zi"), QStringLiteral("子域名")), &QAction::triggered, this,
+            [this] { showModeless(new TableEditorWindow(TableEditorWindow::Kind::Identifiers)); });
     data->addSeparator();
-    addItem(data, QStringLiteral("mnuDatamydata_xianguan"), QStringLiteral("相关信息"))->setEnabled(false);
+    connect(addItem(data, QStringLiteral("mnuDatamydata_xianguan"), QStringLiteral("相关信息")), &QAction::triggered,
+            this, [this] { showModeless(new RelatedInfoWindow); });
 
     QAction* keywords = menuBar()->addAction(QStringLiteral("关键词(&K)"));
     keywords->setObjectName(QStringLiteral("Wordkey"));
     connect(keywords, &QAction::triggered, this, [this] { showModeless(new KeywordWindow); });
     QAction* settings = menuBar()->addAction(QStringLiteral("网站设置(&S)"));
     settings->setObjectName(QStringLiteral("shezhi"));
-    settings->setEnabled(false);
+    connect(settings, &QAction::triggered, this, [this] { showModeless(new SettingsWindow); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     help->setObjectName(QStringLiteral("mnuHelp"));

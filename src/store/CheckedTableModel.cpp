@@ -1,0 +1,104 @@
+#include "CheckedTableModel.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlIndex>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+CheckedTableModel::CheckedTableModel(const QString& table, const QSqlDatabase& db, QObject* parent)
+    : QSqlTableModel(parent, db)
+{
+    setTable(table);
+    setEditStrategy(QSqlTableModel::OnRowChange);
+    setSort(fieldIndex(QStringLiteral("id")), Qt::AscendingOrder);
+    connect(this, &QSqlTableModel::modelReset, this, [this] { m_appendedRow = -1; });
+    connect(this, &QSqlTableModel::primeInsert, this, [this](int row, QSqlRecord&) { m_appendedRow = row; });
+}
+
+bool CheckedTableModel::hasTypedValues(int row) const
+{
+    const QSqlRecord values = record(row);
+    for (int column = 0; column < values.count(); ++column) {
+        const QString name = values.fieldName(column);
+        if (!values.isNull(column) && !m_insertDefaults.contains(name) && name.compare(u"id", Qt::CaseInsensitive) != 0)
+            return true;
+    }
+    return false;
+}
+
+bool CheckedTableModel::insertRowIntoTable(const QSqlRecord& values)
+{
+    QSqlRecord row = values;
+    for (auto it = m_insertDefaults.cbegin(); it != m_insertDefaults.cend(); ++it) {
+        const int column = row.indexOf(it.key());
+        if (column >= 0 && !row.isGenerated(column)) {
+            row.setValue(column, it.value());
+            row.setGenerated(column, true);
+        }
+    }
+    return QSqlTableModel::insertRowIntoTable(row);
+}
+
+bool CheckedTableModel::selectAll()
+{
+    if (!select())
+        return false;
+    while (canFetchMore())
+        fetchMore();
+    return true;
+}
+
+bool CheckedTableModel::submit()
+{
+    // A row just appended that nothing has been typed into yet stays as it is, like a new line in a
+    // grid that the user has not filled in.
+    if (m_appendedRow >= 0 && m_appendedRow < rowCount() && !hasTypedValues(m_appendedRow))
+        return true;
+    if (QSqlTableModel::submit())
+        return true;
+    emit submitFailed(lastError().text());
+    return false;
+}
+
+bool CheckedTableModel::updateRowInTable(int row, const QSqlRecord& values)
+{
+    const QSqlIndex key = primaryKey();
+    if (key.isEmpty())
+        return QSqlTableModel::updateRowInTable(row, values);
+
+    // The statement the base class would run, except that an update reaching no row is an error.
+    QSqlRecord changed = values;
+    for (int i = changed.count() - 1; i >= 0; --i) {
+        if (!changed.isGenerated(i))
+            changed.remove(i);
+    }
+    if (changed.isEmpty())
+        return true;
+    QSqlRecord keyValues;
+    const QSqlRecord current = record(row); // the key column is never edited
+    for (int i = 0; i < key.count(); ++i) {
+        QSqlField field = key.field(i);
+        field.setValue(current.value(field.name()));
+        keyValues.append(field);
+    }
+    QSqlDriver* driver = database().driver();
+    const QString statement = driver->sqlStatement(QSqlDriver::UpdateStatement, tableName(), changed, true) + u' ' +
+                              driver->sqlStatement(QSqlDriver::WhereStatement, tableName(), keyValues, true);
+    QSqlQuery query(database());
+    bool ok = query.prepare(statement);
+    for (int i = 0; ok && i < changed.count(); ++i)
+        query.addBindValue(changed.value(i));
+    for (int i = 0; ok && i < keyValues.count(); ++i)
+        query.addBindValue(keyValues.value(i));
+    if (!ok || !query.exec()) {
+        setLastError(query.lastError());
+        return false;
+    }
+    if (query.numRowsAffected() == 0) {
+        setLastError(QSqlError(QStringLiteral("这条记录已在别处被删除，修改没有保存。"), {}, QSqlError::StatementError));
+        return false;
+    }
+    return true;
+}

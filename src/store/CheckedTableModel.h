@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QSqlTableModel>
+
+// A table model for the editing grids that never drops an edit silently: a row written when the grid
+// leaves it reports a failure through submitFailed, and an update that reaches no row (deleted or
+// changed in another window since it was read) fails instead of passing for saved.
+class CheckedTableModel : public QSqlTableModel
+{
+    Q_OBJECT
+
+public:
+    CheckedTableModel(const QString& table, const QSqlDatabase& db, QObject* parent = nullptr);
+
+    bool submit() override;
+    // Reads the whole table, not just its first screenful, so moves to the last row are exact.
+    bool selectAll();
+
+    // Values that new rows start with (for example state 0), whatever the table's defaults say.
+    void setInsertDefaults(const QVariantMap& defaults) { m_insertDefaults = defaults; }
+
+signals:
+    void submitFailed(const QString& description);
+
+protected:
+    bool updateRowInTable(int row, const QSqlRecord& values) override;
+    bool insertRowIntoTable(const QSqlRecord& values) override;
+
+private:
+    bool hasTypedValues(int row) const;
+
+    QVariantMap m_insertDefaults;
+    int m_appendedRow = -1;
+};
