@@ -8,6 +8,8 @@
 
 int main(int argc, char* argv[])
 {
+    // The web engine, loaded with the first browser window, wants this set before the application exists.
+    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(AppInfo::title());
     QApplication::setOrganizationName(QStringLiteral("Quillon"));

@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "GeneratedSiteList.h"
 #include "MaterialSnapshot.h"
 #include "RowPanel.h"
 #include "app/AppInfo.h"
@@ -9,6 +10,7 @@
 #include "app/ProcessState.h"
 #include "app/TextCodec.h"
 #include "keywords/KeywordWindow.h"
+#include "records/BrowserWindow.h"
 #include "records/RelatedInfoWindow.h"
 #include "records/SettingsWindow.h"
 #include "records/TableEditorWindow.h"
@@ -137,6 +139,7 @@ void MainWindow::buildControls()
     connect(m_vscroll, &QScrollBar::valueChanged, this, &MainWindow::VScroll1_Change);
     m_rows->setViewport(0, m_picture1->height());
     connect(m_rows, &RowPanel::generateClicked, this, &MainWindow::zi_shen_Click);
+    connect(m_rows, &RowPanel::viewClicked, this, &MainWindow::zi_cha_Click);
 
     struct ContactBox
     {
@@ -229,11 +232,13 @@ void MainWindow::buildMenus()
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     help->setObjectName(QStringLiteral("mnuHelp"));
-    addItem(help, QStringLiteral("mnuHelpSearchForHelpOn"), QStringLiteral("使用说明(&S)..."))->setEnabled(false);
+    connect(addItem(help, QStringLiteral("mnuHelpSearchForHelpOn"), QStringLiteral("使用说明(&S)...")),
+            &QAction::triggered, this, [this] { openBrowser(AppPaths::filePath(QStringLiteral("Manual.txt"))); });
     help->addSeparator();
     connect(addItem(help, QStringLiteral("mnuHelpAbout"), QStringLiteral("软件介绍(&A) ")), &QAction::triggered,
             this, &MainWindow::mnuHelpAbout_Click);
-    addItem(help, QStringLiteral("mnuViewWebBrowser"), QStringLiteral("官方网站(&W)"))->setEnabled(false);
+    connect(addItem(help, QStringLiteral("mnuViewWebBrowser"), QStringLiteral("官方网站(&W)")), &QAction::triggered,
+            this, [this] { openBrowser(AppInfo::homePage()); });
 }
 
 void MainWindow::buildStatusBar()
@@ -336,11 +341,16 @@ void MainWindow::mnuHelpAbout_Click()
                              .arg(AppInfo::kVersionRevision));
 }
 
-void MainWindow::showModeless(QWidget* window)
+void MainWindow::track(QWidget* window)
 {
     window->setAttribute(Qt::WA_DeleteOnClose);
     m_openWindows.erase(std::remove(m_openWindows.begin(), m_openWindows.end(), nullptr), m_openWindows.end());
     m_openWindows.emplace_back(window);
+}
+
+void MainWindow::showModeless(QWidget* window)
+{
+    track(window);
     window->move(frameGeometry().center() - window->rect().center());
     window->show();
 }
@@ -348,11 +358,59 @@ void MainWindow::showModeless(QWidget* window)
 QList<QWidget*> MainWindow::openWindows() const
 {
     QList<QWidget*> windows;
+    // A window that has been closed is only waiting to be deleted.
     for (const QPointer<QWidget>& window : m_openWindows) {
-        if (window)
+        if (window && window->isVisible())
             windows.append(window);
     }
     return windows;
+}
+
+BrowserWindow* MainWindow::newBrowser()
+{
+    QString error;
+    BrowserWindow* browser = BrowserWindow::create(&error);
+    if (!browser)
+        Messages::show(this, u"无法打开浏览器窗口：" + error);
+    return browser;
+}
+
+void MainWindow::openBrowser(const QString& address)
+{
+    BrowserWindow* browser = newBrowser();
+    if (!browser)
+        return;
+    browser->StartingAddress = address;
+    track(browser);
+    browser->Form_Load();
+}
+
+void MainWindow::zi_cha_Click(int index)
+{
+    // One shared browser shows the list: made when first needed, reused unchanged while it is open.
+    if (!m_doc) {
+        m_doc = newBrowser();
+        if (m_doc) {
+            track(m_doc);
+            connect(m_doc, &BrowserWindow::DownloadComplete, this, &MainWindow::doc_DownloadComplete);
+            m_doc->Form_Load();
+        }
+    }
+    if (m_doc)
+        m_doc->Navigate(AppPaths::filePath(QStringLiteral("liebiao.html")));
+
+    QStringList domains;
+    for (int i = 0; i < m_urlList->count(); ++i)
+        domains.append(m_urlList->item(i)->text());
+    m_listHtml = buildListHtml(m_rows->biao(index)->text(), m_rows->shu(index)->text(), domains);
+}
+
+BrowserWindow* MainWindow::sharedBrowser() const { return m_doc; }
+
+void MainWindow::doc_DownloadComplete()
+{
+    if (m_doc)
+        m_doc->setInnerHtml(QStringLiteral("lie"), m_listHtml);
 }
 
 void MainWindow::baocun_Click()

@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+class BrowserWindow;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -36,6 +37,8 @@ public:
     TransferControl* workInet() const { return m_workInet; }
     // Windows opened from the menus that are still open, oldest first.
     QList<QWidget*> openWindows() const;
+    const QString& ListHtml() const { return m_listHtml; }
+    BrowserWindow* sharedBrowser() const;
 
     // Shows a window opened from a menu: modeless, on its own, closed with the main window.
     void showModeless(QWidget* window);
@@ -55,6 +58,11 @@ private:
     void mnuHelpAbout_Click();
     void VScroll1_Change(int value);
     void baocun_Click();
+    void zi_cha_Click(int index);
+    void doc_DownloadComplete();
+    BrowserWindow* newBrowser();
+    void openBrowser(const QString& address);
+    void track(QWidget* window);
     void zi_shen_Click(int index);
     void WorkInet_StateChanged(int state);
     void WorkInet_Finished();
@@ -80,4 +88,5 @@ private:
     QString m_biaoshiJoined;
     QString m_listHtml;
     std::vector<QPointer<QWidget>> m_openWindows;
+    QPointer<BrowserWindow> m_doc; // the shared browser of the generated-site list
 };

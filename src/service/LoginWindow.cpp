@@ -5,6 +5,7 @@
 #include "TransferControl.h"
 #include "app/AppPaths.h"
 #include "app/Messages.h"
+#include "app/PasswordEcho.h"
 #include "app/ProcessState.h"
 #include "app/SystemUser.h"
 #include "app/TextCodec.h"
@@ -37,8 +38,7 @@ LoginWindow::LoginWindow(QWidget* parent, std::chrono::milliseconds timeout)
     m_passwordLabel->setObjectName(QStringLiteral("lblLabels_1"));
     m_txtPassword = new QLineEdit(this);
     m_txtPassword->setObjectName(QStringLiteral("txtPassword"));
-    m_txtPassword->setEchoMode(QLineEdit::Password);
-    m_txtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+    PasswordEcho::useAsterisks(m_txtPassword);
     m_passwordLabel->setBuddy(m_txtPassword);
 
     m_cmdOK = new QPushButton(QStringLiteral("确定"), this);

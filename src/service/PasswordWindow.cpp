@@ -3,6 +3,7 @@
 #include "ServiceProtocol.h"
 #include "TransferControl.h"
 #include "app/Messages.h"
+#include "app/PasswordEcho.h"
 #include "app/ProcessState.h"
 #include "app/TextCodec.h"
 
@@ -26,8 +27,7 @@ PasswordWindow::PasswordWindow(QWidget* parent, std::chrono::milliseconds timeou
     label->setObjectName(QStringLiteral("lblLabels_1"));
     m_txtPassword = new QLineEdit(this);
     m_txtPassword->setObjectName(QStringLiteral("txtPassword"));
-    m_txtPassword->setEchoMode(QLineEdit::Password);
-    m_txtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+    PasswordEcho::useAsterisks(m_txtPassword);
     m_txtPassword->setAccessibleName(QStringLiteral("新密码"));
     label->setBuddy(m_txtPassword);
     m_modOK = new QPushButton(QStringLiteral("修改"), this);

@@ -193,6 +193,31 @@ private slots:
         QCOMPARE(ProcessState::DataChanged, qint16(0));
     }
 
+    void editorWindowsOpenFreshAndReloadTheView()
+    {
+        Fixture f;
+        f.find<QAction>(u"mnuDatamydata"_qs)->trigger();
+        f.find<QAction>(u"mnuDatamydata"_qs)->trigger();
+        const QList<QWidget*> editors = f.window->openWindows();
+        QCOMPARE(editors.size(), 2);
+        QVERIFY(editors[0] != editors[1]);
+        QCOMPARE(editors[0]->objectName(), u"url"_qs);
+        QSqlQuery(LocalStore::connection()).exec(u"insert into url (url) values ('new.org')"_qs);
+        editors[1]->close();
+        QCOMPARE(ProcessState::DataChanged, qint16(100));
+        f.window->Form_Activate();
+        QCOMPARE(f.find<QListWidget>(u"Url_List"_qs)->count(), 3);
+        QCOMPARE(ProcessState::DataChanged, qint16(0));
+        for (const QString& item : {u"mnuDatamydata_zi"_qs, u"mnuDatamydata_xianguan"_qs, u"Wordkey"_qs, u"shezhi"_qs})
+            f.find<QAction>(item)->trigger();
+        QStringList names;
+        for (QWidget* opened : f.window->openWindows())
+            names.append(opened->objectName());
+        QCOMPARE(names, (QStringList{u"url"_qs, u"biaoshi"_qs, u"xiangguan"_qs, u"Word"_qs, u"suiji"_qs}));
+        QVERIFY(f.window->close());
+        QVERIFY(f.messages.questions.isEmpty());
+    }
+
     void uploadSendsTheWholeMaterial()
     {
         Fixture f;

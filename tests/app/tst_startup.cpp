@@ -1,0 +1,79 @@
+#include "app/ProcessState.h"
+#include "app/Startup.h"
+#include "main/MainWindow.h"
+#include "service/LoginWindow.h"
+#include "support/MessageRecorder.h"
+#include "support/TestFolder.h"
+#include "support/TestHttpServer.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+// Drives the modal login window once it is up: types the password and confirms, or cancels.
+void whenLoginShows(std::function<void(LoginWindow*)> act)
+{
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        auto* login = qobject_cast<LoginWindow*>(QApplication::activeModalWidget());
+        auto* ok = login ? login->findChild<QPushButton*>(u"cmdOK"_qs) : nullptr;
+        if (!ok || !ok->isEnabled())
+            return;
+        poll->deleteLater();
+        poll->stop();
+        act(login);
+    });
+    poll->start(20);
+}
+
+} // namespace
+
+class StartupTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void acceptedLoginOpensExactlyOneMainWindow()
+    {
+        TestFolder folder;
+        MessageRecorder messages;
+        TestHttpServer server;
+        server.setReply("3");
+        folder.write(u"server.txt"_qs, (u"/"_qs + server.hostPort()).toUtf8());
+        whenLoginShows([](LoginWindow* login) {
+            login->findChild<QLineEdit*>(u"txtPassword"_qs)->setText(u"secret"_qs);
+            login->findChild<QPushButton*>(u"cmdOK"_qs)->click();
+        });
+        QVERIFY(Main());
+        QVERIFY(QFile::exists(folder.filePath(u"data/db.sqlite"_qs)));
+        QVERIFY(qobject_cast<MainWindow*>(ProcessState::MainForm.data()));
+        const auto logins = [] {
+            const QWidgetList windows = QApplication::topLevelWidgets();
+            return std::count_if(windows.begin(), windows.end(), [](QWidget* w) { return qobject_cast<LoginWindow*>(w); });
+        };
+        QTRY_COMPARE(logins(), 0);
+        int mainWindows = 0;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            mainWindows += qobject_cast<MainWindow*>(widget) && widget->isVisible() ? 1 : 0;
+        QCOMPARE(mainWindows, 1);
+        QCOMPARE(server.requests().at(0).body, QByteArray("action=Ulogin&Pass=secret"));
+        ProcessState::MainForm->close();
+        QTRY_VERIFY(!ProcessState::MainForm);
+    }
+
+    void cancelEndsBeforeAnyMainWindow()
+    {
+        TestFolder folder;
+        MessageRecorder messages;
+        folder.write(u"server.txt"_qs, "/127.0.0.1:9");
+        whenLoginShows([](LoginWindow* login) { login->findChild<QPushButton*>(u"cmdCancel"_qs)->click(); });
+        QVERIFY(!Main());
+        QVERIFY(!ProcessState::MainForm);
+        QVERIFY(messages.shown.isEmpty());
+    }
+};
+
+QTEST_MAIN(StartupTest)
+#include "tst_startup.moc"
