@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QString>
-
 #include <cstdio>
 
 // Small helpers shared by the benchmarks: resident memory and timing a standard tool on the same work.

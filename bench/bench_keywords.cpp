@@ -20,7 +20,8 @@ namespace {
 
 QString makeKeywords(int count)
 {
-    static const QString syllables = QStringLiteral("北京上海广州深圳装修公司价格多少钱哪家好怎么样推荐排名官网电话地址培训学校");
+    static const QString syllables =
+        QStringLiteral("北京上海广州深圳装修公司价格多少钱哪家好怎么样推荐排名官网电话地址培训学校");
     QRandomGenerator random(42);
     QStringList keywords;
     keywords.reserve(count);

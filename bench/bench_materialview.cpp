@@ -35,8 +35,9 @@ int main(int argc, char* argv[])
     }
     db.commit();
 
-    const QString sqlite = QStringLiteral("sqlite3 '%1' 'select id,biaoshi,number,state from biao Order by id' >/dev/null")
-                               .arg(LocalStore::databasePath(dir.path()));
+    const QString sqlite =
+        QStringLiteral("sqlite3 '%1' 'select id,biaoshi,number,state from biao Order by id' >/dev/null")
+            .arg(LocalStore::databasePath(dir.path()));
     const long before = Bench::residentKiB();
     QElapsedTimer timer;
     timer.start();

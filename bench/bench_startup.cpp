@@ -6,11 +6,10 @@
 #include <QFile>
 #include <QFormLayout>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -62,7 +61,8 @@ int bareDialog(int argc, char* argv[], bool captions)
         auto* layout = new QFormLayout(&dialog);
         layout->addRow(QStringLiteral("用户名(&U):"), new QLineEdit(&dialog));
         layout->addRow(QStringLiteral("密码(&P):"), new QLineEdit(&dialog));
-        layout->addRow(new QPushButton(QStringLiteral("确定"), &dialog), new QPushButton(QStringLiteral("取消"), &dialog));
+        layout->addRow(new QPushButton(QStringLiteral("确定"), &dialog),
+                       new QPushButton(QStringLiteral("取消"), &dialog));
         dialog.setWindowTitle(QStringLiteral("Quillon建站 登录"));
     }
     QTimer::singleShot(0, [] {
@@ -98,8 +98,8 @@ int main(int argc, char* argv[])
         captionRuns.push_back(start(QCoreApplication::applicationFilePath(), {QStringLiteral("--bare-captions")}));
     }
     const Run ours = median(clientRuns);
-    for (const auto& [name, runs] : {std::pair{"bare Qt dialog, empty", bareRuns},
-                                     std::pair{"bare Qt dialog, login's captions", captionRuns}}) {
+    for (const auto& [name, runs] :
+         {std::pair{"bare Qt dialog, empty", bareRuns}, std::pair{"bare Qt dialog, login's captions", captionRuns}}) {
         const Run bare = median(runs);
         std::printf("%-40s %8.2f ms  | %-34s %8.2f ms  (x%.2f)\n", "start-up to the login window", ours.ms, name,
                     bare.ms, ours.ms / bare.ms);

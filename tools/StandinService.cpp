@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QStringDecoder>
-
 #include <httplib.h>
 #include <random>
 
@@ -46,19 +45,22 @@ std::string ansiToUtf8(const std::string& bytes)
 StandinService::StandinService(std::string password, Logger logger)
     : m_server(std::make_unique<httplib::Server>()), m_logger(std::move(logger)), m_password(std::move(password))
 {
-    m_server->Post("/ajax.asp", [this](const httplib::Request& request, httplib::Response& response) {
-        handle(request, response);
-    });
+    m_server->Post("/ajax.asp",
+                   [this](const httplib::Request& request, httplib::Response& response) { handle(request, response); });
     m_server->Get("/ajax.asp", [](const httplib::Request&, httplib::Response& response) {
         response.set_content("0", "text/html; charset=gbk");
     });
 }
 
-StandinService::~StandinService() { stop(); }
+StandinService::~StandinService()
+{
+    stop();
+}
 
 int StandinService::start(int port)
 {
-    const int bound = port == 0 ? m_server->bind_to_any_port("127.0.0.1") : (m_server->bind_to_port("127.0.0.1", port) ? port : -1);
+    const int bound =
+        port == 0 ? m_server->bind_to_any_port("127.0.0.1") : (m_server->bind_to_port("127.0.0.1", port) ? port : -1);
     if (bound < 0)
         return -1;
     m_thread = std::thread([this] { m_server->listen_after_bind(); });

@@ -5,10 +5,16 @@
 // Fixed facts about the application shown to the user.
 namespace AppInfo {
 
-inline QString title() { return QStringLiteral("Quillon建站1.0A版-站群"); }
+inline QString title()
+{
+    return QStringLiteral("Quillon建站1.0A版-站群");
+}
 inline constexpr int kVersionMajor = 1;
 inline constexpr int kVersionMinor = 0;
 inline constexpr int kVersionRevision = 0;
-inline QString homePage() { return QStringLiteral("https://quillon.example.com/"); }
+inline QString homePage()
+{
+    return QStringLiteral("https://quillon.example.com/");
+}
 
 } // namespace AppInfo

@@ -13,11 +13,20 @@ QString& folderStorage()
 
 namespace AppPaths {
 
-QString programFolder() { return folderStorage(); }
+QString programFolder()
+{
+    return folderStorage();
+}
 
-void setProgramFolder(const QString& folder) { folderStorage() = QDir::cleanPath(QDir(folder).absolutePath()); }
+void setProgramFolder(const QString& folder)
+{
+    folderStorage() = QDir::cleanPath(QDir(folder).absolutePath());
+}
 
-QString filePath(const QString& name) { return QDir(programFolder()).filePath(name); }
+QString filePath(const QString& name)
+{
+    return QDir(programFolder()).filePath(name);
+}
 
 void initFromArguments(const QStringList& arguments, const QString& applicationDir)
 {

@@ -3,8 +3,14 @@
 #include <QStringList>
 
 namespace {
-bool isLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isLineEnd(QChar c)
+{
+    return c == u'\r' || c == u'\n';
+}
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
 } // namespace
 
 QStringView DelimitedFieldReader::next()

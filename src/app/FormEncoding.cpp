@@ -21,7 +21,8 @@ QString EncodeFormValue(const QString& value)
     qsizetype i = 0;
     while (i < value.size()) {
         // A surrogate pair is one character: GB18030 gives it four bytes, each escaped.
-        const qsizetype length = (value[i].isHighSurrogate() && i + 1 < value.size() && value[i + 1].isLowSurrogate()) ? 2 : 1;
+        const qsizetype length =
+            (value[i].isHighSurrogate() && i + 1 < value.size() && value[i + 1].isLowSurrogate()) ? 2 : 1;
         const QStringView character = QStringView(value).mid(i, length);
         const QByteArray bytes = TextCodec::toAnsi(character);
         if (bytes.size() == 1) {

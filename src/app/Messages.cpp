@@ -18,9 +18,8 @@ public:
 
     SaveAnswer askSave(QWidget* parent, const QString& title, const QString& text) override
     {
-        const auto answer = QMessageBox::question(parent, title, text,
-                                                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
-                                                  QMessageBox::Save);
+        const auto answer = QMessageBox::question(
+            parent, title, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
         if (answer == QMessageBox::Save)
             return SaveAnswer::Save;
         return answer == QMessageBox::Discard ? SaveAnswer::Discard : SaveAnswer::Cancel;
@@ -37,7 +36,10 @@ BoxSink& boxSink()
 
 MessageSink* g_sink = nullptr;
 
-MessageSink& sink() { return g_sink ? *g_sink : boxSink(); }
+MessageSink& sink()
+{
+    return g_sink ? *g_sink : boxSink();
+}
 
 } // namespace
 
@@ -53,8 +55,14 @@ MessageSink::SaveAnswer askSave(QWidget* parent, const QString& text)
     return sink().askSave(parent, AppInfo::title(), text);
 }
 
-void beep() { sink().beep(); }
+void beep()
+{
+    sink().beep();
+}
 
-void setSink(MessageSink* newSink) { g_sink = newSink; }
+void setSink(MessageSink* newSink)
+{
+    g_sink = newSink;
+}
 
 } // namespace Messages

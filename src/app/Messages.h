@@ -9,7 +9,12 @@ class QWidget;
 class MessageSink
 {
 public:
-    enum class SaveAnswer { Save, Discard, Cancel };
+    enum class SaveAnswer
+    {
+        Save,
+        Discard,
+        Cancel
+    };
 
     virtual ~MessageSink() = default;
     virtual void information(QWidget* parent, const QString& title, const QString& text) = 0;

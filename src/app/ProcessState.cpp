@@ -2,4 +2,7 @@
 
 #include "store/LocalStore.h"
 
-QSqlDatabase ProcessState::DbConn() { return LocalStore::connection(); }
+QSqlDatabase ProcessState::DbConn()
+{
+    return LocalStore::connection();
+}

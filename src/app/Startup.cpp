@@ -8,7 +8,6 @@
 
 #include <QFile>
 #include <QTimer>
-
 #include <cstdio>
 #include <cstdlib>
 

@@ -8,6 +8,9 @@
 namespace TextRules {
 
 QStringView trimSpaces(QStringView text);
-inline QString trimmed(QStringView text) { return trimSpaces(text).toString(); }
+inline QString trimmed(QStringView text)
+{
+    return trimSpaces(text).toString();
+}
 
 } // namespace TextRules

@@ -67,7 +67,10 @@ void KeywordFileLoader::feed(QString lines)
     nextSlice();
 }
 
-void KeywordFileLoader::stop() { m_stopped = true; }
+void KeywordFileLoader::stop()
+{
+    m_stopped = true;
+}
 
 void KeywordFileLoader::nextSlice()
 {

@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QString>
-
 #include <atomic>
 #include <functional>
 #include <thread>

@@ -3,7 +3,6 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
-
 #include <vector>
 
 // Text rules of the keyword list and the long-tail search, apart from any window.

@@ -29,8 +29,14 @@
 
 namespace {
 
-constexpr int px(int twips) { return (twips + 7) / 15; }
-QRect twipRect(int left, int top, int width, int height) { return {px(left), px(top), px(width), px(height)}; }
+constexpr int px(int twips)
+{
+    return (twips + 7) / 15;
+}
+QRect twipRect(int left, int top, int width, int height)
+{
+    return {px(left), px(top), px(width), px(height)};
+}
 
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const QRect& rect)
 {
@@ -49,7 +55,10 @@ QFrame* makeDivider(QWidget* parent, int x, int height)
     return line;
 }
 
-QString wordFilePath() { return AppPaths::filePath(QStringLiteral("word.txt")); }
+QString wordFilePath()
+{
+    return AppPaths::filePath(QStringLiteral("word.txt"));
+}
 
 } // namespace
 
@@ -121,7 +130,8 @@ void KeywordWindow::buildControls()
     m_tongji->move(px(4100), px(1300));
     m_tongji->hide();
 
-    m_sousuo = makeButton(this, QStringLiteral("sousuo"), QStringLiteral("搜索长尾词 >"), twipRect(3950, 1600, 1300, 500));
+    m_sousuo =
+        makeButton(this, QStringLiteral("sousuo"), QStringLiteral("搜索长尾词 >"), twipRect(3950, 1600, 1300, 500));
     auto* frame = new QFrame(this);
     frame->setObjectName(QStringLiteral("Frame1"));
     frame->setFrameShape(QFrame::StyledPanel);
@@ -133,7 +143,8 @@ void KeywordWindow::buildControls()
     m_fenlei[1] = new QRadioButton(QStringLiteral("二级"), frame);
     m_fenlei[1]->setObjectName(QStringLiteral("fenlei_1"));
     m_fenlei[1]->setGeometry(twipRect(120, 600, 735, 255));
-    m_stopsou = makeButton(this, QStringLiteral("stopsou"), QStringLiteral("停止搜索 >"), twipRect(3950, 3500, 1300, 500));
+    m_stopsou =
+        makeButton(this, QStringLiteral("stopsou"), QStringLiteral("停止搜索 >"), twipRect(3950, 3500, 1300, 500));
 
     m_langword = new QPlainTextEdit(this);
     m_langword->setObjectName(QStringLiteral("Langword"));
@@ -149,12 +160,17 @@ void KeywordWindow::buildControls()
     m_picButtons = new QWidget(this);
     m_picButtons->setObjectName(QStringLiteral("picButtons"));
     m_picButtons->setGeometry(twipRect(0, 6270, 10605, 540));
-    m_cmdAdd = makeButton(m_picButtons, QStringLiteral("cmdAdd"), QStringLiteral("添加(&A)"), twipRect(300, 10, 1095, 400));
-    m_cmdUpdate = makeButton(m_picButtons, QStringLiteral("cmdUpdate"), QStringLiteral("更新(&U)"), twipRect(300, 10, 1095, 400));
+    m_cmdAdd =
+        makeButton(m_picButtons, QStringLiteral("cmdAdd"), QStringLiteral("添加(&A)"), twipRect(300, 10, 1095, 400));
+    m_cmdUpdate =
+        makeButton(m_picButtons, QStringLiteral("cmdUpdate"), QStringLiteral("更新(&U)"), twipRect(300, 10, 1095, 400));
     m_cmdUpdate->hide();
-    m_cmdDelete = makeButton(m_picButtons, QStringLiteral("cmdDelete"), QStringLiteral("删除(&D)"), twipRect(2367, 10, 1095, 400));
-    m_guolv = makeButton(m_picButtons, QStringLiteral("guolv"), QStringLiteral("过滤同名词"), twipRect(6200, 10, 1300, 400));
-    m_baocun = makeButton(m_picButtons, QStringLiteral("baocun"), QStringLiteral("保 存"), twipRect(8280, 10, 1300, 400));
+    m_cmdDelete = makeButton(m_picButtons, QStringLiteral("cmdDelete"), QStringLiteral("删除(&D)"),
+                             twipRect(2367, 10, 1095, 400));
+    m_guolv =
+        makeButton(m_picButtons, QStringLiteral("guolv"), QStringLiteral("过滤同名词"), twipRect(6200, 10, 1300, 400));
+    m_baocun =
+        makeButton(m_picButtons, QStringLiteral("baocun"), QStringLiteral("保 存"), twipRect(8280, 10, 1300, 400));
     makeDivider(m_picButtons, 3735, m_picButtons->height());
     makeDivider(m_picButtons, 5400, m_picButtons->height());
     m_divider = makeDivider(this, 3728, height());
@@ -181,7 +197,10 @@ void KeywordWindow::resizeEvent(QResizeEvent* event)
     m_picButtons->raise();
 }
 
-bool KeywordWindow::isLoading() const { return m_loader->isRunning(); }
+bool KeywordWindow::isLoading() const
+{
+    return m_loader->isRunning();
+}
 
 void KeywordWindow::jiazaiTimer_Timer()
 {
@@ -200,19 +219,15 @@ void KeywordWindow::jiazaiTimer_Timer()
     emit loadFinished();
 }
 
-void KeywordWindow::reportError(const QString& description) { Messages::show(this, description); }
+void KeywordWindow::reportError(const QString& description)
+{
+    Messages::show(this, description);
+}
 
 void KeywordWindow::cmdAdd_Click()
 {
-    // A row still being typed is written first, as leaving it would.
-    if (m_model->isDirty() && !m_model->submitAll()) {
-        reportError(m_model->lastError().text());
-        return;
-    }
-    while (m_model->canFetchMore())
-        m_model->fetchMore();
-    const int row = m_model->rowCount();
-    if (!m_model->insertRow(row)) {
+    const int row = m_model->appendRow();
+    if (row < 0) {
         reportError(m_model->lastError().text());
         return;
     }
@@ -224,21 +239,10 @@ void KeywordWindow::cmdAdd_Click()
 
 void KeywordWindow::cmdDelete_Click()
 {
-    const int row = m_grid->currentIndex().row();
-    if (row < 0) {
-        reportError(QStringLiteral("没有选中的记录。"));
-        return;
-    }
-    if (!m_model->removeRow(row)) {
+    const int next = m_model->deleteRow(m_grid->currentIndex().row());
+    if (next == -2)
         reportError(m_model->lastError().text());
-        m_model->revertAll();
-        return;
-    }
-    m_model->select();
-    while (m_model->canFetchMore() && m_model->rowCount() <= row)
-        m_model->fetchMore();
-    const int next = std::min(row, m_model->rowCount() - 1);
-    if (next >= 0)
+    else if (next >= 0)
         m_grid->setCurrentIndex(m_model->index(next, 1));
 }
 
@@ -271,7 +275,10 @@ bool KeywordWindow::save()
     return true;
 }
 
-void KeywordWindow::baocun_Click() { save(); }
+void KeywordWindow::baocun_Click()
+{
+    save();
+}
 
 int KeywordWindow::lineCount() const
 {

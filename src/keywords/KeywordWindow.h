@@ -6,7 +6,6 @@
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
-
 #include <memory>
 
 class QFrame;

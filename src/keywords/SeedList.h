@@ -3,7 +3,6 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
-
 #include <vector>
 
 // The seeds of one pass of the long-tail search: the table's keywords, or the distinct lines of the

@@ -7,7 +7,10 @@
 // Routines that turn web replies into text the keyword search can cut up. None keeps state.
 
 // The marker a failed cut returns instead of an error; a chain of cuts passes it through.
-inline QString FalseMarker() { return QStringLiteral("$False$"); }
+inline QString FalseMarker()
+{
+    return QStringLiteral("$False$");
+}
 
 // Decodes reply bytes as UTF-8; a leading byte-order mark is dropped.
 QString bBytesToBstr(const QByteArray& body);

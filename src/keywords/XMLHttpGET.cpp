@@ -31,7 +31,8 @@ void XMLHttpGET(const QString& url, int bm, QObject* context, std::function<void
     // Percent escapes are already in the address; take it as it stands.
     const QUrl address = QUrl::fromEncoded(url.toUtf8(), QUrl::TolerantMode);
     if (!address.isValid() || address.host().isEmpty()) {
-        QMetaObject::invokeMethod(context, [done] { done(QString()); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            context, [done] { done(QString()); }, Qt::QueuedConnection);
         return;
     }
     QNetworkRequest request(address);

@@ -16,6 +16,7 @@
 #include "records/TableEditorWindow.h"
 #include "service/PasswordWindow.h"
 #include "service/ServiceProtocol.h"
+#include "service/ServiceRequest.h"
 #include "service/TransferControl.h"
 #include "store/Sql.h"
 
@@ -36,14 +37,19 @@
 #include <QSqlQuery>
 #include <QStatusBar>
 #include <QTimer>
-
 #include <cmath>
 
 namespace {
 
 // Positions come from a design in twips, 15 to a pixel at 96 dpi; Qt scales pixels for other screens.
-constexpr int px(int twips) { return (twips + 7) / 15; }
-QRect twipRect(int left, int top, int width, int height) { return {px(left), px(top), px(width), px(height)}; }
+constexpr int px(int twips)
+{
+    return (twips + 7) / 15;
+}
+QRect twipRect(int left, int top, int width, int height)
+{
+    return {px(left), px(top), px(width), px(height)};
+}
 
 constexpr int kScrollStep = 25;
 
@@ -72,7 +78,10 @@ QFrame* makeLine(QWidget* parent, const QString& name, QFrame::Shape shape, cons
     return line;
 }
 
-QString busyMessage() { return QStringLiteral("上一个请求还在进行中，请等它完成后再试。"); }
+QString busyMessage()
+{
+    return QStringLiteral("上一个请求还在进行中，请等它完成后再试。");
+}
 
 } // namespace
 
@@ -235,8 +244,8 @@ void MainWindow::buildMenus()
     connect(addItem(help, QStringLiteral("mnuHelpSearchForHelpOn"), QStringLiteral("使用说明(&S)...")),
             &QAction::triggered, this, [this] { openBrowser(AppPaths::filePath(QStringLiteral("Manual.txt"))); });
     help->addSeparator();
-    connect(addItem(help, QStringLiteral("mnuHelpAbout"), QStringLiteral("软件介绍(&A) ")), &QAction::triggered,
-            this, &MainWindow::mnuHelpAbout_Click);
+    connect(addItem(help, QStringLiteral("mnuHelpAbout"), QStringLiteral("软件介绍(&A) ")), &QAction::triggered, this,
+            &MainWindow::mnuHelpAbout_Click);
     connect(addItem(help, QStringLiteral("mnuViewWebBrowser"), QStringLiteral("官方网站(&W)")), &QAction::triggered,
             this, [this] { openBrowser(AppInfo::homePage()); });
 }
@@ -266,7 +275,10 @@ void MainWindow::updateClock()
     m_panels[2]->setText(QLocale().toString(now.time(), QLocale::ShortFormat));
 }
 
-QString MainWindow::statusText() const { return m_panels[0]->text(); }
+QString MainWindow::statusText() const
+{
+    return m_panels[0]->text();
+}
 
 void MainWindow::Body_url()
 {
@@ -331,7 +343,10 @@ void MainWindow::changeEvent(QEvent* event)
         Form_Activate();
 }
 
-void MainWindow::mnuViewStatusBar_Click() { statusBar()->setVisible(m_statusBarAction->isChecked()); }
+void MainWindow::mnuViewStatusBar_Click()
+{
+    statusBar()->setVisible(m_statusBarAction->isChecked());
+}
 
 void MainWindow::mnuHelpAbout_Click()
 {
@@ -405,7 +420,10 @@ void MainWindow::zi_cha_Click(int index)
     m_listHtml = buildListHtml(m_rows->biao(index)->text(), m_rows->shu(index)->text(), domains);
 }
 
-BrowserWindow* MainWindow::sharedBrowser() const { return m_doc; }
+BrowserWindow* MainWindow::sharedBrowser() const
+{
+    return m_doc;
+}
 
 void MainWindow::doc_DownloadComplete()
 {
@@ -442,7 +460,7 @@ void MainWindow::baocun_Click()
     fields.urlJoined = m_urlJoined;
     fields.biaoshiJoined = m_biaoshiJoined;
     fields.keywords = keywords;
-    sendRequest(TextCodec::toAnsi(ServiceProtocol::uploadBody(fields)), {});
+    sendRequest(ServiceProtocol::uploadBody(fields), {});
 }
 
 void MainWindow::zi_shen_Click(int index)
@@ -466,18 +484,16 @@ void MainWindow::zi_shen_Click(int index)
         return;
     }
 
-    const ServiceProtocol::GenerationFields fields{biao->text(),        shu->text(),
-                                                   m_suiji[0]->text(),  m_suiji[1]->text(),
-                                                   m_suiji[2]->text(),  m_introduction->toPlainText()};
+    const ServiceProtocol::GenerationFields fields{biao->text(),       shu->text(),
+                                                   m_suiji[0]->text(), m_suiji[1]->text(),
+                                                   m_suiji[2]->text(), m_introduction->toPlainText()};
     const QString idText = m_rows->id(index)->text();
-    sendRequest(TextCodec::toAnsi(ServiceProtocol::generationBody(fields)),
-                [this, index, idText] { markGenerated(index, idText); });
+    sendRequest(ServiceProtocol::generationBody(fields), [this, index, idText] { markGenerated(index, idText); });
 }
 
-bool MainWindow::sendRequest(const QByteArray& body, std::function<void()> afterWait)
+bool MainWindow::sendRequest(const QString& body, std::function<void()> afterWait)
 {
-    if (!m_workInet->execute(ServiceProtocol::requestAddress(ProcessState::ServerAddr), QStringLiteral("POST"), body,
-                             ServiceProtocol::contentTypeHeader()))
+    if (!ServiceRequest::post(*m_workInet, body))
         return false;
     m_afterWait = std::move(afterWait);
     return true;
@@ -516,11 +532,8 @@ void MainWindow::WorkInet_StateChanged(int state)
     m_panels[0]->setText(stateText(state));
     if (state != kStateComplete)
         return;
-    const QString reply = m_workInet->getChunk(kReplyChunkBytes);
-    if (!reply.isEmpty())
-        m_workInet->cancel();
     // The reply does not say which request it answers: upload and generation read alike.
-    const ReplyOutcome outcome = classifyReply(Action::UWork, reply);
+    const ReplyOutcome outcome = classifyReply(Action::UWork, ServiceRequest::takeReply(*m_workInet));
     if (outcome.message.isEmpty())
         return;
     QPointer<MainWindow> self(this);

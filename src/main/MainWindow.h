@@ -2,7 +2,6 @@
 
 #include <QMainWindow>
 #include <QPointer>
-
 #include <functional>
 #include <vector>
 
@@ -66,7 +65,7 @@ private:
     void zi_shen_Click(int index);
     void WorkInet_StateChanged(int state);
     void WorkInet_Finished();
-    bool sendRequest(const QByteArray& body, std::function<void()> afterWait);
+    bool sendRequest(const QString& body, std::function<void()> afterWait);
     bool Form_Unload();
     void savePosition();
     void markGenerated(int index, const QString& idText);

@@ -4,7 +4,6 @@
 
 #include <QSqlQuery>
 #include <QVariant>
-
 #include <cmath>
 
 QString numberText(const QVariant& value)

@@ -3,7 +3,6 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
-
 #include <array>
 #include <optional>
 #include <vector>
@@ -21,7 +20,7 @@ struct MaterialSnapshot
     };
 
     QStringList domains;
-    QString urlJoined;     // every domain followed by "|*|"
+    QString urlJoined; // every domain followed by "|*|"
     std::vector<IdentifierRow> rows;
     QString biaoshiJoined; // every identifier followed by "|*|"
     // Company, address, telephone, QQ, introduction of the first config row, Null as "-".

@@ -29,7 +29,10 @@ RowPanel::RowPanel(QWidget* parent) : QWidget(parent)
     apply(0); // the design row
 }
 
-int RowPanel::contentHeight() const { return std::max(kDesignHeight, kFirstRowTop + kRowPitch * m_placed); }
+int RowPanel::contentHeight() const
+{
+    return std::max(kDesignHeight, kFirstRowTop + kRowPitch * m_placed);
+}
 
 void RowPanel::setRows(const std::vector<MaterialSnapshot::IdentifierRow>& rows)
 {
@@ -112,9 +115,9 @@ void RowPanel::apply(int index)
     row.cha->setGeometry(kRowLeft + 237, top, 36, 23);
     row.cha->setEnabled(state.viewEnabled);
     row.line->setGeometry(2, top + 28, 298, 1);
-    for (QWidget* widget : {static_cast<QWidget*>(row.biao), static_cast<QWidget*>(row.shu),
-                            static_cast<QWidget*>(row.shen), static_cast<QWidget*>(row.cha),
-                            static_cast<QWidget*>(row.line)})
+    for (QWidget* widget :
+         {static_cast<QWidget*>(row.biao), static_cast<QWidget*>(row.shu), static_cast<QWidget*>(row.shen),
+          static_cast<QWidget*>(row.cha), static_cast<QWidget*>(row.line)})
         widget->setVisible(shown);
 }
 
@@ -125,10 +128,22 @@ RowPanel::RowControls& RowPanel::ensure(int index)
     return m_controls[index];
 }
 
-QLineEdit* RowPanel::biao(int index) { return ensure(index).biao; }
-QLineEdit* RowPanel::shu(int index) { return ensure(index).shu; }
-QLineEdit* RowPanel::id(int index) { return ensure(index).id; }
-QPushButton* RowPanel::cha(int index) { return ensure(index).cha; }
+QLineEdit* RowPanel::biao(int index)
+{
+    return ensure(index).biao;
+}
+QLineEdit* RowPanel::shu(int index)
+{
+    return ensure(index).shu;
+}
+QLineEdit* RowPanel::id(int index)
+{
+    return ensure(index).id;
+}
+QPushButton* RowPanel::cha(int index)
+{
+    return ensure(index).cha;
+}
 
 void RowPanel::enableView(int index)
 {

@@ -3,7 +3,6 @@
 #include "MaterialSnapshot.h"
 
 #include <QWidget>
-
 #include <vector>
 
 class QFrame;

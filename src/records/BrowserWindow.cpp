@@ -8,12 +8,14 @@
 #include <QLibrary>
 #include <QTimer>
 #include <QUrl>
-
 #include <unistd.h>
 
 namespace {
 
-constexpr int px(int twips) { return (twips + 7) / 15; }
+constexpr int px(int twips)
+{
+    return (twips + 7) / 15;
+}
 
 CreateWebPageFunction loadEngine(QString* error)
 {
@@ -85,13 +87,25 @@ void BrowserWindow::Form_Load()
     }
 }
 
-void BrowserWindow::Navigate(const QString& address) { m_page->navigate(browserUrl(address)); }
+void BrowserWindow::Navigate(const QString& address)
+{
+    m_page->navigate(browserUrl(address));
+}
 
-bool BrowserWindow::Busy() const { return m_page->busy(); }
+bool BrowserWindow::Busy() const
+{
+    return m_page->busy();
+}
 
-void BrowserWindow::setInnerHtml(const QString& id, const QString& html) { m_page->setInnerHtml(id, html); }
+void BrowserWindow::setInnerHtml(const QString& id, const QString& html)
+{
+    m_page->setInnerHtml(id, html);
+}
 
-QWidget* BrowserWindow::view() const { return m_page->widget(); }
+QWidget* BrowserWindow::view() const
+{
+    return m_page->widget();
+}
 
 void BrowserWindow::timTimer_Timer()
 {

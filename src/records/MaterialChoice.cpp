@@ -4,7 +4,6 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
-
 #include <limits>
 
 bool MaterialChoice::read(const QSqlDatabase& db, MaterialChoice* choice)
@@ -16,7 +15,8 @@ bool MaterialChoice::read(const QSqlDatabase& db, MaterialChoice* choice)
     choice->body = query.isNull(1) ? QVariant(0) : query.value(1);
     bool ok = false;
     const int hang = query.value(2).toInt(&ok);
-    if (!query.isNull(2) && ok && hang >= std::numeric_limits<qint16>::min() && hang <= std::numeric_limits<qint16>::max())
+    if (!query.isNull(2) && ok && hang >= std::numeric_limits<qint16>::min() &&
+        hang <= std::numeric_limits<qint16>::max())
         choice->hang = qint16(hang);
     return true;
 }

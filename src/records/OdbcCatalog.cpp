@@ -31,8 +31,8 @@ OdbcCatalog OdbcCatalog::GetDSNsAndDrivers()
                                 sizeof description, &descriptionLength);
         if (result != SQL_SUCCESS && result != SQL_SUCCESS_WITH_INFO)
             break;
-        const QString source = QString::fromLocal8Bit(reinterpret_cast<const char*>(name),
-                                                      std::min<int>(nameLength, sizeof name - 1));
+        const QString source =
+            QString::fromLocal8Bit(reinterpret_cast<const char*>(name), std::min<int>(nameLength, sizeof name - 1));
         if (!source.trimmed().isEmpty()) {
             catalog.dataSources.append(source);
             catalog.drivers.append(QString::fromLocal8Bit(reinterpret_cast<const char*>(description),

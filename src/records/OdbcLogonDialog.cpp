@@ -80,7 +80,12 @@ void OdbcLogonDialog::cboDSNList_Click()
 
 void OdbcLogonDialog::cmdOK_Click()
 {
-    const OdbcConnect::Values values{m_dataSources->currentIndex(), m_dataSources->currentText(), m_drivers->currentText(),
-                                     m_server->text(), m_uid->text(), m_pwd->text(), m_database->text()};
+    const OdbcConnect::Values values{m_dataSources->currentIndex(),
+                                     m_dataSources->currentText(),
+                                     m_drivers->currentText(),
+                                     m_server->text(),
+                                     m_uid->text(),
+                                     m_pwd->text(),
+                                     m_database->text()};
     Messages::show(this, OdbcConnect::messageText(OdbcConnect::providerString(values)));
 }

@@ -10,7 +10,10 @@
 #include <QTableView>
 
 namespace {
-constexpr int px(int twips) { return (twips + 7) / 15; }
+constexpr int px(int twips)
+{
+    return (twips + 7) / 15;
+}
 } // namespace
 
 RelatedInfoWindow::RelatedInfoWindow(QWidget* parent) : QWidget(parent, Qt::Window)

@@ -44,8 +44,7 @@ SettingsWindow::SettingsWindow(QWidget* parent) : QDialog(parent)
     Form_Load();
 }
 
-QButtonGroup* SettingsWindow::addGroup(const QString& name, const QString& label, const QStringList& captions,
-                                       int row)
+QButtonGroup* SettingsWindow::addGroup(const QString& name, const QString& label, const QStringList& captions, int row)
 {
     auto* grid = static_cast<QGridLayout*>(layout());
     auto* caption = new QLabel(label, this);

@@ -13,12 +13,14 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QTableView>
-
 #include <span>
 
 namespace {
 
-constexpr int px(int twips) { return (twips + 7) / 15; }
+constexpr int px(int twips)
+{
+    return (twips + 7) / 15;
+}
 constexpr int kButtonStrip = 34;
 constexpr int kStatusStrip = 24;
 constexpr int kNavigationWidth = 23;
@@ -57,7 +59,8 @@ TableEditorWindow::TableEditorWindow(Kind kind, QWidget* parent) : QWidget(paren
     m_grid->setAccessibleName(windowTitle());
     for (int column = 0; column < m_model->columnCount(); ++column)
         m_grid->setColumnHidden(column, true);
-    for (const Column& column : identifiers ? std::span<const Column>(kIdentifierColumns) : std::span<const Column>(kDomainColumns)) {
+    for (const Column& column :
+         identifiers ? std::span<const Column>(kIdentifierColumns) : std::span<const Column>(kDomainColumns)) {
         const int index = m_model->fieldIndex(QString::fromUtf16(column.field));
         if (index < 0)
             continue;
@@ -71,8 +74,9 @@ TableEditorWindow::TableEditorWindow(Kind kind, QWidget* parent) : QWidget(paren
     m_picButtons = new QWidget(this);
     m_picButtons->setObjectName(QStringLiteral("picButtons"));
     static const char16_t* const kButtons[][2] = {
-        {u"cmdAdd", u"添加(&A)"},     {u"cmdEdit", u"编辑(&E)"},  {u"cmdDelete", u"删除(&D)"}, {u"cmdRefresh", u"刷新(&R)"},
-        {u"cmdClose", u"关闭(&C)"},   {u"cmdUpdate", u"更新(&U)"}, {u"cmdCancel", u"取消(&C)"},
+        {u"cmdAdd", u"添加(&A)"},     {u"cmdEdit", u"编辑(&E)"},  {u"cmdDelete", u"删除(&D)"},
+        {u"cmdRefresh", u"刷新(&R)"}, {u"cmdClose", u"关闭(&C)"}, {u"cmdUpdate", u"更新(&U)"},
+        {u"cmdCancel", u"取消(&C)"},
     };
     for (int i = 0; i < 7; ++i) {
         m_buttons[i] = new QPushButton(QString::fromUtf16(kButtons[i][1]), m_picButtons);
@@ -118,7 +122,10 @@ TableEditorWindow::TableEditorWindow(Kind kind, QWidget* parent) : QWidget(paren
         moveTo(0);
 }
 
-int TableEditorWindow::currentRow() const { return m_grid->currentIndex().row(); }
+int TableEditorWindow::currentRow() const
+{
+    return m_grid->currentIndex().row();
+}
 
 void TableEditorWindow::moveTo(int row)
 {
@@ -135,7 +142,10 @@ void TableEditorWindow::showPosition()
     m_lblStatus->setText(QStringLiteral("Record: %1").arg(row < 0 ? -1 : row + 1));
 }
 
-void TableEditorWindow::reportError(const QString& description) { Messages::show(this, description); }
+void TableEditorWindow::reportError(const QString& description)
+{
+    Messages::show(this, description);
+}
 
 void TableEditorWindow::SetBrowseMode(bool browse)
 {
@@ -149,13 +159,8 @@ void TableEditorWindow::SetBrowseMode(bool browse)
 
 void TableEditorWindow::cmdAdd_Click()
 {
-    // The row being typed is written first, as moving away from it would.
-    if (m_model->isDirty() && !m_model->submitAll()) {
-        reportError(m_model->lastError().text());
-        return;
-    }
-    const int row = m_model->rowCount();
-    if (!m_model->insertRow(row)) {
+    const int row = m_model->appendRow();
+    if (row < 0) {
         reportError(m_model->lastError().text());
         return;
     }
@@ -192,20 +197,11 @@ void TableEditorWindow::cmdCancel_Click()
 
 void TableEditorWindow::cmdDelete_Click()
 {
-    const int row = currentRow();
-    if (row < 0) {
-        reportError(QStringLiteral("没有选中的记录。"));
-        return;
-    }
-    if (!m_model->removeRow(row)) {
+    const int next = m_model->deleteRow(currentRow());
+    if (next == -2)
         reportError(m_model->lastError().text());
-        m_model->revertAll();
-        return;
-    }
-    m_model->selectAll();
-    // The next record takes the deleted one's place; after the last one the new last is current.
-    if (m_model->rowCount() > 0)
-        moveTo(std::min(row, m_model->rowCount() - 1));
+    else if (next >= 0)
+        moveTo(next);
     else
         showPosition();
 }

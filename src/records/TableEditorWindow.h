@@ -14,7 +14,11 @@ class TableEditorWindow : public QWidget
     Q_OBJECT
 
 public:
-    enum class Kind { Identifiers, Domains };
+    enum class Kind
+    {
+        Identifiers,
+        Domains
+    };
 
     explicit TableEditorWindow(Kind kind, QWidget* parent = nullptr);
 

@@ -2,13 +2,13 @@
 
 #include "ServerAddressFile.h"
 #include "ServiceProtocol.h"
+#include "ServiceRequest.h"
 #include "TransferControl.h"
 #include "app/AppPaths.h"
 #include "app/Messages.h"
 #include "app/PasswordEcho.h"
 #include "app/ProcessState.h"
 #include "app/SystemUser.h"
-#include "app/TextCodec.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -18,7 +18,10 @@
 #include <QTimer>
 
 namespace {
-QString loginTitle() { return QStringLiteral("登录"); }
+QString loginTitle()
+{
+    return QStringLiteral("登录");
+}
 } // namespace
 
 LoginWindow::LoginWindow(QWidget* parent, std::chrono::milliseconds timeout)
@@ -118,9 +121,7 @@ void LoginWindow::cmdOK_Click()
         return;
     }
     // A second confirm while the first request runs is refused by the transfer and changes nothing.
-    m_userInet->execute(ServiceProtocol::requestAddress(ProcessState::ServerAddr), QStringLiteral("POST"),
-                        TextCodec::toAnsi(ServiceProtocol::loginBody(m_txtPassword->text())),
-                        ServiceProtocol::contentTypeHeader());
+    ServiceRequest::post(*m_userInet, ServiceProtocol::loginBody(m_txtPassword->text()));
 }
 
 void LoginWindow::cmdCancel_Click()
@@ -131,7 +132,10 @@ void LoginWindow::cmdCancel_Click()
     done(QDialog::Rejected);
 }
 
-void LoginWindow::reject() { cmdCancel_Click(); }
+void LoginWindow::reject()
+{
+    cmdCancel_Click();
+}
 
 void LoginWindow::UserInet_StateChanged(int state)
 {
@@ -142,10 +146,7 @@ void LoginWindow::UserInet_StateChanged(int state)
     if (state != kStateComplete)
         return;
 
-    const QString reply = m_userInet->getChunk(kReplyChunkBytes);
-    if (!reply.isEmpty())
-        m_userInet->cancel();
-    const ReplyOutcome outcome = classifyReply(Action::Ulogin, reply);
+    const ReplyOutcome outcome = classifyReply(Action::Ulogin, ServiceRequest::takeReply(*m_userInet));
     if (outcome.accepted) {
         m_loginPassed = true;
         hide();

@@ -1,11 +1,10 @@
 #include "PasswordWindow.h"
 
 #include "ServiceProtocol.h"
+#include "ServiceRequest.h"
 #include "TransferControl.h"
 #include "app/Messages.h"
 #include "app/PasswordEcho.h"
-#include "app/ProcessState.h"
-#include "app/TextCodec.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -57,9 +56,7 @@ void PasswordWindow::ModOK_Click()
         m_txtPassword->setFocus();
         return;
     }
-    m_userInet->execute(ServiceProtocol::requestAddress(ProcessState::ServerAddr), QStringLiteral("POST"),
-                        TextCodec::toAnsi(ServiceProtocol::passwordChangeBody(m_txtPassword->text())),
-                        ServiceProtocol::contentTypeHeader());
+    ServiceRequest::post(*m_userInet, ServiceProtocol::passwordChangeBody(m_txtPassword->text()));
 }
 
 void PasswordWindow::UserInet_StateChanged(int state)
@@ -70,10 +67,7 @@ void PasswordWindow::UserInet_StateChanged(int state)
     setWindowTitle(stateText(state));
     if (state != kStateComplete)
         return;
-    const QString reply = m_userInet->getChunk(kReplyChunkBytes);
-    if (!reply.isEmpty())
-        m_userInet->cancel();
-    const ReplyOutcome outcome = classifyReply(Action::modmima, reply);
+    const ReplyOutcome outcome = classifyReply(Action::modmima, ServiceRequest::takeReply(*m_userInet));
     if (outcome.message.isEmpty())
         return;
     QPointer<PasswordWindow> self(this);

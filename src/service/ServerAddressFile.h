@@ -5,7 +5,13 @@
 // Reads the service address from server.txt: the first comma-delimited field, trimmed, after "http:/".
 struct ServerAddressFile
 {
-    enum class Status { Missing, Empty, Unreadable, Ok };
+    enum class Status
+    {
+        Missing,
+        Empty,
+        Unreadable,
+        Ok
+    };
 
     Status status = Status::Missing;
     QString address; // "http:/" + field, only when Ok

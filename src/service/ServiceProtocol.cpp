@@ -7,13 +7,25 @@ using TextRules::trimmed;
 
 namespace ServiceProtocol {
 
-QString requestAddress(const QString& serverAddr) { return serverAddr + u"/ajax.asp"; }
+QString requestAddress(const QString& serverAddr)
+{
+    return serverAddr + u"/ajax.asp";
+}
 
-QString contentTypeHeader() { return QStringLiteral("Content-Type: application/x-www-form-urlencoded"); }
+QString contentTypeHeader()
+{
+    return QStringLiteral("Content-Type: application/x-www-form-urlencoded");
+}
 
-QString loginBody(const QString& password) { return u"action=Ulogin&Pass=" + trimmed(password); }
+QString loginBody(const QString& password)
+{
+    return u"action=Ulogin&Pass=" + trimmed(password);
+}
 
-QString passwordChangeBody(const QString& newPassword) { return u"action=modmima&mima=" + trimmed(newPassword); }
+QString passwordChangeBody(const QString& newPassword)
+{
+    return u"action=modmima&mima=" + trimmed(newPassword);
+}
 
 QString uploadBody(const UploadFields& fields)
 {
@@ -31,15 +43,16 @@ QString uploadBody(const UploadFields& fields)
 QString generationBody(const GenerationFields& fields)
 {
     return u"action=madeweb&Biaoshi=" + trimmed(fields.biaoshi) + u"&shuliang=" + trimmed(fields.shuliang) +
-           u"&Ltitle=" + trimmed(fields.title) + u"&Lbody=" + trimmed(fields.body) + u"&Lhang=" +
-           trimmed(fields.hang) + u"&Ljj=" + trimmed(fields.introduction);
+           u"&Ltitle=" + trimmed(fields.title) + u"&Lbody=" + trimmed(fields.body) + u"&Lhang=" + trimmed(fields.hang) +
+           u"&Ljj=" + trimmed(fields.introduction);
 }
 
 ReplyOutcome classifyReply(Action action, const QString& reply)
 {
     const bool material = action == Action::UWork || action == Action::madeweb;
     if (reply.size() >= 3)
-        return {false, material ? QStringLiteral("网络中断或服务器超时！！") : QStringLiteral("网络中断或服务器超时！")};
+        return {false,
+                material ? QStringLiteral("网络中断或服务器超时！！") : QStringLiteral("网络中断或服务器超时！")};
     if (reply == u"0")
         return {false, QStringLiteral("请不要非法操作！")};
     if (reply == u"1")
@@ -57,9 +70,12 @@ ReplyOutcome classifyReply(Action action, const QString& reply)
 QString stateText(int state)
 {
     static const char16_t* const kTexts[] = {
-        u"无状态可报告",         u"查询主机",           u"成功找到主机",         u"与主机连接",
-        u"成功与主机连接",       u"向主机发送请",       u"发送请求已成功",       u"正在接收主机的响应",
-        u"成功地接收到主机的响应", u"正在解除与主机的连接", u"成功地与主机解除了连接", u"与主机通讯时出现了错误",
+        u"无状态可报告",           u"查询主机",
+        u"成功找到主机",           u"与主机连接",
+        u"成功与主机连接",         u"向主机发送请",
+        u"发送请求已成功",         u"正在接收主机的响应",
+        u"成功地接收到主机的响应", u"正在解除与主机的连接",
+        u"成功地与主机解除了连接", u"与主机通讯时出现了错误",
         u"向主机发送数据完毕",
     };
     if (state < 0 || state > kStateComplete)

@@ -6,7 +6,13 @@
 // ServerAddr + "/ajax.asp" and every answer a one-character code.
 namespace ServiceProtocol {
 
-enum class Action { Ulogin, modmima, UWork, madeweb };
+enum class Action
+{
+    Ulogin,
+    modmima,
+    UWork,
+    madeweb
+};
 
 QString requestAddress(const QString& serverAddr);
 QString contentTypeHeader();

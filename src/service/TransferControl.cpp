@@ -19,7 +19,10 @@ TransferControl::TransferControl(std::chrono::milliseconds timeout, QObject* par
 {
 }
 
-TransferControl::~TransferControl() { releaseReply(); }
+TransferControl::~TransferControl()
+{
+    releaseReply();
+}
 
 bool TransferControl::execute(const QString& url, const QString& method, const QByteArray& body,
                               const QString& headerLine)
@@ -48,7 +51,8 @@ bool TransferControl::execute(const QString& url, const QString& method, const Q
     request.setTransferTimeout(static_cast<int>(m_timeout.count()));
     const qsizetype colon = headerLine.indexOf(u':');
     if (colon > 0)
-        request.setRawHeader(headerLine.left(colon).trimmed().toLatin1(), headerLine.mid(colon + 1).trimmed().toLatin1());
+        request.setRawHeader(headerLine.left(colon).trimmed().toLatin1(),
+                             headerLine.mid(colon + 1).trimmed().toLatin1());
 
     QNetworkAccessManager& manager = m_manager ? *m_manager : ServiceNetwork::manager();
     QNetworkReply* reply = manager.sendCustomRequest(request, method.toLatin1(), body);
@@ -73,7 +77,10 @@ bool TransferControl::execute(const QString& url, const QString& method, const Q
     return true;
 }
 
-void TransferControl::report(int state) { emit stateChanged(state); }
+void TransferControl::report(int state)
+{
+    emit stateChanged(state);
+}
 
 void TransferControl::onReadyRead()
 {

@@ -4,7 +4,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-
 #include <chrono>
 
 class QNetworkAccessManager;

@@ -50,6 +50,33 @@ bool CheckedTableModel::selectAll()
     return true;
 }
 
+int CheckedTableModel::appendRow()
+{
+    if (isDirty() && !submitAll())
+        return -1;
+    while (canFetchMore())
+        fetchMore();
+    const int row = rowCount();
+    return insertRow(row) ? row : -1;
+}
+
+int CheckedTableModel::deleteRow(int row)
+{
+    if (row < 0) {
+        setLastError(QSqlError(QStringLiteral("没有选中的记录。"), {}, QSqlError::StatementError));
+        return -2;
+    }
+    if (!removeRow(row)) {
+        const QSqlError error = lastError();
+        revertAll();
+        setLastError(error);
+        return -2;
+    }
+    selectAll();
+    // The next record takes the deleted one's place; after the last one the new last is current.
+    return std::min(row, rowCount() - 1);
+}
+
 bool CheckedTableModel::submit()
 {
     // A row just appended that nothing has been typed into yet stays as it is, like a new line in a
@@ -97,7 +124,8 @@ bool CheckedTableModel::updateRowInTable(int row, const QSqlRecord& values)
         return false;
     }
     if (query.numRowsAffected() == 0) {
-        setLastError(QSqlError(QStringLiteral("这条记录已在别处被删除，修改没有保存。"), {}, QSqlError::StatementError));
+        setLastError(
+            QSqlError(QStringLiteral("这条记录已在别处被删除，修改没有保存。"), {}, QSqlError::StatementError));
         return false;
     }
     return true;

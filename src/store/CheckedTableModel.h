@@ -15,6 +15,11 @@ public:
     bool submit() override;
     // Reads the whole table, not just its first screenful, so moves to the last row are exact.
     bool selectAll();
+    // Writes the row being typed, then appends a new one; its row, or -1 (see lastError()).
+    int appendRow();
+    // Deletes a row and reads the table again; the row to make current next (-1 when none is left),
+    // or -2 on failure (see lastError()).
+    int deleteRow(int row);
 
     // Values that new rows start with (for example state 0), whatever the table's defaults say.
     void setInsertDefaults(const QVariantMap& defaults) { m_insertDefaults = defaults; }

@@ -6,7 +6,10 @@
 
 namespace LocalStore {
 
-QString connectionName() { return QStringLiteral("DbConn"); }
+QString connectionName()
+{
+    return QStringLiteral("DbConn");
+}
 
 QString databasePath(const QString& programFolder)
 {
@@ -46,9 +49,9 @@ bool open(const QString& programFolder)
     if (!existed)
         QDir().mkpath(QFileInfo(path).absolutePath());
 
-    QSqlDatabase db = QSqlDatabase::contains(connectionName()) ? QSqlDatabase::database(connectionName(), false)
-                                                                : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
-                                                                                            connectionName());
+    QSqlDatabase db = QSqlDatabase::contains(connectionName())
+                          ? QSqlDatabase::database(connectionName(), false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName());
     db.setDatabaseName(path);
     if (!db.open())
         return false;
@@ -61,7 +64,10 @@ bool open(const QString& programFolder)
     return true;
 }
 
-QSqlDatabase connection() { return QSqlDatabase::database(connectionName(), false); }
+QSqlDatabase connection()
+{
+    return QSqlDatabase::database(connectionName(), false);
+}
 
 void close()
 {

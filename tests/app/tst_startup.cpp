@@ -51,7 +51,8 @@ private slots:
         QVERIFY(qobject_cast<MainWindow*>(ProcessState::MainForm.data()));
         const auto logins = [] {
             const QWidgetList windows = QApplication::topLevelWidgets();
-            return std::count_if(windows.begin(), windows.end(), [](QWidget* w) { return qobject_cast<LoginWindow*>(w); });
+            return std::count_if(windows.begin(), windows.end(),
+                                 [](QWidget* w) { return qobject_cast<LoginWindow*>(w); });
         };
         QTRY_COMPARE(logins(), 0);
         int mainWindows = 0;

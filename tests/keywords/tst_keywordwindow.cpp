@@ -13,7 +13,6 @@
 #include <QTableView>
 #include <QUrlQuery>
 #include <QtTest>
-
 #include <atomic>
 
 namespace {
@@ -36,13 +35,12 @@ public:
             while (holdReplies)
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
             if (suggest)
-                return TestHttpServer::Reply{TextCodec::toAnsi(QString(u"window.bdsug.sug({q:\"" + seed +
-                                                                       u"\",p:false,s:[\"" + seed + u"1\",\"" +
-                                                                       seed + u"2\"]});"))};
-            return TestHttpServer::Reply{QString(u"<div class=\"tt\">相关搜索</div><table cellpadding=\"0\"><tr><th><a href=\"/s?1\">" +
-                                          seed + u"甲</a></th><td></td><th><a href=\"/s?2\">" + seed +
-                                          u"乙</a></th></tr></table></div>")
-                                             .toUtf8()};
+                return TestHttpServer::Reply{TextCodec::toAnsi(QString(
+                    u"window.bdsug.sug({q:\"" + seed + u"\",p:false,s:[\"" + seed + u"1\",\"" + seed + u"2\"]});"))};
+            return TestHttpServer::Reply{
+                QString(u"<div class=\"tt\">相关搜索</div><table cellpadding=\"0\"><tr><th><a href=\"/s?1\">" + seed +
+                        u"甲</a></th><td></td><th><a href=\"/s?2\">" + seed + u"乙</a></th></tr></table></div>")
+                    .toUtf8()};
         });
     }
     QStringList searched()
@@ -62,7 +60,10 @@ public:
     std::atomic<bool> holdReplies{false};
 };
 
-QString boxText(KeywordWindow& window) { return window.resultBox()->toPlainText(); }
+QString boxText(KeywordWindow& window)
+{
+    return window.resultBox()->toPlainText();
+}
 
 } // namespace
 

@@ -167,8 +167,9 @@ private slots:
         });
         QObject context;
         QStringList results;
-        XMLHttpGET(u"http://"_qs + silent.hostPort() + u"/s"_qs, 1, &context,
-                   [&](const QString& text) { results.append(u"silent:"_qs + text); }, 300ms);
+        XMLHttpGET(
+            u"http://"_qs + silent.hostPort() + u"/s"_qs, 1, &context,
+            [&](const QString& text) { results.append(u"silent:"_qs + text); }, 300ms);
         XMLHttpGET(u"http://127.0.0.1:%1/s"_qs.arg(TestHttpServer::closedPort()), 1, &context,
                    [&](const QString& text) { results.append(u"closed:"_qs + text); });
         XMLHttpGET(u"not a url"_qs, 1, &context, [&](const QString& text) { results.append(u"bad:"_qs + text); });

@@ -41,7 +41,8 @@ const QStringList kFilledStore = {
 QWidget* nextTabStop(QWidget* widget)
 {
     QWidget* next = widget->nextInFocusChain();
-    while (next != widget && !((next->focusPolicy() & Qt::TabFocus) && next->isEnabled() && next->isVisibleTo(widget->window())))
+    while (next != widget &&
+           !((next->focusPolicy() & Qt::TabFocus) && next->isEnabled() && next->isVisibleTo(widget->window())))
         next = next->nextInFocusChain();
     return next;
 }
@@ -82,7 +83,10 @@ class MainWindowTest : public QObject
             button->click();
             QVERIFY(finished.wait(10000));
         }
-        QByteArray lastBody() const { return server.requests().isEmpty() ? QByteArray() : server.requests().last().body; }
+        QByteArray lastBody() const
+        {
+            return server.requests().isEmpty() ? QByteArray() : server.requests().last().body;
+        }
     };
 
 private slots:
@@ -91,8 +95,9 @@ private slots:
     void snapshotReadsTheFourQueries()
     {
         TestFolder folder;
-        QVERIFY(folder.openStore(kFilledStore + QStringList{u"insert into biao (biaoshi, number, state) values (NULL, NULL, NULL)"_qs,
-                                                            u"insert into url (url) values (NULL)"_qs}));
+        QVERIFY(folder.openStore(kFilledStore +
+                                 QStringList{u"insert into biao (biaoshi, number, state) values (NULL, NULL, NULL)"_qs,
+                                             u"insert into url (url) values (NULL)"_qs}));
         const MaterialSnapshot material = MaterialSnapshot::read(LocalStore::connection());
         QCOMPARE(material.domains, (QStringList{u"a.com"_qs, u"b.cn"_qs}));
         QCOMPARE(material.urlJoined, u"a.com|*|b.cn|*|"_qs);

@@ -50,7 +50,8 @@ private slots:
                                     u"http://B.d1.cn</br>http://B1.d1.cn</br>http://B2.d1.cn</br>"_qs;
         QTest::newRow("count 1") << u"B"_qs << u"1"_qs << two << u"http://B.d0.com</br>http://B.d1.cn</br>"_qs;
         QTest::newRow("not a number") << u"B"_qs << u"abc"_qs << two << u"http://B.d0.com</br>http://B.d1.cn</br>"_qs;
-        QTest::newRow("rounded") << u"x"_qs << u"2.5"_qs << QStringList{u"a"_qs} << u"http://x.a</br>http://x1.a</br>"_qs;
+        QTest::newRow("rounded") << u"x"_qs << u"2.5"_qs << QStringList{u"a"_qs}
+                                 << u"http://x.a</br>http://x1.a</br>"_qs;
         QTest::newRow("no domains") << u"B"_qs << u"3"_qs << QStringList{} << QString();
         QTest::newRow("escaped") << u"<b>"_qs << u"1"_qs << QStringList{u"a&b\"<script>"_qs}
                                  << u"http://&lt;b&gt;.a&amp;b&quot;&lt;script&gt;</br>"_qs;
@@ -137,7 +138,9 @@ private slots:
         QVERIFY2(browser, qPrintable(messages.texts().join(u'|')));
         QCOMPARE(window.ListHtml(), u"http://x.a.com</br>http://x1.a.com</br>http://x.b.cn</br>http://x1.b.cn</br>"_qs);
         const QString lie = u"document.getElementById('lie').innerHTML"_qs;
-        QTRY_COMPARE_WITH_TIMEOUT(innerHtml(browser, lie), u"http://x.a.com<br>http://x1.a.com<br>http://x.b.cn<br>http://x1.b.cn<br>"_qs, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(innerHtml(browser, lie),
+                                  u"http://x.a.com<br>http://x1.a.com<br>http://x.b.cn<br>http://x1.b.cn<br>"_qs,
+                                  20000);
 
         // The second row's list replaces the first in the same window.
         window.rowPanel()->cha(1)->click();

@@ -42,9 +42,15 @@ QStringList column(const QString& sql)
     return values;
 }
 
-bool checked(QWidget& window, const QString& name) { return window.findChild<QRadioButton*>(name)->isChecked(); }
+bool checked(QWidget& window, const QString& name)
+{
+    return window.findChild<QRadioButton*>(name)->isChecked();
+}
 
-void click(QWidget& window, const QString& name) { window.findChild<QPushButton*>(name)->click(); }
+void click(QWidget& window, const QString& name)
+{
+    window.findChild<QPushButton*>(name)->click();
+}
 
 } // namespace
 

@@ -16,9 +16,9 @@ private slots:
         QVERIFY(LocalStore::open(folder.path()));
         QVERIFY(QFile::exists(folder.filePath(u"data/db.sqlite"_qs)));
         QSqlQuery query(LocalStore::connection());
-        for (const QString& sql : {Sql::mainDomains(), Sql::identifierRows(), Sql::contactRows(),
-                                   Sql::materialRows(), Sql::identifierEditor(), Sql::domainEditor(),
-                                   Sql::relatedInformation(), Sql::keywordSeeds()})
+        for (const QString& sql :
+             {Sql::mainDomains(), Sql::identifierRows(), Sql::contactRows(), Sql::materialRows(),
+              Sql::identifierEditor(), Sql::domainEditor(), Sql::relatedInformation(), Sql::keywordSeeds()})
             QVERIFY2(query.exec(sql), qPrintable(sql));
 
         // One material row 0,0,0, as a shipped file has.

@@ -1,7 +1,6 @@
 #include "TestHttpServer.h"
 
 #include <QTcpServer>
-
 #include <chrono>
 #include <httplib.h>
 
@@ -60,7 +59,10 @@ void TestHttpServer::setHandler(Handler handler)
     m_handler = std::move(handler);
 }
 
-QString TestHttpServer::hostPort() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+QString TestHttpServer::hostPort() const
+{
+    return QStringLiteral("127.0.0.1:%1").arg(m_port);
+}
 
 QList<TestHttpServer::Request> TestHttpServer::requests() const
 {

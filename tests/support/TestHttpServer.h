@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
-
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -41,7 +40,10 @@ public:
     ~TestHttpServer();
 
     void setHandler(Handler handler);
-    void setReply(const QByteArray& body) { setHandler([body](const Request&) { return Reply{body}; }); }
+    void setReply(const QByteArray& body)
+    {
+        setHandler([body](const Request&) { return Reply{body}; });
+    }
     int port() const { return m_port; }
     QString hostPort() const;
     QList<Request> requests() const;

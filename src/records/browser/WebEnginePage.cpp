@@ -39,8 +39,7 @@ public:
 
     void setInnerHtml(const QString& id, const QString& html) override
     {
-        const QString arguments =
-            QString::fromUtf8(QJsonDocument(QJsonArray{id, html}).toJson(QJsonDocument::Compact));
+        const QString arguments = QString::fromUtf8(QJsonDocument(QJsonArray{id, html}).toJson(QJsonDocument::Compact));
         m_view->page()->runJavaScript(u"(function(a){var e=document.getElementById(a[0]);if(e)e.innerHTML=a[1];})(" +
                                       arguments + u");");
     }
@@ -52,4 +51,7 @@ private:
 
 } // namespace
 
-extern "C" Q_DECL_EXPORT WebPage* quillon_create_web_page(QWidget* parent) { return new WebEnginePage(parent); }
+extern "C" Q_DECL_EXPORT WebPage* quillon_create_web_page(QWidget* parent)
+{
+    return new WebEnginePage(parent);
+}
