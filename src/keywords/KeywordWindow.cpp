@@ -435,7 +435,6 @@ void KeywordWindow::closeEvent(QCloseEvent* event)
     m_timer1->stop();
     m_searching = false;
     ++m_searchRun;
-    m_unloading = 1;
     m_loader->stop();
     QWidget::closeEvent(event);
 }

@@ -87,7 +87,6 @@ private:
     std::unique_ptr<KeywordFileLoader> m_loader;
     KeywordHosts m_hosts;
 
-    qint16 m_unloading = 0;
     bool m_unsaved = false;
     bool m_programmaticEdit = false;
     bool m_searching = false;

@@ -71,16 +71,6 @@ private slots:
         QCOMPARE(outcome.message, message);
     }
 
-    void stateTexts()
-    {
-        QCOMPARE(stateText(0), u"无状态可报告"_qs);
-        QCOMPARE(stateText(5), u"向主机发送请"_qs);
-        QCOMPARE(stateText(11), u"与主机通讯时出现了错误"_qs);
-        QCOMPARE(stateText(12), u"向主机发送数据完毕"_qs);
-        QVERIFY(stateText(13).isEmpty());
-        QVERIFY(stateText(-1).isEmpty());
-    }
-
     void serverAddressFromFile_data()
     {
         QTest::addColumn<QByteArray>("content");
