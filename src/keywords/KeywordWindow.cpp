@@ -6,6 +6,7 @@
 #include "app/Messages.h"
 #include "app/ProcessState.h"
 #include "app/TextRules.h"
+#include "app/Twips.h"
 #include "records/PendingEdits.h"
 #include "store/CheckedTableModel.h"
 #include "store/Sql.h"
@@ -29,15 +30,6 @@
 
 namespace {
 
-constexpr int px(int twips)
-{
-    return (twips + 7) / 15;
-}
-QRect twipRect(int left, int top, int width, int height)
-{
-    return {px(left), px(top), px(width), px(height)};
-}
-
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const QRect& rect)
 {
     auto* button = new QPushButton(caption, parent);
@@ -51,7 +43,7 @@ QFrame* makeDivider(QWidget* parent, int x, int height)
     auto* line = new QFrame(parent);
     line->setFrameShape(QFrame::VLine);
     line->setFrameShadow(QFrame::Sunken);
-    line->setGeometry(px(x) - 1, 0, 3, height);
+    line->setGeometry(Twips::px(x) - 1, 0, 3, height);
     return line;
 }
 
@@ -99,9 +91,9 @@ KeywordWindow::~KeywordWindow() = default;
 
 void KeywordWindow::buildControls()
 {
-    resize(px(10605), px(6810));
-    setFixedWidth(px(10605));
-    setMinimumHeight(px(1500));
+    resize(Twips::px(10605), Twips::px(6810));
+    setFixedWidth(Twips::px(10605));
+    setMinimumHeight(Twips::px(1500));
 
     m_model = new CheckedTableModel(QStringLiteral("Word"), ProcessState::DbConn(), this);
     m_model->selectAll();
@@ -118,37 +110,37 @@ void KeywordWindow::buildControls()
     QFont gridFont(QStringLiteral("宋体"));
     gridFont.setPointSize(9);
     m_grid->setFont(gridFont);
-    m_grid->setGeometry(twipRect(0, 0, 3735, 6220));
+    m_grid->setGeometry(Twips::rect(0, 0, 3735, 6220));
 
     auto* image = new QLabel(this);
     image->setObjectName(QStringLiteral("Image1"));
     image->setPixmap(style()->standardIcon(QStyle::SP_FileDialogContentsView).pixmap(50, 50));
-    image->setGeometry(twipRect(4200, 450, 750, 750));
+    image->setGeometry(Twips::rect(4200, 450, 750, 750));
 
     m_tongji = new QLabel(QStringLiteral("0"), this);
     m_tongji->setObjectName(QStringLiteral("tongji"));
-    m_tongji->move(px(4100), px(1300));
+    m_tongji->move(Twips::px(4100), Twips::px(1300));
     m_tongji->hide();
 
     m_sousuo =
-        makeButton(this, QStringLiteral("sousuo"), QStringLiteral("搜索长尾词 >"), twipRect(3950, 1600, 1300, 500));
+        makeButton(this, QStringLiteral("sousuo"), QStringLiteral("搜索长尾词 >"), Twips::rect(3950, 1600, 1300, 500));
     auto* frame = new QFrame(this);
     frame->setObjectName(QStringLiteral("Frame1"));
     frame->setFrameShape(QFrame::StyledPanel);
-    frame->setGeometry(twipRect(3970, 2100, 1260, 1000));
+    frame->setGeometry(Twips::rect(3970, 2100, 1260, 1000));
     m_fenlei[0] = new QRadioButton(QStringLiteral("一级"), frame);
     m_fenlei[0]->setObjectName(QStringLiteral("fenlei_0"));
-    m_fenlei[0]->setGeometry(twipRect(120, 240, 735, 255));
+    m_fenlei[0]->setGeometry(Twips::rect(120, 240, 735, 255));
     m_fenlei[0]->setChecked(true);
     m_fenlei[1] = new QRadioButton(QStringLiteral("二级"), frame);
     m_fenlei[1]->setObjectName(QStringLiteral("fenlei_1"));
-    m_fenlei[1]->setGeometry(twipRect(120, 600, 735, 255));
+    m_fenlei[1]->setGeometry(Twips::rect(120, 600, 735, 255));
     m_stopsou =
-        makeButton(this, QStringLiteral("stopsou"), QStringLiteral("停止搜索 >"), twipRect(3950, 3500, 1300, 500));
+        makeButton(this, QStringLiteral("stopsou"), QStringLiteral("停止搜索 >"), Twips::rect(3950, 3500, 1300, 500));
 
     m_langword = new QPlainTextEdit(this);
     m_langword->setObjectName(QStringLiteral("Langword"));
-    m_langword->setGeometry(twipRect(5400, 0, 5175, 6220));
+    m_langword->setGeometry(Twips::rect(5400, 0, 5175, 6220));
     m_langword->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_langword->setAccessibleName(QStringLiteral("长尾关键词"));
     m_langword->setUndoRedoEnabled(false); // until the file has loaded
@@ -159,18 +151,18 @@ void KeywordWindow::buildControls()
 
     m_picButtons = new QWidget(this);
     m_picButtons->setObjectName(QStringLiteral("picButtons"));
-    m_picButtons->setGeometry(twipRect(0, 6270, 10605, 540));
+    m_picButtons->setGeometry(Twips::rect(0, 6270, 10605, 540));
     m_cmdAdd =
-        makeButton(m_picButtons, QStringLiteral("cmdAdd"), QStringLiteral("添加(&A)"), twipRect(300, 10, 1095, 400));
-    m_cmdUpdate =
-        makeButton(m_picButtons, QStringLiteral("cmdUpdate"), QStringLiteral("更新(&U)"), twipRect(300, 10, 1095, 400));
+        makeButton(m_picButtons, QStringLiteral("cmdAdd"), QStringLiteral("添加(&A)"), Twips::rect(300, 10, 1095, 400));
+    m_cmdUpdate = makeButton(m_picButtons, QStringLiteral("cmdUpdate"), QStringLiteral("更新(&U)"),
+                             Twips::rect(300, 10, 1095, 400));
     m_cmdUpdate->hide();
     m_cmdDelete = makeButton(m_picButtons, QStringLiteral("cmdDelete"), QStringLiteral("删除(&D)"),
-                             twipRect(2367, 10, 1095, 400));
-    m_guolv =
-        makeButton(m_picButtons, QStringLiteral("guolv"), QStringLiteral("过滤同名词"), twipRect(6200, 10, 1300, 400));
+                             Twips::rect(2367, 10, 1095, 400));
+    m_guolv = makeButton(m_picButtons, QStringLiteral("guolv"), QStringLiteral("过滤同名词"),
+                         Twips::rect(6200, 10, 1300, 400));
     m_baocun =
-        makeButton(m_picButtons, QStringLiteral("baocun"), QStringLiteral("保 存"), twipRect(8280, 10, 1300, 400));
+        makeButton(m_picButtons, QStringLiteral("baocun"), QStringLiteral("保 存"), Twips::rect(8280, 10, 1300, 400));
     makeDivider(m_picButtons, 3735, m_picButtons->height());
     makeDivider(m_picButtons, 5400, m_picButtons->height());
     m_divider = makeDivider(this, 3728, height());
@@ -187,7 +179,7 @@ void KeywordWindow::buildControls()
 void KeywordWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    const int listHeight = height() - px(450);
+    const int listHeight = height() - Twips::px(450);
     if (listHeight > 0) {
         m_grid->resize(m_grid->width(), listHeight);
         m_langword->resize(m_langword->width(), listHeight);

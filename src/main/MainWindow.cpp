@@ -9,6 +9,7 @@
 #include "app/Messages.h"
 #include "app/ProcessState.h"
 #include "app/TextCodec.h"
+#include "app/Twips.h"
 #include "keywords/KeywordWindow.h"
 #include "records/BrowserWindow.h"
 #include "records/RelatedInfoWindow.h"
@@ -40,16 +41,6 @@
 #include <cmath>
 
 namespace {
-
-// Positions come from a design in twips, 15 to a pixel at 96 dpi; Qt scales pixels for other screens.
-constexpr int px(int twips)
-{
-    return (twips + 7) / 15;
-}
-QRect twipRect(int left, int top, int width, int height)
-{
-    return {px(left), px(top), px(width), px(height)};
-}
 
 constexpr int kScrollStep = 25;
 
@@ -112,36 +103,39 @@ void MainWindow::buildControls()
 {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(px(10755), px(8865));
+    client->setFixedSize(Twips::px(10755), Twips::px(8865));
     setCentralWidget(client);
 
-    makeLabel(client, QStringLiteral("Label1"), QStringLiteral("主 域 名"), twipRect(900, 225, 1125, 420))
+    makeLabel(client, QStringLiteral("Label1"), QStringLiteral("主 域 名"), Twips::rect(900, 225, 1125, 420))
         ->setFont(yaheiFont(15.75));
-    makeLabel(client, QStringLiteral("Label2"), QStringLiteral("子 域 名"), twipRect(4320, 225, 1125, 420))
+    makeLabel(client, QStringLiteral("Label2"), QStringLiteral("子 域 名"), Twips::rect(4320, 225, 1125, 420))
         ->setFont(yaheiFont(15.75));
-    makeLabel(client, QStringLiteral("Label6"), QStringLiteral("相关信息"), twipRect(8250, 225, 1200, 405))
+    makeLabel(client, QStringLiteral("Label6"), QStringLiteral("相关信息"), Twips::rect(8250, 225, 1200, 405))
         ->setFont(yaheiFont(15));
-    makeLine(client, QStringLiteral("Line1"), QFrame::HLine, twipRect(0, 780, 11700, 30));
-    makeLine(client, QStringLiteral("Line2"), QFrame::VLine, twipRect(2640, 0, 30, 9000));
-    makeLine(client, QStringLiteral("Line3"), QFrame::VLine, twipRect(7050, 0, 30, 9000));
-    auto* band = makeLine(client, QStringLiteral("Shape1"), QFrame::Box, twipRect(2655, 780, 4395, 480));
+    makeLine(client, QStringLiteral("Line1"), QFrame::HLine, Twips::rect(0, 780, 11700, 30));
+    makeLine(client, QStringLiteral("Line2"), QFrame::VLine, Twips::rect(2640, 0, 30, 9000));
+    makeLine(client, QStringLiteral("Line3"), QFrame::VLine, Twips::rect(7050, 0, 30, 9000));
+    auto* band = makeLine(client, QStringLiteral("Shape1"), QFrame::Box, Twips::rect(2655, 780, 4395, 480));
     band->setFrameShadow(QFrame::Plain);
-    makeLabel(client, QStringLiteral("Label3"), QStringLiteral("标 识"), twipRect(3150, 975, 450, 180))->adjustSize();
-    makeLabel(client, QStringLiteral("Label4"), QStringLiteral("数 量"), twipRect(4500, 975, 450, 180))->adjustSize();
-    makeLabel(client, QStringLiteral("Label5"), QStringLiteral("建 站"), twipRect(6000, 975, 450, 180))->adjustSize();
+    makeLabel(client, QStringLiteral("Label3"), QStringLiteral("标 识"), Twips::rect(3150, 975, 450, 180))
+        ->adjustSize();
+    makeLabel(client, QStringLiteral("Label4"), QStringLiteral("数 量"), Twips::rect(4500, 975, 450, 180))
+        ->adjustSize();
+    makeLabel(client, QStringLiteral("Label5"), QStringLiteral("建 站"), Twips::rect(6000, 975, 450, 180))
+        ->adjustSize();
 
     m_urlList = new QListWidget(client);
     m_urlList->setObjectName(QStringLiteral("Url_List"));
-    m_urlList->setGeometry(twipRect(120, 960, 2370, 7800));
+    m_urlList->setGeometry(Twips::rect(120, 960, 2370, 7800));
     m_urlList->setAccessibleName(QStringLiteral("主域名"));
 
     m_picture1 = new QFrame(client);
     m_picture1->setObjectName(QStringLiteral("Picture1"));
-    m_picture1->setGeometry(twipRect(2670, 1290, 4335, 7455));
+    m_picture1->setGeometry(Twips::rect(2670, 1290, 4335, 7455));
     m_rows = new RowPanel(m_picture1);
     m_vscroll = new QScrollBar(Qt::Vertical, m_picture1);
     m_vscroll->setObjectName(QStringLiteral("VScroll1"));
-    m_vscroll->setGeometry(twipRect(2565, 0, 200, 7425));
+    m_vscroll->setGeometry(Twips::rect(2565, 0, 200, 7425));
     m_vscroll->setTracking(false); // the rows move when the thumb is released
     m_vscroll->hide();
     m_vscroll->raise();
@@ -168,35 +162,35 @@ void MainWindow::buildControls()
     for (int i = 0; i < 4; ++i) {
         const ContactBox& spec = kBoxes[i];
         QLabel* label = makeLabel(client, QString::fromUtf16(spec.label), QString::fromUtf16(spec.labelText),
-                                  twipRect(7440, spec.labelTop, spec.labelWidth, 180));
+                                  Twips::rect(7440, spec.labelTop, spec.labelWidth, 180));
         label->adjustSize();
         m_contact[i] = new QLineEdit(client);
         m_contact[i]->setObjectName(QString::fromUtf16(spec.box));
         m_contact[i]->setReadOnly(true);
-        m_contact[i]->setGeometry(twipRect(8175, spec.boxTop, 2250, 300));
+        m_contact[i]->setGeometry(Twips::rect(8175, spec.boxTop, 2250, 300));
         label->setBuddy(m_contact[i]);
     }
     QLabel* introLabel = makeLabel(client, QStringLiteral("Label11"), QStringLiteral("简介：（限250字以内）"),
-                                   twipRect(7440, 3360, 1890, 180));
+                                   Twips::rect(7440, 3360, 1890, 180));
     introLabel->adjustSize();
     m_introduction = new QPlainTextEdit(client);
     m_introduction->setObjectName(QStringLiteral("xg_jj"));
     m_introduction->setReadOnly(true);
-    m_introduction->setGeometry(twipRect(7440, 3600, 3015, 3495));
+    m_introduction->setGeometry(Twips::rect(7440, 3600, 3015, 3495));
     introLabel->setBuddy(m_introduction);
 
-    makeLine(client, QStringLiteral("Line4"), QFrame::HLine, twipRect(7050, 7200, 3750, 30));
+    makeLine(client, QStringLiteral("Line4"), QFrame::HLine, Twips::rect(7050, 7200, 3750, 30));
     m_baocun = new QPushButton(QStringLiteral("传送信息"), client);
     m_baocun->setObjectName(QStringLiteral("baocun"));
     m_baocun->setFont(yaheiFont(12));
-    m_baocun->setGeometry(twipRect(7440, 7800, 2580, 450));
+    m_baocun->setGeometry(Twips::rect(7440, 7800, 2580, 450));
     connect(m_baocun, &QPushButton::clicked, this, &MainWindow::baocun_Click);
 
     const int suijiLefts[3] = {7320, 7920, 8520};
     for (int i = 0; i < 3; ++i) {
         m_suiji[i] = new QLineEdit(client);
         m_suiji[i]->setObjectName(u"suiji_" + QString::number(i));
-        m_suiji[i]->setGeometry(twipRect(suijiLefts[i], 7320, 375, 270));
+        m_suiji[i]->setGeometry(Twips::rect(suijiLefts[i], 7320, 375, 270));
         m_suiji[i]->hide();
     }
 }

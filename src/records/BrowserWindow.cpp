@@ -1,5 +1,6 @@
 #include "BrowserWindow.h"
 
+#include "app/Twips.h"
 #include "browser/WebPage.h"
 
 #include <QCoreApplication>
@@ -11,11 +12,6 @@
 #include <unistd.h>
 
 namespace {
-
-constexpr int px(int twips)
-{
-    return (twips + 7) / 15;
-}
 
 CreateWebPageFunction loadEngine(QString* error)
 {
@@ -121,5 +117,5 @@ void BrowserWindow::resizeEvent(QResizeEvent* event)
 {
     if (event)
         QWidget::resizeEvent(event);
-    m_page->widget()->resize(std::max(0, width() - px(100)), std::max(0, height() - px(100)));
+    m_page->widget()->resize(std::max(0, width() - Twips::px(100)), std::max(0, height() - Twips::px(100)));
 }

@@ -3,18 +3,12 @@
 #include "PendingEdits.h"
 #include "app/Messages.h"
 #include "app/ProcessState.h"
+#include "app/Twips.h"
 #include "store/CheckedTableModel.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QTableView>
-
-namespace {
-constexpr int px(int twips)
-{
-    return (twips + 7) / 15;
-}
-} // namespace
 
 RelatedInfoWindow::RelatedInfoWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
@@ -27,7 +21,7 @@ RelatedInfoWindow::RelatedInfoWindow(QWidget* parent) : QWidget(parent, Qt::Wind
     m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("grdDataGrid"));
     m_grid->setModel(m_model);
-    m_grid->setGeometry(0, 0, width(), height() - px(30));
+    m_grid->setGeometry(0, 0, width(), height() - Twips::px(30));
     m_grid->setAccessibleName(windowTitle());
     m_grid->horizontalHeader()->setStretchLastSection(true);
     static const char16_t* const kColumns[][2] = {
@@ -51,7 +45,7 @@ RelatedInfoWindow::RelatedInfoWindow(QWidget* parent) : QWidget(parent, Qt::Wind
 void RelatedInfoWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    const int gridHeight = height() - px(30);
+    const int gridHeight = height() - Twips::px(30);
     if (gridHeight > 0)
         m_grid->resize(m_grid->width(), gridHeight);
 }

@@ -3,6 +3,7 @@
 #include "PendingEdits.h"
 #include "app/Messages.h"
 #include "app/ProcessState.h"
+#include "app/Twips.h"
 #include "store/CheckedTableModel.h"
 
 #include <QCloseEvent>
@@ -17,10 +18,6 @@
 
 namespace {
 
-constexpr int px(int twips)
-{
-    return (twips + 7) / 15;
-}
 constexpr int kButtonStrip = 34;
 constexpr int kStatusStrip = 24;
 constexpr int kNavigationWidth = 23;
@@ -311,13 +308,13 @@ void TableEditorWindow::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     m_picStatBox->setGeometry(0, height() - kStatusStrip, width(), kStatusStrip);
     m_picButtons->setGeometry(0, height() - kStatusStrip - kButtonStrip, width(), kButtonStrip);
-    const int gridHeight = height() - px(30) - kButtonStrip - kStatusStrip;
+    const int gridHeight = height() - Twips::px(30) - kButtonStrip - kStatusStrip;
     if (gridHeight > 0)
         m_grid->resize(m_grid->width(), gridHeight);
-    const int statusWidth = std::max(0, frameGeometry().width() - px(1500));
+    const int statusWidth = std::max(0, frameGeometry().width() - Twips::px(1500));
     m_lblStatus->setGeometry(2 * kNavigationWidth, 0, statusWidth, kStatusStrip);
-    m_navigation[2]->move(statusWidth + px(700), 0);
-    m_navigation[3]->move(statusWidth + px(700) + px(340), 0);
+    m_navigation[2]->move(statusWidth + Twips::px(700), 0);
+    m_navigation[3]->move(statusWidth + Twips::px(700) + Twips::px(340), 0);
 }
 
 void TableEditorWindow::closeEvent(QCloseEvent* event)
