@@ -256,6 +256,11 @@ void KeywordWindow::ShowEditButtons(bool show)
 
 bool KeywordWindow::save()
 {
+    if (m_loader->isRunning()) {
+        // Saving now would replace the file with the part of it read so far.
+        Messages::show(this, QStringLiteral("列表还没有全部读入，现在保存会丢掉其余的部分。请等读完后再保存。"));
+        return false;
+    }
     QSaveFile file(wordFilePath());
     const QByteArray bytes = KeywordRules::keywordFileBytes(m_langword->toPlainText());
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
@@ -315,8 +320,11 @@ void KeywordWindow::insertAtTop(const QStringList& keywords)
 
 void KeywordWindow::setSearchControls(bool searching)
 {
-    for (QPushButton* button : {m_cmdAdd, m_cmdUpdate, m_cmdDelete, m_guolv, m_baocun, m_sousuo})
+    for (QPushButton* button : {m_cmdAdd, m_cmdUpdate, m_cmdDelete, m_sousuo})
         button->setEnabled(!searching);
+    // A list still being read in is neither filtered nor saved.
+    m_guolv->setEnabled(!searching && !m_loader->isRunning());
+    m_baocun->setEnabled(!searching && !m_loader->isRunning());
     m_stopsou->setEnabled(searching);
 }
 

@@ -187,6 +187,13 @@ private slots:
         Fixture f(big);
         QTRY_VERIFY(f.window->isLoading());
         QTRY_VERIFY(f.window->lineCount() > 0);
+        // Edits made while the file is still coming in cannot be saved over it.
+        f.window->insertAtTop({u"typed"_qs});
+        f.messages.nextSaveAnswer = MessageSink::SaveAnswer::Save;
+        QVERIFY(!f.window->close());
+        QCOMPARE(f.folder.read(u"word.txt"_qs), big);
+        QVERIFY(!f.window->findChild<QPushButton*>(u"baocun"_qs)->isEnabled());
+        f.messages.nextSaveAnswer = MessageSink::SaveAnswer::Discard;
         QVERIFY(f.window->close());
         const int lines = f.window->lineCount();
         QTest::qWait(100);
