@@ -143,6 +143,9 @@ void MainWindow::buildControls()
     m_rows->setViewport(0, m_picture1->height());
     connect(m_rows, &RowPanel::generateClicked, this, &MainWindow::zi_shen_Click);
     connect(m_rows, &RowPanel::viewClicked, this, &MainWindow::zi_cha_Click);
+    connect(m_rows, &RowPanel::rowFocused, this, &MainWindow::scrollToRow);
+    m_picture1->installEventFilter(this);
+    m_rows->installEventFilter(this);
 
     struct ContactBox
     {
@@ -314,6 +317,28 @@ void MainWindow::placeScrollBar()
     m_vscroll->setSingleStep(kScrollStep);
     m_vscroll->setPageStep(kScrollStep);
     VScroll1_Change(m_vscroll->value());
+}
+
+void MainWindow::scrollToRow(int index)
+{
+    if (!m_vscroll->isVisible())
+        return;
+    const int top = RowPanel::kFirstRowTop + RowPanel::kRowPitch * index;
+    const int value = m_vscroll->value();
+    if (top < value)
+        m_vscroll->setValue(top);
+    else if (top + RowPanel::kRowPitch > value + m_picture1->height())
+        m_vscroll->setValue(top + RowPanel::kRowPitch - m_picture1->height());
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // The wheel over the rows turns the scroll bar, as it would over any list.
+    if ((watched == m_picture1 || watched == m_rows) && event->type() == QEvent::Wheel && m_vscroll->isVisible()) {
+        QCoreApplication::sendEvent(m_vscroll, event);
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::VScroll1_Change(int value)

@@ -44,6 +44,7 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -56,6 +57,7 @@ private:
     void mnuViewStatusBar_Click();
     void mnuHelpAbout_Click();
     void VScroll1_Change(int value);
+    void scrollToRow(int index);
     void baocun_Click();
     void zi_cha_Click(int index);
     void doc_DownloadComplete();

@@ -1,5 +1,6 @@
 #include "RowPanel.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QLineEdit>
 #include <QPushButton>
@@ -92,6 +93,11 @@ RowPanel::RowControls& RowPanel::controls(int index)
     row.line->setForegroundRole(QPalette::Mid);
     row.biao->setAccessibleName(QStringLiteral("标识 %1").arg(index + 1));
     row.shu->setAccessibleName(QStringLiteral("数量 %1").arg(index + 1));
+    for (QWidget* control : {static_cast<QWidget*>(row.biao), static_cast<QWidget*>(row.shu),
+                             static_cast<QWidget*>(row.shen), static_cast<QWidget*>(row.cha)}) {
+        control->setProperty("rowIndex", index);
+        control->installEventFilter(this);
+    }
     connect(row.shen, &QPushButton::clicked, this, [this, index] { emit generateClicked(index); });
     connect(row.cha, &QPushButton::clicked, this, [this, index] { emit viewClicked(index); });
     return row;
@@ -119,6 +125,14 @@ void RowPanel::apply(int index)
          {static_cast<QWidget*>(row.biao), static_cast<QWidget*>(row.shu), static_cast<QWidget*>(row.shen),
           static_cast<QWidget*>(row.cha), static_cast<QWidget*>(row.line)})
         widget->setVisible(shown);
+}
+
+bool RowPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    // A row reached with the keyboard is brought into view.
+    if (event->type() == QEvent::FocusIn)
+        emit rowFocused(watched->property("rowIndex").toInt());
+    return QWidget::eventFilter(watched, event);
 }
 
 RowPanel::RowControls& RowPanel::ensure(int index)

@@ -41,6 +41,10 @@ public:
 signals:
     void generateClicked(int index);
     void viewClicked(int index);
+    void rowFocused(int index);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct RowState

@@ -171,6 +171,15 @@ private slots:
         const QPoint bottom = last->mapTo(f.find<QWidget>(u"Picture1"_qs), QPoint(0, last->height()));
         QVERIFY(bottom.y() <= f.find<QWidget>(u"Picture1"_qs)->height());
         QVERIFY(bottom.y() > 0);
+
+        // A row reached with the keyboard comes into view.
+        bar->setValue(0);
+        QLineEdit* far = f.window->rowPanel()->biao(40);
+        far->setFocus();
+        QFocusEvent focusIn(QEvent::FocusIn);
+        QApplication::sendEvent(far, &focusIn);
+        const int farTop = far->mapTo(f.find<QWidget>(u"Picture1"_qs), QPoint(0, 0)).y();
+        QVERIFY(farTop >= 0 && farTop + far->height() <= f.find<QWidget>(u"Picture1"_qs)->height());
     }
 
     void anEmptyTableShowsTheDesignRow()
