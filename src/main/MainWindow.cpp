@@ -545,20 +545,15 @@ void MainWindow::markGenerated(int index, const QString& idText)
 
 void MainWindow::WorkInet_StateChanged(int state)
 {
-    using namespace ServiceProtocol;
-    if (state < 0 || state > kStateComplete)
-        return;
-    m_panels[0]->setText(stateText(state));
-    if (state != kStateComplete)
-        return;
     // The reply does not say which request it answers: upload and generation read alike.
-    const ReplyOutcome outcome = classifyReply(Action::UWork, ServiceRequest::takeReply(*m_workInet));
-    if (outcome.message.isEmpty())
+    const auto outcome = ServiceRequest::onStateChanged(*m_workInet, ServiceProtocol::Action::UWork, state,
+                                                        [this](const QString& text) { m_panels[0]->setText(text); });
+    if (!outcome || outcome->message.isEmpty())
         return;
     QPointer<MainWindow> self(this);
-    Messages::show(this, outcome.message);
-    if (self && outcome.accepted)
-        m_panels[0]->setText(outcome.message);
+    Messages::show(this, outcome->message);
+    if (self && outcome->accepted)
+        m_panels[0]->setText(outcome->message);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

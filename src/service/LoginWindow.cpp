@@ -139,22 +139,18 @@ void LoginWindow::reject()
 
 void LoginWindow::UserInet_StateChanged(int state)
 {
-    using namespace ServiceProtocol;
-    if (state < 0 || state > kStateComplete)
+    const auto outcome = ServiceRequest::onStateChanged(*m_userInet, ServiceProtocol::Action::Ulogin, state,
+                                                        [this](const QString& text) { setWindowTitle(text); });
+    if (!outcome)
         return;
-    setWindowTitle(stateText(state));
-    if (state != kStateComplete)
-        return;
-
-    const ReplyOutcome outcome = classifyReply(Action::Ulogin, ServiceRequest::takeReply(*m_userInet));
-    if (outcome.accepted) {
+    if (outcome->accepted) {
         m_loginPassed = true;
         hide();
         done(QDialog::Accepted);
         return;
     }
-    if (!outcome.message.isEmpty()) {
-        Messages::show(this, outcome.message, loginTitle());
+    if (!outcome->message.isEmpty()) {
+        Messages::show(this, outcome->message, loginTitle());
         selectPasswordAfterMessage();
     }
 }

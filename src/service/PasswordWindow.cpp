@@ -61,19 +61,14 @@ void PasswordWindow::ModOK_Click()
 
 void PasswordWindow::UserInet_StateChanged(int state)
 {
-    using namespace ServiceProtocol;
-    if (state < 0 || state > kStateComplete)
-        return;
-    setWindowTitle(stateText(state));
-    if (state != kStateComplete)
-        return;
-    const ReplyOutcome outcome = classifyReply(Action::modmima, ServiceRequest::takeReply(*m_userInet));
-    if (outcome.message.isEmpty())
+    const auto outcome = ServiceRequest::onStateChanged(*m_userInet, ServiceProtocol::Action::modmima, state,
+                                                        [this](const QString& text) { setWindowTitle(text); });
+    if (!outcome || outcome->message.isEmpty())
         return;
     QPointer<PasswordWindow> self(this);
-    Messages::show(this, outcome.message);
-    if (self && outcome.accepted) {
-        setWindowTitle(outcome.message);
+    Messages::show(this, outcome->message);
+    if (self && outcome->accepted) {
+        setWindowTitle(outcome->message);
         close();
     }
 }

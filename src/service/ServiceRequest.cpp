@@ -1,6 +1,5 @@
 #include "ServiceRequest.h"
 
-#include "ServiceProtocol.h"
 #include "TransferControl.h"
 #include "app/ProcessState.h"
 #include "app/TextCodec.h"
@@ -19,6 +18,18 @@ QString takeReply(TransferControl& transfer)
     if (!reply.isEmpty())
         transfer.cancel();
     return reply;
+}
+
+std::optional<ServiceProtocol::ReplyOutcome> onStateChanged(TransferControl& transfer, ServiceProtocol::Action action,
+                                                            int state,
+                                                            const std::function<void(const QString&)>& showText)
+{
+    if (state < 0 || state > ServiceProtocol::kStateComplete)
+        return std::nullopt;
+    showText(ServiceProtocol::stateText(state));
+    if (state != ServiceProtocol::kStateComplete)
+        return std::nullopt;
+    return ServiceProtocol::classifyReply(action, takeReply(transfer));
 }
 
 } // namespace ServiceRequest
