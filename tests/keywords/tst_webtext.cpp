@@ -160,11 +160,7 @@ private slots:
     void fetchFailuresGiveEmptyText()
     {
         TestHttpServer silent;
-        silent.setHandler([](const TestHttpServer::Request&) {
-            TestHttpServer::Reply reply;
-            reply.never = true;
-            return reply;
-        });
+        silent.setSilent();
         QObject context;
         QStringList results;
         XMLHttpGET(

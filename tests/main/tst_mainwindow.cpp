@@ -325,11 +325,7 @@ private slots:
     void closingWhileWaitingLeavesTheRowAlone()
     {
         Fixture f;
-        f.server.setHandler([](const TestHttpServer::Request&) {
-            TestHttpServer::Reply reply;
-            reply.never = true;
-            return reply;
-        });
+        f.server.setSilent();
         f.find<QPushButton>(u"zi_shen_0"_qs)->click();
         QTRY_COMPARE(f.server.requestCount(), 1);
         QVERIFY(f.window->close());

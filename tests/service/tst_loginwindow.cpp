@@ -137,11 +137,7 @@ private slots:
     void networkFailuresShowNoMessage()
     {
         Fixture f(300ms);
-        f.server.setHandler([](const TestHttpServer::Request&) {
-            TestHttpServer::Reply reply;
-            reply.never = true;
-            return reply;
-        });
+        f.server.setSilent();
         f.confirm(u"x"_qs);
         QCOMPARE(f.window->windowTitle(), u"与主机通讯时出现了错误"_qs);
         QVERIFY(f.messages.shown.isEmpty());

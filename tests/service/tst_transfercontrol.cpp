@@ -99,11 +99,7 @@ private slots:
     void aSilentServerTimesOut()
     {
         TestHttpServer server;
-        server.setHandler([](const TestHttpServer::Request&) {
-            TestHttpServer::Reply reply;
-            reply.never = true;
-            return reply;
-        });
+        server.setSilent();
         TransferControl transfer(300ms);
         const QList<int> states = run(transfer, address(server), "a", nullptr);
         QCOMPARE(states.last(), ServiceProtocol::kStateError);
@@ -142,11 +138,7 @@ private slots:
     void cancelEndsATransferSilently()
     {
         TestHttpServer server;
-        server.setHandler([](const TestHttpServer::Request&) {
-            TestHttpServer::Reply reply;
-            reply.never = true;
-            return reply;
-        });
+        server.setSilent();
         TransferControl transfer(5s);
         QSignalSpy states(&transfer, &TransferControl::stateChanged);
         QSignalSpy finished(&transfer, &TransferControl::finished);

@@ -44,6 +44,15 @@ public:
     {
         setHandler([body](const Request&) { return Reply{body}; });
     }
+    // Takes every request and never answers it.
+    void setSilent()
+    {
+        setHandler([](const Request&) {
+            Reply reply;
+            reply.never = true;
+            return reply;
+        });
+    }
     int port() const { return m_port; }
     QString hostPort() const;
     QList<Request> requests() const;
