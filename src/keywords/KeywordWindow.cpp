@@ -372,7 +372,6 @@ void KeywordWindow::StartNextPass()
 void KeywordWindow::SearchNextWord()
 {
     const QString word = TextRules::trimmed(m_seeds.at(m_seedPos));
-    emit seedSearched(word);
     if (word.isEmpty()) {
         seedDone(m_searchRun);
         return;

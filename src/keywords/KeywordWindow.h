@@ -30,7 +30,6 @@ public:
 
     QPlainTextEdit* resultBox() const { return m_langword; }
     bool isLoading() const;
-    bool isSearching() const { return m_searching; }
     bool hasUnsavedResults() const { return m_unsaved; }
     // Inserts keywords at the very top of the result list, one after another.
     void insertAtTop(const QStringList& keywords);
@@ -40,7 +39,6 @@ public:
 
 signals:
     void loadFinished();
-    void seedSearched(const QString& seed);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

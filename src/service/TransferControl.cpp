@@ -54,8 +54,7 @@ bool TransferControl::execute(const QString& url, const QString& method, const Q
         request.setRawHeader(headerLine.left(colon).trimmed().toLatin1(),
                              headerLine.mid(colon + 1).trimmed().toLatin1());
 
-    QNetworkAccessManager& manager = m_manager ? *m_manager : ServiceNetwork::manager();
-    QNetworkReply* reply = manager.sendCustomRequest(request, method.toLatin1(), body);
+    QNetworkReply* reply = ServiceNetwork::manager().sendCustomRequest(request, method.toLatin1(), body);
     m_reply = reply;
     connect(reply, &QNetworkReply::socketStartedConnecting, this, [this] { report(3); });
     connect(reply, &QNetworkReply::requestSent, this, [this] { report(6); });

@@ -28,8 +28,6 @@ public:
     // Ends the transfer. During the handling of the last state it only releases the reply.
     void cancel();
 
-    void setNetworkManager(QNetworkAccessManager* manager) { m_manager = manager; }
-
 signals:
     void stateChanged(int state);
     void finished();
@@ -41,7 +39,6 @@ private:
     void releaseReply();
 
     std::chrono::milliseconds m_timeout;
-    QNetworkAccessManager* m_manager = nullptr;
     QPointer<QNetworkReply> m_reply;
     QByteArray m_chunk;
     bool m_executing = false;
