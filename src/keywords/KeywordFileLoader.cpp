@@ -4,7 +4,9 @@
 #include "app/TextCodec.h"
 
 #include <QFile>
+#include <QFutureWatcher>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 // The text box takes about 4 µs a line once it holds a million: 2,000 lines stay well inside a frame.
@@ -12,13 +14,6 @@ constexpr int kLinesPerSlice = 2000;
 } // namespace
 
 KeywordFileLoader::KeywordFileLoader(Sink sink, QObject* parent) : QObject(parent), m_sink(std::move(sink)) {}
-
-KeywordFileLoader::~KeywordFileLoader()
-{
-    m_stopped = true;
-    if (m_worker.joinable())
-        m_worker.join();
-}
 
 QString KeywordFileLoader::fieldLines(QStringView fileText)
 {
@@ -32,36 +27,41 @@ QString KeywordFileLoader::fieldLines(QStringView fileText)
     return lines;
 }
 
+QString KeywordFileLoader::readFieldLines(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return fieldLines(TextCodec::fromAnsi(file.readAll()));
+}
+
 void KeywordFileLoader::start(const QString& path)
+{
+    run([path] { return readFieldLines(path); });
+}
+
+void KeywordFileLoader::run(Producer produce)
 {
     if (m_running)
         return;
     m_running = true;
     m_stopped = false;
-    m_worker = std::thread([this, path] {
-        QFile file(path);
-        QString lines;
-        // A file that cannot be opened or read loads as far as it was read: here, nothing.
-        if (file.open(QIODevice::ReadOnly))
-            lines = fieldLines(TextCodec::fromAnsi(file.readAll()));
-        QMetaObject::invokeMethod(
-            this,
-            [this, lines = std::move(lines)]() mutable {
-                if (m_worker.joinable())
-                    m_worker.join();
-                m_running = false;
-                feed(std::move(lines));
-            },
-            Qt::QueuedConnection);
+    // The watcher belongs to this object: once it is gone, the result is dropped with the thread pool's
+    // task, and nobody waits for it.
+    auto* watcher = new QFutureWatcher<QString>(this);
+    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        if (m_stopped) {
+            finish();
+            return;
+        }
+        feed(watcher->result());
     });
+    watcher->setFuture(QtConcurrent::run(std::move(produce)));
 }
 
 void KeywordFileLoader::feed(QString lines)
 {
-    if (m_running)
-        return;
-    m_running = true;
-    m_stopped = false;
     m_lines = std::move(lines);
     m_position = 0;
     nextSlice();
@@ -72,12 +72,18 @@ void KeywordFileLoader::stop()
     m_stopped = true;
 }
 
+void KeywordFileLoader::finish()
+{
+    m_lines.clear();
+    m_position = 0;
+    m_running = false;
+    emit finished();
+}
+
 void KeywordFileLoader::nextSlice()
 {
     if (m_stopped || m_position >= m_lines.size()) {
-        m_lines.clear();
-        m_running = false;
-        emit finished();
+        finish();
         return;
     }
     qsizetype end = m_position;

@@ -2,44 +2,46 @@
 
 #include <QObject>
 #include <QString>
-#include <atomic>
 #include <functional>
-#include <thread>
 
-// Feeds the result list without freezing the window. word.txt is read, decoded and split into fields
-// on a worker thread; the lines are then handed over in slices small enough for the text box to take
-// in a few milliseconds, so the window keeps handling input (and closing) between slices.
+// Feeds the result list without freezing the window. The whole-text work (reading and decoding
+// word.txt, filtering a large list) runs on Qt's thread pool; its lines are then handed over in slices
+// small enough for the text box to take in a few milliseconds, so the window keeps handling input (and
+// closing) between slices. Stopping, or destroying the loader, drops whatever is still to come at once.
 class KeywordFileLoader : public QObject
 {
     Q_OBJECT
 
 public:
     using Sink = std::function<void(QStringView lines)>;
+    using Producer = std::function<QString()>;
 
     explicit KeywordFileLoader(Sink sink, QObject* parent = nullptr);
-    ~KeywordFileLoader() override;
 
     // Loads word.txt: every field followed by a line end.
     void start(const QString& path);
-    // Feeds lines that are already at hand (each followed by "\n").
-    void feed(QString lines);
-    // Stops after the current slice; nothing more is handed over.
+    // Runs produce off the GUI thread and feeds the lines it returns (each followed by "\n").
+    void run(Producer produce);
+    // Drops the rest: nothing more is handed over, and finished() follows.
     void stop();
     bool isRunning() const { return m_running; }
 
     // The fields of word.txt, each followed by "\n".
     static QString fieldLines(QStringView fileText);
+    // word.txt as the list shows it; a file that cannot be opened or read gives nothing.
+    static QString readFieldLines(const QString& path);
 
 signals:
     void finished();
 
 private:
+    void feed(QString lines);
     void nextSlice();
+    void finish();
 
     Sink m_sink;
-    std::thread m_worker;
-    std::atomic<bool> m_stopped{false};
     bool m_running = false;
+    bool m_stopped = false;
     QString m_lines;
     qsizetype m_position = 0;
 };

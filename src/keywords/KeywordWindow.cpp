@@ -76,15 +76,11 @@ KeywordWindow::KeywordWindow(QWidget* parent) : QWidget(parent, Qt::Window), m_h
         cursor.insertText(lines.toString());
         m_programmaticEdit = false;
     });
-    connect(m_loader.get(), &KeywordFileLoader::finished, this, [this] {
-        m_langword->setUndoRedoEnabled(true);
-        m_guolv->setEnabled(!m_searching);
-        m_baocun->setEnabled(!m_searching);
-        emit loadFinished();
-    });
+    connect(m_loader.get(), &KeywordFileLoader::finished, this, &KeywordWindow::listSettled);
 
     m_jiazaiTimer->start(1000);
     m_stopsou->setEnabled(false);
+    updateButtons();
 }
 
 KeywordWindow::~KeywordWindow() = default;
@@ -97,12 +93,15 @@ void KeywordWindow::buildControls()
 
     m_model = new CheckedTableModel(QStringLiteral("Word"), ProcessState::DbConn(), this);
     m_model->selectAll();
-    m_model->setHeaderData(1, Qt::Horizontal, QStringLiteral("主关键词"));
+    // Columns are found by name: a store made elsewhere may hold them in another order.
+    m_wordColumn = m_model->fieldIndex(QStringLiteral("Word"));
+    m_model->setHeaderData(m_wordColumn, Qt::Horizontal, QStringLiteral("主关键词"));
     connect(m_model, &CheckedTableModel::submitFailed, this, &KeywordWindow::reportError);
     m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("grdDataGrid"));
     m_grid->setModel(m_model);
-    m_grid->setColumnHidden(0, true);
+    for (int column = 0; column < m_model->columnCount(); ++column)
+        m_grid->setColumnHidden(column, column != m_wordColumn);
     m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -143,6 +142,7 @@ void KeywordWindow::buildControls()
     m_langword->setGeometry(Twips::rect(5400, 0, 5175, 6220));
     m_langword->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_langword->setAccessibleName(QStringLiteral("长尾关键词"));
+    m_langword->setTabChangesFocus(true);
     m_langword->setUndoRedoEnabled(false); // until the file has loaded
     connect(m_langword->document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
         if (!m_programmaticEdit && (removed || added))
@@ -194,21 +194,37 @@ bool KeywordWindow::isLoading() const
     return m_loader->isRunning();
 }
 
+bool KeywordWindow::listBusy() const
+{
+    return !m_listReady || m_loader->isRunning();
+}
+
 void KeywordWindow::jiazaiTimer_Timer()
 {
     m_jiazaiTimer->stop();
     const QString path = wordFilePath();
     if (QFile::exists(path)) {
-        // Saving or filtering a half-loaded list would lose the rest of the file.
-        m_guolv->setEnabled(false);
-        m_baocun->setEnabled(false);
         m_loader->start(path);
         return;
     }
     QFile create(path);
     create.open(QIODevice::WriteOnly);
-    m_langword->setUndoRedoEnabled(true);
-    emit loadFinished();
+    listSettled();
+}
+
+void KeywordWindow::listSettled()
+{
+    const bool firstLoad = !m_listReady;
+    m_listReady = true;
+    if (firstLoad)
+        m_langword->setUndoRedoEnabled(true);
+    updateButtons();
+    if (m_passWaiting && m_searching) {
+        m_passWaiting = false;
+        StartNextPass();
+    }
+    if (firstLoad)
+        emit loadFinished();
 }
 
 void KeywordWindow::reportError(const QString& description)
@@ -220,10 +236,10 @@ void KeywordWindow::cmdAdd_Click()
 {
     const int row = m_model->appendRow();
     if (row < 0) {
-        reportError(m_model->lastError().text());
+        reportError(m_model->errorText());
         return;
     }
-    const QModelIndex cell = m_model->index(row, 1);
+    const QModelIndex cell = m_model->index(row, m_wordColumn);
     m_grid->setCurrentIndex(cell);
     m_grid->setFocus();
     m_grid->edit(cell);
@@ -233,15 +249,15 @@ void KeywordWindow::cmdDelete_Click()
 {
     const int next = m_model->deleteRow(m_grid->currentIndex().row());
     if (next == -2)
-        reportError(m_model->lastError().text());
+        reportError(m_model->errorText());
     else if (next >= 0)
-        m_grid->setCurrentIndex(m_model->index(next, 1));
+        m_grid->setCurrentIndex(m_model->index(next, m_wordColumn));
 }
 
 void KeywordWindow::cmdUpdate_Click()
 {
-    if (!m_model->submitAll()) {
-        reportError(m_model->lastError().text());
+    if (!m_model->submitPending()) {
+        reportError(m_model->errorText());
         return;
     }
     ShowEditButtons(true);
@@ -256,7 +272,7 @@ void KeywordWindow::ShowEditButtons(bool show)
 
 bool KeywordWindow::save()
 {
-    if (m_loader->isRunning()) {
+    if (listBusy()) {
         // Saving now would replace the file with the part of it read so far.
         Messages::show(this, QStringLiteral("列表还没有全部读入，现在保存会丢掉其余的部分。请等读完后再保存。"));
         return false;
@@ -291,17 +307,16 @@ void KeywordWindow::showCount()
 
 void KeywordWindow::guolv_Click()
 {
-    if (m_loader->isRunning())
+    if (listBusy())
         return;
-    const QString text = m_langword->toPlainText();
-    QString lines = KeywordRules::joinLines(KeywordRules::DistinctLines(text));
+    QString text = m_langword->toPlainText();
     m_langword->clear();
     m_unsaved = true;
-    m_guolv->setEnabled(false);
-    m_baocun->setEnabled(false);
-    // A long list goes back in slices; the count is shown once it is all there.
+    // The filter and the refill of a long list run off the GUI thread; the count is shown once the
+    // list is all back in the box.
     connect(m_loader.get(), &KeywordFileLoader::finished, this, &KeywordWindow::showCount, Qt::SingleShotConnection);
-    m_loader->feed(std::move(lines));
+    m_loader->run([text = std::move(text)] { return KeywordRules::joinLines(KeywordRules::DistinctLines(text)); });
+    updateButtons();
 }
 
 void KeywordWindow::insertAtTop(const QStringList& keywords)
@@ -318,19 +333,17 @@ void KeywordWindow::insertAtTop(const QStringList& keywords)
     cursor.insertText(block);
 }
 
-void KeywordWindow::setSearchControls(bool searching)
+void KeywordWindow::updateButtons()
 {
     for (QPushButton* button : {m_cmdAdd, m_cmdUpdate, m_cmdDelete, m_sousuo})
-        button->setEnabled(!searching);
-    // A list still being read in is neither filtered nor saved.
-    m_guolv->setEnabled(!searching && !m_loader->isRunning());
-    m_baocun->setEnabled(!searching && !m_loader->isRunning());
-    m_stopsou->setEnabled(searching);
+        button->setEnabled(!m_searching);
+    m_guolv->setEnabled(!m_searching && !listBusy());
+    m_baocun->setEnabled(!m_searching && !listBusy());
+    m_stopsou->setEnabled(m_searching);
 }
 
 void KeywordWindow::sousuo_Click()
 {
-    setSearchControls(true);
     QStringList seeds;
     QSqlQuery query(ProcessState::DbConn());
     if (query.exec(Sql::keywordSeeds())) {
@@ -340,14 +353,17 @@ void KeywordWindow::sousuo_Click()
     m_seeds.setList(seeds);
     m_seedPos = 0;
     m_searching = true;
+    m_passWaiting = false;
     ++m_searchRun;
+    updateButtons();
     m_timer1->start(600);
 }
 
 void KeywordWindow::stopsou_Click()
 {
-    setSearchControls(false);
     m_searching = false;
+    m_passWaiting = false;
+    updateButtons();
     ++m_searchRun; // a fetch under way still inserts its keywords, but starts nothing
     m_timer1->stop();
 }
@@ -356,10 +372,15 @@ void KeywordWindow::Timer1_Timer()
 {
     m_timer1->stop();
     showCount();
-    if (m_seedPos >= m_seeds.size())
-        StartNextPass();
-    else
+    if (m_seedPos < m_seeds.size()) {
         SearchNextWord();
+        return;
+    }
+    // A pass takes its seeds from the whole list, never from one still being read in or refilled.
+    if (listBusy())
+        m_passWaiting = true;
+    else
+        StartNextPass();
 }
 
 void KeywordWindow::StartNextPass()

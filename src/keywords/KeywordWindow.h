@@ -30,6 +30,9 @@ public:
 
     QPlainTextEdit* resultBox() const { return m_langword; }
     bool isLoading() const;
+    // From opening until the list has been read in completely, and while a filtered list goes back
+    // into the box: the box does not hold the whole list, so nothing may save or filter it.
+    bool listBusy() const;
     bool hasUnsavedResults() const { return m_unsaved; }
     // Inserts keywords at the very top of the result list, one after another.
     void insertAtTop(const QStringList& keywords);
@@ -54,7 +57,8 @@ private:
     void baocun_Click();
     void guolv_Click();
     void showCount();
-    void setSearchControls(bool searching);
+    void updateButtons();
+    void listSettled();
 
     void sousuo_Click();
     void stopsou_Click();
@@ -85,6 +89,9 @@ private:
     std::unique_ptr<KeywordFileLoader> m_loader;
     KeywordHosts m_hosts;
 
+    int m_wordColumn = -1;
+    bool m_listReady = false;
+    bool m_passWaiting = false; // a pass is due but waits for the list to settle
     bool m_unsaved = false;
     bool m_programmaticEdit = false;
     bool m_searching = false;

@@ -9,8 +9,8 @@ namespace PendingEdits {
 
 bool settleBeforeClose(QWidget* window, CheckedTableModel* model)
 {
-    while (model->isDirty() && !model->submitAll()) {
-        const QString text = u"有修改没能写入数据库：" + model->lastError().text() +
+    while (model->isDirty() && !model->submitPending()) {
+        const QString text = u"有修改没能写入数据库：" + model->errorText() +
                              u"\n\n保存：再试一次；放弃：丢掉这些修改并关闭；取消：回到窗口。";
         switch (Messages::askSave(window, text)) {
         case MessageSink::SaveAnswer::Save:

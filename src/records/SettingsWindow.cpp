@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -30,9 +31,6 @@ SettingsWindow::SettingsWindow(QWidget* parent) : QDialog(parent)
                       {QStringLiteral("制造业"), QStringLiteral("农林牧渔"), QStringLiteral("房地产"),
                        QStringLiteral("医疗卫生"), QStringLiteral("自定义")},
                       2);
-    connect(m_title, &QButtonGroup::idClicked, this, [this](int index) { m_choice.title = index; });
-    connect(m_body, &QButtonGroup::idClicked, this, [this](int index) { m_choice.body = index; });
-    connect(m_hang, &QButtonGroup::idClicked, this, [this](int index) { m_choice.hang = qint16(index); });
 
     auto* save = new QPushButton(QStringLiteral("保存"), this);
     save->setObjectName(QStringLiteral("baocun"));
@@ -69,28 +67,60 @@ QButtonGroup* SettingsWindow::addGroup(const QString& name, const QString& label
 
 void SettingsWindow::Form_Load()
 {
-    if (!MaterialChoice::read(ProcessState::DbConn(), &m_choice))
-        return;
-    // A stored value with no option of its own leaves the first option shown, and is kept as it is.
-    auto select = [](QButtonGroup* group, const QVariant& value) {
-        bool ok = false;
-        const double number = value.toDouble(&ok);
-        if (ok && number >= 0 && number <= 4 && number == int(number))
-            group->button(int(number))->setChecked(true);
-    };
-    select(m_title, m_choice.title);
-    select(m_body, m_choice.body);
-    select(m_hang, m_choice.hang);
+    const bool read = MaterialChoice::read(ProcessState::DbConn(), &m_choice);
+    if (read) {
+        // A stored value with no option of its own leaves the first option shown, and is kept as it is.
+        auto select = [](QButtonGroup* group, const QVariant& value) {
+            bool ok = false;
+            const double number = value.toDouble(&ok);
+            if (ok && number >= 0 && number <= 4 && number == int(number))
+                group->button(int(number))->setChecked(true);
+        };
+        select(m_title, m_choice.title);
+        select(m_body, m_choice.body);
+        select(m_hang, m_choice.hang);
+    }
+    rememberShown();
+}
+
+void SettingsWindow::rememberShown()
+{
+    m_shown[0] = m_title->checkedId();
+    m_shown[1] = m_body->checkedId();
+    m_shown[2] = m_hang->checkedId();
+}
+
+MaterialChoice SettingsWindow::shownChoice() const
+{
+    MaterialChoice choice = m_choice;
+    if (m_title->checkedId() != m_shown[0])
+        choice.title = m_title->checkedId();
+    if (m_body->checkedId() != m_shown[1])
+        choice.body = m_body->checkedId();
+    if (m_hang->checkedId() != m_shown[2])
+        choice.hang = qint16(m_hang->checkedId());
+    return choice;
 }
 
 void SettingsWindow::baocun_Click()
 {
-    const QString error = m_choice.write(ProcessState::DbConn());
+    const MaterialChoice choice = shownChoice();
+    const QString error = choice.write(ProcessState::DbConn());
     if (!error.isEmpty()) {
         Messages::show(this, u"没有保存：" + error);
         return;
     }
+    m_choice = choice;
+    rememberShown();
     Messages::show(this, QStringLiteral("已保存！"));
+}
+
+void SettingsWindow::keyPressEvent(QKeyEvent* event)
+{
+    // The window has no cancel button: Esc neither closes nor hides it.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        return;
+    QDialog::keyPressEvent(event);
 }
 
 void SettingsWindow::closeEvent(QCloseEvent* event)

@@ -14,18 +14,23 @@ class SettingsWindow : public QDialog
 public:
     explicit SettingsWindow(QWidget* parent = nullptr);
 
-    const MaterialChoice& choice() const { return m_choice; }
-
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QButtonGroup* addGroup(const QString& name, const QString& label, const QStringList& captions, int row);
     void Form_Load();
     void baocun_Click();
+    // The choice the option buttons show, however they were selected.
+    MaterialChoice shownChoice() const;
+    void rememberShown();
 
     QButtonGroup* m_title = nullptr;
     QButtonGroup* m_body = nullptr;
     QButtonGroup* m_hang = nullptr;
-    MaterialChoice m_choice; // titleIndex, bodyIndex, hangIndex
+    MaterialChoice m_choice; // as stored
+    // The option each group showed for the stored value: a value with no option of its own shows the
+    // first one, and is kept until the user picks another.
+    int m_shown[3] = {};
 };

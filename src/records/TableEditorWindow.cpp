@@ -158,7 +158,7 @@ void TableEditorWindow::cmdAdd_Click()
 {
     const int row = m_model->appendRow();
     if (row < 0) {
-        reportError(m_model->lastError().text());
+        reportError(m_model->errorText());
         return;
     }
     moveTo(row);
@@ -175,8 +175,8 @@ void TableEditorWindow::cmdEdit_Click()
 
 void TableEditorWindow::cmdUpdate_Click()
 {
-    if (m_model->isDirty() && !m_model->submitAll()) {
-        reportError(m_model->lastError().text());
+    if (!m_model->submitPending()) {
+        reportError(m_model->errorText());
         return;
     }
     m_editMode = false;
@@ -196,7 +196,7 @@ void TableEditorWindow::cmdDelete_Click()
 {
     const int next = m_model->deleteRow(currentRow());
     if (next == -2)
-        reportError(m_model->lastError().text());
+        reportError(m_model->errorText());
     else if (next >= 0)
         moveTo(next);
     else
@@ -205,12 +205,12 @@ void TableEditorWindow::cmdDelete_Click()
 
 void TableEditorWindow::cmdRefresh_Click()
 {
-    if (m_model->isDirty() && !m_model->submitAll()) {
-        reportError(m_model->lastError().text());
+    if (!m_model->submitPending()) {
+        reportError(m_model->errorText());
         return;
     }
     if (!m_model->selectAll()) {
-        reportError(m_model->lastError().text());
+        reportError(m_model->errorText());
         return;
     }
     if (m_model->rowCount() > 0)

@@ -7,6 +7,7 @@
 #include "app/PasswordEcho.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -71,4 +72,12 @@ void PasswordWindow::UserInet_StateChanged(int state)
         setWindowTitle(outcome->message);
         close();
     }
+}
+
+void PasswordWindow::keyPressEvent(QKeyEvent* event)
+{
+    // The window has no cancel button: Esc neither closes nor hides it.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        return;
+    QDialog::keyPressEvent(event);
 }

@@ -18,6 +18,9 @@ public:
 
     TransferControl* transfer() const { return m_userInet; }
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void ModOK_Click();
     void UserInet_StateChanged(int state);

@@ -22,10 +22,49 @@ bool CheckedTableModel::hasTypedValues(int row) const
     const QSqlRecord values = record(row);
     for (int column = 0; column < values.count(); ++column) {
         const QString name = values.fieldName(column);
-        if (!values.isNull(column) && !m_insertDefaults.contains(name) && name.compare(u"id", Qt::CaseInsensitive) != 0)
+        // An editor that was opened and left without typing commits an empty text.
+        const bool typed = !values.isNull(column) && !values.value(column).toString().isEmpty();
+        if (typed && !m_insertDefaults.contains(name) && name.compare(u"id", Qt::CaseInsensitive) != 0)
             return true;
     }
     return false;
+}
+
+void CheckedTableModel::dropUntouchedNewRow()
+{
+    if (m_appendedRow < 0 || m_appendedRow >= rowCount() || hasTypedValues(m_appendedRow))
+        return;
+    // While the row goes, views move their current row and submit: it still counts as untouched then.
+    revertRow(m_appendedRow);
+    m_appendedRow = -1;
+}
+
+bool CheckedTableModel::submitPending()
+{
+    dropUntouchedNewRow();
+    return !isDirty() || submitAll();
+}
+
+QString CheckedTableModel::errorText() const
+{
+    const QSqlError error = lastError();
+    if (error.driverText().isEmpty() && error.nativeErrorCode().isEmpty())
+        return error.databaseText(); // one of our own
+    // SQLite's primary result codes; the extended ones carry them in the low byte.
+    switch (error.nativeErrorCode().toInt() & 0xff) {
+    case 5:
+    case 6:
+        return QStringLiteral("数据库正被别的程序占用，修改没有写入。请稍后再试。");
+    case 8:
+        return QStringLiteral("数据库文件是只读的，修改没有写入。");
+    case 10:
+    case 13:
+        return QStringLiteral("写入数据库文件时出错（磁盘已满或无法写入），修改没有写入。");
+    case 19:
+        return QStringLiteral("输入的值不合这张表的要求（例如数量只能填数字），修改没有写入。");
+    default:
+        return u"数据库操作没有成功，修改没有写入。（" + error.text() + u"）";
+    }
 }
 
 bool CheckedTableModel::insertRowIntoTable(const QSqlRecord& values)
@@ -52,7 +91,7 @@ bool CheckedTableModel::selectAll()
 
 int CheckedTableModel::appendRow()
 {
-    if (isDirty() && !submitAll())
+    if (!submitPending())
         return -1;
     while (canFetchMore())
         fetchMore();
@@ -66,7 +105,11 @@ int CheckedTableModel::deleteRow(int row)
         setLastError(QSqlError(QStringLiteral("没有选中的记录。"), {}, QSqlError::StatementError));
         return -2;
     }
-    if (!removeRow(row)) {
+    // The caller reports a failed delete; the submit inside removeRow must not report it again.
+    m_reportFailures = false;
+    const bool removed = removeRow(row);
+    m_reportFailures = true;
+    if (!removed) {
         const QSqlError error = lastError();
         revertAll();
         setLastError(error);
@@ -85,7 +128,8 @@ bool CheckedTableModel::submit()
         return true;
     if (QSqlTableModel::submit())
         return true;
-    emit submitFailed(lastError().text());
+    if (m_reportFailures)
+        emit submitFailed(errorText());
     return false;
 }
 

@@ -13,6 +13,11 @@ public:
     CheckedTableModel(const QString& table, const QSqlDatabase& db, QObject* parent = nullptr);
 
     bool submit() override;
+    // Writes every pending change. A new row that nobody has typed into is dropped quietly first, as a
+    // grid drops an untouched new line.
+    bool submitPending();
+    // What went wrong in the last operation, in words for the user.
+    QString errorText() const;
     // Reads the whole table, not just its first screenful, so moves to the last row are exact.
     bool selectAll();
     // Writes the row being typed, then appends a new one; its row, or -1 (see lastError()).
@@ -33,7 +38,9 @@ protected:
 
 private:
     bool hasTypedValues(int row) const;
+    void dropUntouchedNewRow();
 
     QVariantMap m_insertDefaults;
     int m_appendedRow = -1;
+    bool m_reportFailures = true;
 };

@@ -1,4 +1,5 @@
 #include "app/TextCodec.h"
+#include "keywords/KeywordFileLoader.h"
 #include "keywords/KeywordWindow.h"
 #include "support/MessageRecorder.h"
 #include "support/TestFolder.h"
@@ -14,6 +15,9 @@
 #include <QUrlQuery>
 #include <QtTest>
 #include <atomic>
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -31,6 +35,7 @@ public:
             {
                 std::lock_guard lock(mutex);
                 seeds.append(seed);
+                times.append(clock.elapsed());
             }
             while (holdReplies)
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -48,6 +53,11 @@ public:
         std::lock_guard lock(mutex);
         return seeds;
     }
+    QList<qint64> requestTimes()
+    {
+        std::lock_guard lock(mutex);
+        return times;
+    }
     QByteArray ini() const
     {
         const QByteArray base = "http://" + server.hostPort().toLatin1();
@@ -57,13 +67,46 @@ public:
     TestHttpServer server;
     std::mutex mutex;
     QStringList seeds;
+    QList<qint64> times; // ms since the fake started, per request
+    QElapsedTimer clock = startedClock();
     std::atomic<bool> holdReplies{false};
+
+    static QElapsedTimer startedClock()
+    {
+        QElapsedTimer timer;
+        timer.start();
+        return timer;
+    }
 };
 
 QString boxText(KeywordWindow& window)
 {
     return window.resultBox()->toPlainText();
 }
+
+QByteArray numberedLines(int count)
+{
+    QByteArray lines;
+    for (int i = 0; i < count; ++i)
+        lines += "keyword" + QByteArray::number(i) + "\r\n";
+    return lines;
+}
+
+#ifdef Q_OS_UNIX
+// word.txt as a pipe: reading it blocks until the test writes, so a test can act while the file is
+// still being read.
+struct BlockedWordFile
+{
+    explicit BlockedWordFile(const QString& path) : path(path) { ::mkfifo(QFile::encodeName(path).constData(), 0600); }
+    void release(const QByteArray& content) const
+    {
+        QFile pipe(path);
+        if (pipe.open(QIODevice::WriteOnly))
+            pipe.write(content);
+    }
+    QString path;
+};
+#endif
 
 } // namespace
 
@@ -179,11 +222,112 @@ private slots:
         QCOMPARE(g.folder.read(u"word.txt"_qs), QByteArray("kept\r\n"));
     }
 
+    void nothingSavesOrFiltersBeforeTheListIsIn()
+    {
+        Fixture f(QByteArray("old\r\n"));
+        // The list is read in a moment after the window opens; until then the box is not the list.
+        QVERIFY(!f.button(u"baocun"_qs)->isEnabled());
+        QVERIFY(!f.button(u"guolv"_qs)->isEnabled());
+        QVERIFY(!f.window->save());
+        QCOMPARE(f.folder.read(u"word.txt"_qs), QByteArray("old\r\n"));
+        f.waitLoaded();
+        QVERIFY(f.button(u"baocun"_qs)->isEnabled());
+        QVERIFY(f.button(u"guolv"_qs)->isEnabled());
+    }
+
+#ifdef Q_OS_UNIX
+    void closingWhileTheFileIsReadDropsItAndReturnsAtOnce()
+    {
+        Fixture f;
+        BlockedWordFile blocked(f.folder.filePath(u"word.txt"_qs));
+        QTRY_VERIFY(f.window->isLoading());
+        QVERIFY(f.window->close());
+        blocked.release("late\r\n");
+        QTRY_VERIFY(!f.window->isLoading());
+        QTest::qWait(50);
+        QCOMPARE(boxText(*f.window), QString());
+
+        // Destroying the window while the read still blocks must not wait for it.
+        Fixture g;
+        BlockedWordFile again(g.folder.filePath(u"word.txt"_qs));
+        QTRY_VERIFY(g.window->isLoading());
+        g.window.reset();
+        again.release("late\r\n");
+    }
+#endif
+
+    void aStoppedLoaderHandsOverNothing()
+    {
+        TestFolder folder;
+        folder.write(u"word.txt"_qs, "a\r\nb\r\n");
+        QString received;
+        KeywordFileLoader loader([&received](QStringView lines) { received += lines; });
+        QSignalSpy finished(&loader, &KeywordFileLoader::finished);
+        loader.start(folder.filePath(u"word.txt"_qs));
+        loader.stop();
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(received, QString());
+        QVERIFY(!loader.isRunning());
+        loader.start(folder.filePath(u"word.txt"_qs));
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(received, u"a\nb\n"_qs);
+    }
+
+    void tabLeavesTheResultBox()
+    {
+        Fixture f(QByteArray("k\r\n"));
+        f.waitLoaded();
+        f.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        f.window->resultBox()->setFocus();
+        QTRY_VERIFY(f.window->resultBox()->hasFocus());
+        QTest::keyClick(f.window->resultBox(), Qt::Key_Tab);
+        QVERIFY(!f.window->resultBox()->hasFocus());
+        QCOMPARE(boxText(*f.window), u"k\n"_qs);
+    }
+
+    void gridFindsTheWordColumnByName()
+    {
+        TestFolder folder;
+        MessageRecorder messages;
+        folder.openStore({u"drop table Word"_qs, u"create table Word (Word TEXT, id INTEGER PRIMARY KEY)"_qs,
+                          u"insert into Word (Word, id) values ('seed', 7)"_qs});
+        KeywordWindow window;
+        auto* grid = window.findChild<QTableView*>(u"grdDataGrid"_qs);
+        QCOMPARE(grid->model()->headerData(0, Qt::Horizontal).toString(), u"主关键词"_qs);
+        QVERIFY(!grid->isColumnHidden(0));
+        QVERIFY(grid->isColumnHidden(1));
+        QCOMPARE(grid->model()->index(0, 0).data().toString(), u"seed"_qs);
+        window.findChild<QPushButton*>(u"cmdAdd"_qs)->click();
+        QCOMPARE(grid->currentIndex().column(), 0);
+        grid->model()->setData(grid->currentIndex(), u"typed"_qs);
+        QVERIFY(window.close());
+        QVERIFY(messages.shown.isEmpty());
+        QSqlQuery query(LocalStore::connection());
+        QVERIFY(query.exec(u"select Word from Word order by id"_qs));
+        QStringList words;
+        while (query.next())
+            words.append(query.value(0).toString());
+        QCOMPARE(words, (QStringList{u"seed"_qs, u"typed"_qs}));
+    }
+
+    void aPassWaitsForTheRefilledList()
+    {
+        Fixture f(numberedLines(300000));
+        f.waitLoaded();
+        f.button(u"guolv"_qs)->click();
+        QVERIFY(f.window->listBusy());
+        QVERIFY(!f.button(u"baocun"_qs)->isEnabled());
+        f.button(u"sousuo"_qs)->click();
+        // With no seeds in the table the first pass reads the box: all of it, bottom line first.
+        QTRY_VERIFY_WITH_TIMEOUT(!f.baidu.searched().isEmpty(), 20000);
+        f.button(u"stopsou"_qs)->click();
+        QCOMPARE(f.baidu.searched().first(), u"keyword0"_qs);
+    }
+
     void closingWhileLoadingStops()
     {
-        QByteArray big;
-        for (int i = 0; i < 300000; ++i)
-            big += "keyword" + QByteArray::number(i) + "\r\n";
+        const QByteArray big = numberedLines(300000);
         Fixture f(big);
         QTRY_VERIFY(f.window->isLoading());
         QTRY_VERIFY(f.window->lineCount() > 0);
@@ -251,6 +395,11 @@ private slots:
         const int requests = f.baidu.searched().size();
         QTest::qWait(1300);
         QCOMPARE(f.baidu.searched().size(), requests);
+        // One request at a time, with a rest of a second after each seed and before a pass's first.
+        const QList<qint64> times = f.baidu.requestTimes();
+        for (int i = 1; i < 3; ++i)
+            QVERIFY2(times[i] - times[i - 1] >= 900, qPrintable(QString::number(times[i] - times[i - 1])));
+        QVERIFY(times[3] - times[2] >= 900 + 570);
     }
 
     void relatedSearchAndStopDuringAFetch()

@@ -89,6 +89,32 @@ private slots:
         QCOMPARE(row(u"select title, body, hang from suiji"_qs), (QVariantList{7, 4, 1}));
     }
 
+    void settingsWindowStoresWhatItShowsAndIgnoresEscape()
+    {
+        TestFolder folder;
+        MessageRecorder messages;
+        folder.openStore({u"update suiji set title = 7, body = 1, hang = 1"_qs});
+        ProcessState::DataChanged = 0;
+        SettingsWindow window;
+        window.show();
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QVERIFY(window.isVisible());
+        QCOMPARE(ProcessState::DataChanged, qint16(0));
+        // Selected without a click, as an assistive client's toggle does.
+        window.findChild<QRadioButton*>(u"body_3"_qs)->setChecked(true);
+        window.findChild<QRadioButton*>(u"hang_0"_qs)->toggle();
+        click(window, u"baocun"_qs);
+        QCOMPARE(messages.texts(), QStringList{u"已保存！"_qs});
+        QCOMPARE(row(u"select title, body, hang from suiji"_qs), (QVariantList{7, 3, 0}));
+        window.findChild<QRadioButton*>(u"title_2"_qs)->setChecked(true);
+        click(window, u"baocun"_qs);
+        window.findChild<QRadioButton*>(u"title_0"_qs)->setChecked(true);
+        click(window, u"baocun"_qs);
+        QCOMPARE(row(u"select title, body, hang from suiji"_qs), (QVariantList{0, 3, 0}));
+        QVERIFY(window.close());
+        QCOMPARE(ProcessState::DataChanged, qint16(100));
+    }
+
     void settingsWindowKeepsAChoiceTheStoreLacked()
     {
         TestFolder folder;
@@ -171,18 +197,70 @@ private slots:
     {
         TestFolder folder;
         MessageRecorder messages;
-        folder.openStore({u"insert into url (url) values ('a.com'), ('b.com'), ('c.com')"_qs});
+        folder.openStore({u"insert into url (url) values ('a.com'), ('b.com'), ('c.com'), ('d.com')"_qs});
         TableEditorWindow window(TableEditorWindow::Kind::Domains);
         QVERIFY(window.windowTitle().startsWith(u"主域名[只添加一级域名，如"_qs));
+        auto* status = window.findChild<QLabel*>(u"lblStatus"_qs);
+        const int url = window.model()->fieldIndex(u"url"_qs);
+        // A middle record deleted: the next one takes its place, and a second delete removes that one.
+        window.cmdFirst_Click();
+        window.cmdNext_Click();
+        window.cmdDelete_Click();
+        QCOMPARE(status->text(), u"Record: 2"_qs);
+        QCOMPARE(window.model()->index(window.grid()->currentIndex().row(), url).data().toString(), u"c.com"_qs);
+        window.cmdDelete_Click();
+        QCOMPARE(column(u"select url from url order by id"_qs), (QStringList{u"a.com"_qs, u"d.com"_qs}));
         window.cmdLast_Click();
         window.cmdDelete_Click();
-        QCOMPARE(window.findChild<QLabel*>(u"lblStatus"_qs)->text(), u"Record: 2"_qs);
+        QCOMPARE(status->text(), u"Record: 1"_qs);
         window.cmdFirst_Click();
-        window.cmdDelete_Click();
         window.cmdDelete_Click();
         QCOMPARE(window.model()->rowCount(), 0);
         QCOMPARE(column(u"select url from url"_qs), QStringList{});
         QVERIFY(messages.shown.isEmpty());
+    }
+
+    void aFailedDeleteIsReportedOnce()
+    {
+        TestFolder folder;
+        MessageRecorder messages;
+        folder.openStore({u"insert into url (url) values ('a.com')"_qs,
+                          u"create trigger kept before delete on url begin select raise(abort, 'kept'); end"_qs});
+        TableEditorWindow window(TableEditorWindow::Kind::Domains);
+        window.cmdFirst_Click();
+        window.cmdDelete_Click();
+        QCOMPARE(messages.shown.size(), 1);
+        QCOMPARE(column(u"select url from url"_qs), QStringList{u"a.com"_qs});
+        QCOMPARE(window.model()->rowCount(), 1);
+    }
+
+    void untouchedNewRowsAreDroppedQuietly()
+    {
+        TestFolder folder;
+        MessageRecorder messages;
+        messages.nextSaveAnswer = MessageSink::SaveAnswer::Discard;
+        folder.openStore();
+        {
+            TableEditorWindow window(TableEditorWindow::Kind::Domains);
+            window.cmdAdd_Click();
+            window.cmdRefresh_Click();
+            window.cmdAdd_Click();
+            window.cmdAdd_Click();
+            window.cmdEdit_Click();
+            window.cmdUpdate_Click();
+            window.cmdAdd_Click();
+            QVERIFY(window.close());
+        }
+        {
+            TableEditorWindow window(TableEditorWindow::Kind::Identifiers);
+            window.cmdAdd_Click();
+            window.model()->setData(window.grid()->currentIndex(), QString()); // an editor left untouched
+            QVERIFY(window.close());
+        }
+        QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.texts().join(u'|')));
+        QVERIFY(messages.questions.isEmpty());
+        QCOMPARE(column(u"select count(*) from url"_qs), QStringList{u"0"_qs});
+        QCOMPARE(column(u"select count(*) from biao"_qs), QStringList{u"0"_qs});
     }
 
     void editsAreNeverDroppedSilently()
@@ -199,6 +277,7 @@ private slots:
         first.model()->setData(first.model()->index(0, number), u"many"_qs);
         first.cmdUpdate_Click();
         QCOMPARE(messages.shown.size(), 1);
+        QVERIFY(messages.shown[0].text.contains(u"数量只能填数字"_qs));
         QVERIFY(first.editMode());
         first.cmdCancel_Click();
         QCOMPARE(column(u"select number from biao order by id"_qs), (QStringList{u"1"_qs, u"2"_qs}));
