@@ -1,7 +1,5 @@
 #include "StandinService.h"
 
-#include <QByteArray>
-#include <QStringDecoder>
 #include <httplib.h>
 #include <random>
 
@@ -31,13 +29,6 @@ std::string newToken()
     char buffer[40];
     std::snprintf(buffer, sizeof buffer, "%016llx%016llx", distribution(device), distribution(device));
     return buffer;
-}
-
-std::string ansiToUtf8(const std::string& bytes)
-{
-    QStringDecoder decoder("GB18030");
-    const QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-    return text.toStdString();
 }
 
 } // namespace
@@ -100,7 +91,7 @@ std::string StandinService::answer(const std::string& body, const std::string& c
 {
     const std::string action = actionOf(body);
     if (m_logger)
-        m_logger(action.empty() ? "(none)" : action, ansiToUtf8(body));
+        m_logger(action.empty() ? "(none)" : action, body.size());
 
     std::lock_guard lock(m_mutex);
     if (action == "Ulogin") {

@@ -19,7 +19,8 @@ struct Response;
 class StandinService
 {
 public:
-    using Logger = std::function<void(const std::string& action, const std::string& bodyUtf8)>;
+    // One call per request: its action and the body's length. Bodies carry passwords, so they are not logged.
+    using Logger = std::function<void(const std::string& action, size_t bodyLength)>;
 
     explicit StandinService(std::string password, Logger logger = {});
     ~StandinService();

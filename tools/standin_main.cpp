@@ -28,8 +28,8 @@ int main(int argc, char* argv[])
             port = std::atoi(argv[i + 1]);
     }
 
-    StandinService service(password, [](const std::string& action, const std::string& body) {
-        std::printf("%s %s\n", action.c_str(), body.c_str());
+    StandinService service(password, [](const std::string& action, size_t bodyLength) {
+        std::printf("%s %zu bytes\n", action.c_str(), bodyLength);
         std::fflush(stdout);
     });
     const int bound = service.start(port);

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -18,8 +19,12 @@ public:
 
     SaveAnswer askSave(QWidget* parent, const QString& title, const QString& text) override
     {
-        const auto answer = QMessageBox::question(
-            parent, title, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+        QMessageBox box(QMessageBox::Question, title, text,
+                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+        box.setDefaultButton(QMessageBox::Save);
+        // The prompts name this choice 放弃; the button says the same.
+        box.button(QMessageBox::Discard)->setText(QStringLiteral("放弃"));
+        const int answer = box.exec();
         if (answer == QMessageBox::Save)
             return SaveAnswer::Save;
         return answer == QMessageBox::Discard ? SaveAnswer::Discard : SaveAnswer::Cancel;

@@ -1,5 +1,6 @@
 #include "AppInfo.h"
 #include "AppPaths.h"
+#include "QtTranslations.h"
 #include "Startup.h"
 #include "records/OdbcLogonDialog.h"
 
@@ -17,6 +18,7 @@ int main(int argc, char* argv[])
                                             .arg(AppInfo::kVersionMajor)
                                             .arg(AppInfo::kVersionMinor)
                                             .arg(AppInfo::kVersionRevision));
+    QtTranslations::install(app);
     QNetworkProxyFactory::setUseSystemConfiguration(true);
     AppPaths::initFromArguments(QApplication::arguments(), QApplication::applicationDirPath());
 

@@ -12,6 +12,11 @@ namespace KeywordRules {
 // nearest the bottom first. Empty lines and lines of exactly one space or one ideographic space are
 // dropped; lines are compared whole and case-sensitively. Linear in the size of the text; the lines
 // are views into it.
+// The list has always been described as a string of "|#|" line "|*|" entries searched with a substring
+// test. For every text in which no line holds a "|" and no line is exactly "*", that description and
+// this routine give the same lines. Outside that scope the marker string matched across entries or cut
+// lines apart when its markers were removed ("#|a" hid a later "a", and "*", "a|*" or "*|a" came out
+// mangled); whole-line comparison is kept there on purpose.
 std::vector<QStringView> DistinctLines(QStringView text);
 // The lines joined as the box shows them, each followed by a line end.
 QString joinLines(const std::vector<QStringView>& lines);

@@ -37,6 +37,7 @@
 #include <QSettings>
 #include <QSqlQuery>
 #include <QStatusBar>
+#include <QTextDocument>
 #include <QTimer>
 #include <cmath>
 
@@ -181,6 +182,10 @@ void MainWindow::buildControls()
     m_introduction->setReadOnly(true);
     m_introduction->setGeometry(Twips::rect(7440, 3600, 3015, 3495));
     introLabel->setBuddy(m_introduction);
+    connect(m_introduction->document(), &QTextDocument::contentsChanged, this, [this] {
+        if (!m_fillingIntroduction)
+            m_introductionEdited = true;
+    });
 
     makeLine(client, QStringLiteral("Line4"), QFrame::HLine, Twips::rect(7050, 7200, 3750, 30));
     m_baocun = new QPushButton(QStringLiteral("传送信息"), client);
@@ -294,7 +299,12 @@ void MainWindow::Body_url()
             m_contact[i]->setText((*material.contact)[i]);
             m_contact[i]->setCursorPosition(0);
         }
-        m_introduction->setPlainText((*material.contact)[4]);
+        // The box shows the text; the requests send it as stored, line breaks and all.
+        m_introductionText = (*material.contact)[4];
+        m_introductionEdited = false;
+        m_fillingIntroduction = true;
+        m_introduction->setPlainText(QString(m_introductionText).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        m_fillingIntroduction = false;
     }
     if (material.material) {
         for (int i = 0; i < 3; ++i) {
@@ -302,6 +312,16 @@ void MainWindow::Body_url()
                 m_suiji[i]->setText(*(*material.material)[i]);
         }
     }
+}
+
+QString MainWindow::introductionText() const
+{
+    if (!m_introductionEdited)
+        return m_introductionText;
+    QString text = m_introduction->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    text.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
+    return text;
 }
 
 void MainWindow::placeScrollBar()
@@ -313,6 +333,9 @@ void MainWindow::placeScrollBar()
     const int viewport = m_picture1->height();
     const int maximum = std::max(kScrollStep * (count - 1), m_rows->contentHeight() - viewport);
     m_vscroll->setVisible(count > 4);
+    // A list that shrank below one screenful shows from its first row: no bar is left to scroll back.
+    if (count <= 4)
+        m_vscroll->setValue(0);
     m_vscroll->setRange(0, maximum);
     m_vscroll->setSingleStep(kScrollStep);
     m_vscroll->setPageStep(kScrollStep);
@@ -475,7 +498,7 @@ void MainWindow::baocun_Click()
     ServiceProtocol::UploadFields fields;
     for (int i = 0; i < 4; ++i)
         fields.contact[i] = m_contact[i]->text();
-    fields.contact[4] = m_introduction->toPlainText();
+    fields.contact[4] = introductionText();
     fields.urlJoined = m_urlJoined;
     fields.biaoshiJoined = m_biaoshiJoined;
     fields.keywords = keywords;
@@ -493,7 +516,7 @@ void MainWindow::zi_shen_Click(int index)
     }
     bool isNumber = false;
     const double count = shu->text().trimmed().toDouble(&isNumber);
-    if (!isNumber || count < 1) {
+    if (!isNumber || !std::isfinite(count) || count < 1) {
         Messages::show(this, QStringLiteral("数量必须大于1"));
         shu->setFocus();
         return;
@@ -503,11 +526,11 @@ void MainWindow::zi_shen_Click(int index)
         return;
     }
 
-    const ServiceProtocol::GenerationFields fields{biao->text(),       shu->text(),
-                                                   m_suiji[0]->text(), m_suiji[1]->text(),
-                                                   m_suiji[2]->text(), m_introduction->toPlainText()};
+    const ServiceProtocol::GenerationFields fields{biao->text(),       shu->text(),        m_suiji[0]->text(),
+                                                   m_suiji[1]->text(), m_suiji[2]->text(), introductionText()};
+    // The row is found again by its id when the request ends: the view may have been reloaded meanwhile.
     const QString idText = m_rows->id(index)->text();
-    sendRequest(ServiceProtocol::generationBody(fields), [this, index, idText] { markGenerated(index, idText); });
+    sendRequest(ServiceProtocol::generationBody(fields), [this, idText] { markGenerated(idText); });
 }
 
 bool MainWindow::sendRequest(const QString& body, std::function<void()> afterWait)
@@ -525,21 +548,26 @@ void MainWindow::WorkInet_Finished()
         afterWait();
 }
 
-void MainWindow::markGenerated(int index, const QString& idText)
+void MainWindow::markGenerated(const QString& idText)
 {
-    // The mark records that the request went out, whatever the service answered.
+    // The mark records that the request went out, whatever the service answered. An id that is no
+    // usable whole number marks nothing.
     bool isNumber = false;
-    const double id = idText.trimmed().toDouble(&isNumber);
-    if (!isNumber || !std::isfinite(id))
+    const double id = std::trunc(idText.trimmed().toDouble(&isNumber));
+    constexpr double kLimit = 9007199254740992.0; // 2^53: every whole number below is exact
+    if (!isNumber || !std::isfinite(id) || std::abs(id) > kLimit)
         return;
-    const QString idValue = QString::number(qint64(std::trunc(id)));
+    const QString idValue = QString::number(qint64(id));
     QSqlQuery query(ProcessState::DbConn());
     if (!query.exec(Sql::identifierById() + idValue) || !query.next())
         return;
     query.finish();
     QSqlQuery update(ProcessState::DbConn());
     update.prepare(QStringLiteral("update biao set State=1 where id=") + idValue);
-    if (update.exec())
+    if (!update.exec())
+        return;
+    const int index = m_rows->indexOfId(idText);
+    if (index >= 0)
         m_rows->enableView(index);
 }
 

@@ -70,7 +70,9 @@ private:
     bool sendRequest(const QString& body, std::function<void()> afterWait);
     bool Form_Unload();
     void savePosition();
-    void markGenerated(int index, const QString& idText);
+    void markGenerated(const QString& idText);
+    // The introduction exactly as stored, or as edited in the box with CR LF line breaks.
+    QString introductionText() const;
 
     QListWidget* m_urlList = nullptr;
     QWidget* m_picture1 = nullptr;
@@ -78,6 +80,9 @@ private:
     QScrollBar* m_vscroll = nullptr;
     QLineEdit* m_contact[4] = {};
     QPlainTextEdit* m_introduction = nullptr;
+    QString m_introductionText;
+    bool m_introductionEdited = false;
+    bool m_fillingIntroduction = false;
     QLineEdit* m_suiji[3] = {};
     QPushButton* m_baocun = nullptr;
     QAction* m_statusBarAction = nullptr;

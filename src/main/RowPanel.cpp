@@ -164,3 +164,12 @@ void RowPanel::enableView(int index)
     ensure(index).cha->setEnabled(true);
     m_states[index].viewEnabled = true;
 }
+
+int RowPanel::indexOfId(const QString& id) const
+{
+    for (int i = 0; i < m_placed; ++i) {
+        if (m_states[i].id == id)
+            return i;
+    }
+    return -1;
+}

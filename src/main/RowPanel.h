@@ -37,6 +37,8 @@ public:
     QLineEdit* id(int index);
     QPushButton* cha(int index);
     void enableView(int index);
+    // The placed row that shows this id, or -1.
+    int indexOfId(const QString& id) const;
 
 signals:
     void generateClicked(int index);

@@ -2,7 +2,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSqlQuery>
+#include <QTemporaryFile>
+#include <QUuid>
 
 namespace LocalStore {
 
@@ -42,26 +45,47 @@ bool createSchema(QSqlDatabase& db)
     return db.commit();
 }
 
+bool createFile(const QString& path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    // Two instances started at once both find no store: one makes it while the other waits, and the
+    // other then uses what the first made.
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (!lock.tryLock(30000))
+        return QFileInfo::exists(path);
+    if (QFileInfo::exists(path))
+        return true;
+
+    // Built whole beside its place and moved in, so a half-made store is never taken for a real one.
+    QTemporaryFile draft(path + QStringLiteral(".new-XXXXXX"));
+    if (!draft.open())
+        return false;
+    draft.close();
+    bool built = false;
+    const QString name = u"LocalStoreDraft-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(draft.fileName());
+        built = db.open() && createSchema(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (built && draft.rename(path))
+        draft.setAutoRemove(false);
+    return QFileInfo::exists(path);
+}
+
 bool open(const QString& programFolder)
 {
     const QString path = databasePath(programFolder);
-    const bool existed = QFileInfo::exists(path);
-    if (!existed)
-        QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!QFileInfo::exists(path) && !createFile(path))
+        return false;
 
     QSqlDatabase db = QSqlDatabase::contains(connectionName())
                           ? QSqlDatabase::database(connectionName(), false)
                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName());
     db.setDatabaseName(path);
-    if (!db.open())
-        return false;
-    if (!existed && !createSchema(db)) {
-        // A half-made file would be taken for a real store next time: leave nothing behind.
-        db.close();
-        QFile::remove(path);
-        return false;
-    }
-    return true;
+    return db.open();
 }
 
 QSqlDatabase connection()

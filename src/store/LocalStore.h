@@ -18,5 +18,9 @@ void close();
 
 // Creates the five tables and the single material row in an open, empty database.
 bool createSchema(QSqlDatabase& db);
+// Makes a new store at path unless one is there: built whole in a file of its own, then moved into
+// place. A file made meanwhile by another instance is kept as it is. True when a store is at path
+// afterwards.
+bool createFile(const QString& path);
 
 } // namespace LocalStore

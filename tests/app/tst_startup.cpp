@@ -1,4 +1,5 @@
 #include "app/ProcessState.h"
+#include "app/QtTranslations.h"
 #include "app/Startup.h"
 #include "main/MainWindow.h"
 #include "service/LoginWindow.h"
@@ -7,6 +8,8 @@
 #include "support/TestHttpServer.h"
 
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
 
@@ -35,6 +38,21 @@ class StartupTest : public QObject
     Q_OBJECT
 
 private slots:
+    void qtsOwnButtonsReadChinese()
+    {
+        QVERIFY(QtTranslations::install(*QCoreApplication::instance()));
+        QMessageBox box(QMessageBox::Question, u"t"_qs, u"q"_qs,
+                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Save)->text(), u"保存"_qs);
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), u"取消"_qs);
+        QLineEdit edit;
+        std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+        QStringList entries;
+        for (const QAction* action : menu->actions())
+            entries.append(action->text().section(u'\t', 0, 0));
+        QVERIFY2(entries.contains(u"复制(&C)"_qs), qPrintable(entries.join(u'|')));
+    }
+
     void acceptedLoginOpensExactlyOneMainWindow()
     {
         TestFolder folder;

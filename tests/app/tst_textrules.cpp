@@ -53,6 +53,8 @@ private slots:
         QTest::newRow("comma and line") << u"a,b\r\nc\r\n"_qs << QStringList{u"a"_qs, u"b"_qs, u"c"_qs};
         QTest::newRow("quoted comma") << u"\"x, y\",z\r\n"_qs << QStringList{u"x, y"_qs, u"z"_qs};
         QTest::newRow("leading blanks") << u"   a,  b\r\n"_qs << QStringList{u"a"_qs, u"b"_qs};
+        QTest::newRow("trailing blanks and tabs")
+            << u"a \t,b\t \r\nc d \t"_qs << QStringList{u"a"_qs, u"b"_qs, u"c d"_qs};
         QTest::newRow("blank line") << u"a\r\nb\r\n\r\n"_qs << QStringList{u"a"_qs, u"b"_qs, QString()};
         QTest::newRow("lf and cr") << u"a\nb\rc"_qs << QStringList{u"a"_qs, u"b"_qs, u"c"_qs};
         QTest::newRow("comma before line end") << u"a,\r\nb"_qs << QStringList{u"a"_qs, QString(), u"b"_qs};

@@ -1,4 +1,6 @@
+#include "app/FormEncoding.h"
 #include "app/ProcessState.h"
+#include "app/TextCodec.h"
 #include "main/MainWindow.h"
 #include "main/MaterialSnapshot.h"
 #include "main/RowPanel.h"
@@ -180,6 +182,15 @@ private slots:
         QApplication::sendEvent(far, &focusIn);
         const int farTop = far->mapTo(f.find<QWidget>(u"Picture1"_qs), QPoint(0, 0)).y();
         QVERIFY(farTop >= 0 && farTop + far->height() <= f.find<QWidget>(u"Picture1"_qs)->height());
+
+        // Scrolled down, then the list shrinks until the bar goes: the first row is on screen again.
+        bar->setValue(bar->maximum());
+        query.exec(u"delete from biao where biaoshi like 'm%'"_qs);
+        f.window->Body_url();
+        QVERIFY(!bar->isVisible());
+        QCOMPARE(f.find<QLineEdit>(u"zi_biao_0"_qs)->mapTo(f.find<QWidget>(u"Picture1"_qs), QPoint(0, 0)).y(),
+                 f.find<QLineEdit>(u"zi_biao_0"_qs)->y());
+        QCOMPARE(f.window->rowPanel()->y(), 0);
     }
 
     void anEmptyTableShowsTheDesignRow()
@@ -301,6 +312,72 @@ private slots:
         QVERIFY(f.lastBody().contains("&shuliang=1&"));
     }
 
+    void countsThatAreNoFiniteNumberAreRefused()
+    {
+        Fixture f({u"insert into biao (biaoshi, number) values ('a', 1), ('b', 2)"_qs});
+        for (const QString& count : {u"nan"_qs, u"inf"_qs, u"-inf"_qs, u"1e999"_qs}) {
+            f.window->rowPanel()->shu(0)->setText(count);
+            f.find<QPushButton>(u"zi_shen_0"_qs)->click();
+        }
+        QCOMPARE(f.messages.texts(), QStringList(4, u"数量必须大于1"_qs));
+        QTest::qWait(50);
+        QCOMPARE(f.server.requestCount(), 0);
+    }
+
+    void theIntroductionIsSentAsStored()
+    {
+        Fixture f({u"insert into biao (biaoshi, number) values ('a', 1)"_qs,
+                   u"insert into config (about) values ('一行\r\n二\u00a0行 ')"_qs});
+        f.server.setReply("2");
+        f.clickAndWait(f.find<QPushButton>(u"zi_shen_0"_qs));
+        const QString stored = u"一行\r\n二"_qs + QChar(0xA0) + u"行"_qs;
+        const QByteArray sent = f.lastBody().mid(f.lastBody().indexOf("&Ljj=") + 5);
+        QCOMPARE(sent, TextCodec::toAnsi(stored));
+        f.clickAndWait(f.find<QPushButton>(u"baocun"_qs));
+        const QByteArray contact = EncodeFormValue(stored).toLatin1() + "|*|&url=";
+        QVERIFY(f.lastBody().contains(contact));
+        // Text put into the box goes out with CR LF line breaks, as the box makes them.
+        f.find<QPlainTextEdit>(u"xg_jj"_qs)->setPlainText(u"x\ny"_qs);
+        f.clickAndWait(f.find<QPushButton>(u"zi_shen_0"_qs));
+        QVERIFY(f.lastBody().endsWith("&Ljj=x\r\ny"));
+    }
+
+    void theReplyMarksTheRowThatShowsTheIdentifier()
+    {
+        Fixture f({u"insert into biao (biaoshi, number, state) values ('A', 2, 1), ('B', 2, 0), ('C', 2, 0)"_qs});
+        std::atomic<bool> hold{true};
+        f.server.setHandler([&hold](const TestHttpServer::Request&) {
+            while (hold)
+                std::this_thread::sleep_for(10ms);
+            return TestHttpServer::Reply{"2"};
+        });
+        QSignalSpy finished(f.window->workInet(), &TransferControl::finished);
+        f.find<QPushButton>(u"zi_shen_1"_qs)->click(); // B
+        QTRY_COMPARE(f.server.requestCount(), 1);
+        // While the request waits, A goes and the view reloads: B is now the first row.
+        QSqlQuery(LocalStore::connection()).exec(u"delete from biao where biaoshi = 'A'"_qs);
+        ProcessState::DataChanged = 100;
+        f.window->Form_Activate();
+        QCOMPARE(f.find<QLineEdit>(u"zi_biao_0"_qs)->text(), u"B"_qs);
+        hold = false;
+        QVERIFY(finished.wait(10000));
+        QVERIFY(f.find<QPushButton>(u"zi_cha_0"_qs)->isEnabled());
+        QVERIFY(!f.find<QPushButton>(u"zi_cha_1"_qs)->isEnabled());
+        QCOMPARE(stateOf(2), 1);
+        QCOMPARE(stateOf(3), 0);
+    }
+
+    void anIdThatIsNoWholeNumberMarksNothing()
+    {
+        // A store made by another tool, whose ids are text.
+        Fixture f({u"drop table biao"_qs,
+                   u"create table biao (id TEXT, biaoshi TEXT, number INTEGER, state INTEGER)"_qs,
+                   u"insert into biao values ('1e300', 'x', 2, 0)"_qs});
+        f.server.setReply("2");
+        f.clickAndWait(f.find<QPushButton>(u"zi_shen_0"_qs));
+        QVERIFY(!f.find<QPushButton>(u"zi_cha_0"_qs)->isEnabled());
+    }
+
     void aRequestWhileOneRunsIsRefused()
     {
         Fixture f;
@@ -408,6 +485,19 @@ private slots:
         QCOMPARE(f.lastBody(), QByteArray("action=modmima&mima=a&b=%c"));
         QVERIFY(first.isVisible()); // "3" changes nothing
         QCOMPARE(f.messages.shown.size(), 1);
+
+        // Refused changes keep the window open with what was typed; Esc does not close it either.
+        for (const QByteArray& reply : {QByteArray("0"), QByteArray("1")}) {
+            f.server.setReply(reply);
+            QSignalSpy refused(first.transfer(), &TransferControl::finished);
+            ok->click();
+            QVERIFY(refused.wait(10000));
+            QVERIFY(first.isVisible());
+            QCOMPARE(first.findChild<QLineEdit*>(u"txtPassword"_qs)->text(), u" a&b=%c "_qs);
+        }
+        QCOMPARE(f.messages.texts().mid(1), (QStringList{u"请不要非法操作！"_qs, u"服务器错误,重试..."_qs}));
+        QTest::keyClick(&first, Qt::Key_Escape);
+        QVERIFY(first.isVisible());
 
         f.server.setReply("2");
         second.findChild<QLineEdit*>(u"txtPassword"_qs)->setText(u"  "_qs);

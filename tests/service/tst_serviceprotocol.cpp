@@ -79,6 +79,7 @@ private slots:
         QTest::newRow("no slash") << QByteArray("example.com") << u"http:/example.com"_qs;
         QTest::newRow("after comma ignored") << QByteArray("  /h:8080/app , other\r\nx") << u"http://h:8080/app"_qs;
         QTest::newRow("quoted") << QByteArray("\" /q.cn \",x") << u"http://q.cn"_qs;
+        QTest::newRow("blanks and tabs end the field") << QByteArray("/t.cn \t \t\r\n") << u"http://t.cn"_qs;
         QTest::newRow("second line ignored") << QByteArray("/a\n/b") << u"http://a"_qs;
         QTest::newRow("blank first field") << QByteArray("   ,/b") << QString();
         QTest::newRow("binary") << QByteArray("\x00\xff\xfe,", 4) << QString();
@@ -116,8 +117,8 @@ private slots:
     void standinAnswersLikeTheService()
     {
         QStringList log;
-        StandinService service("secret", [&](const std::string& action, const std::string&) {
-            log.append(QString::fromStdString(action));
+        StandinService service("secret", [&](const std::string& action, size_t length) {
+            log.append(QString::fromStdString(action) + u' ' + QString::number(length));
         });
         std::string cookie;
         QCOMPARE(service.answer("action=UWork&Contact=", "", nullptr), std::string("0"));
@@ -133,6 +134,9 @@ private slots:
         QCOMPARE(service.answer("garbage", session, nullptr), std::string("0"));
         QCOMPARE(service.answer("", "", nullptr), std::string("0"));
         QCOMPARE(log.size(), 8);
+        // Passwords never reach the log: each request is logged by its action and length.
+        QCOMPARE(log[2], u"Ulogin 25"_qs);
+        QCOMPARE(log[5], u"modmima 23"_qs);
     }
 };
 

@@ -3,6 +3,7 @@
 #include "support/TestFolder.h"
 
 #include <QSqlRecord>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QtTest>
 
 class LocalStoreTest : public QObject
@@ -80,6 +81,34 @@ private slots:
         QVERIFY(!query.exec(Sql::mainDomains()));
         LocalStore::close();
         QCOMPARE(folder.read(u"data/db.sqlite"_qs), junk);
+    }
+
+    void instancesStartedAtOnceShareOneStore()
+    {
+        TestFolder folder;
+        const QString path = LocalStore::databasePath(folder.path());
+        for (int round = 0; round < 5; ++round) {
+            QFile::remove(path);
+            QList<QFuture<bool>> starts;
+            for (int i = 0; i < 4; ++i)
+                starts.append(QtConcurrent::run([path] { return LocalStore::createFile(path); }));
+            for (QFuture<bool>& start : starts)
+                QVERIFY(start.result());
+            QVERIFY(LocalStore::open(folder.path()));
+            QSqlQuery query(LocalStore::connection());
+            QVERIFY(query.exec(u"select count(*) from suiji"_qs));
+            QVERIFY(query.next());
+            QCOMPARE(query.value(0).toInt(), 1);
+            LocalStore::close();
+        }
+        // Nothing but the store is left behind.
+        QCOMPARE(QDir(folder.filePath(u"data"_qs)).entryList(QDir::Files), QStringList{u"db.sqlite"_qs});
+
+        // A file that another instance has just made is used as it stands.
+        const QByteArray other("made by the other instance");
+        folder.write(u"data/db.sqlite"_qs, other);
+        QVERIFY(LocalStore::createFile(path));
+        QCOMPARE(folder.read(u"data/db.sqlite"_qs), other);
     }
 
     void aStoreThatCannotBeOpenedIsReportedToTheCaller()
