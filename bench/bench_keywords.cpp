@@ -1,11 +1,11 @@
 // The keyword list at scale: 1,000,000 Chinese keywords (about 20 MB of GB18030) parsed, filtered,
 // counted, added to and loaded into the keyword window, beside sort -u and awk on the same file.
 #include "BenchSupport.h"
-#include "app/AppPaths.h"
-#include "app/DelimitedFieldReader.h"
-#include "app/TextCodec.h"
+#include "base/AppPaths.h"
+#include "base/DelimitedFieldReader.h"
+#include "base/TextCodec.h"
+#include "gui/KeywordWindow.h"
 #include "keywords/KeywordRules.h"
-#include "keywords/KeywordWindow.h"
 #include "store/LocalStore.h"
 
 #include <QApplication>

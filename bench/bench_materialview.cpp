@@ -1,9 +1,10 @@
 // Fills the main window's material view from a store with 10,000 identifiers and reports the time and
 // the memory the fill adds, beside the sqlite3 command line tool reading the same rows.
 #include "BenchSupport.h"
-#include "app/AppPaths.h"
-#include "app/ProcessState.h"
-#include "main/MainWindow.h"
+#include "base/AppPaths.h"
+#include "gui/MainWindow.h"
+#include "gui/ProcessState.h"
+#include "service/ServiceConnection.h"
 #include "store/LocalStore.h"
 
 #include <QApplication>
@@ -20,7 +21,8 @@ int main(int argc, char* argv[])
     QTemporaryDir dir;
     AppPaths::setProgramFolder(dir.path());
     LocalStore::open(dir.path());
-    MainWindow window;
+    ServiceConnection service;
+    MainWindow window(service);
     window.show();
 
     QSqlDatabase db = LocalStore::connection();

@@ -1,11 +1,13 @@
-#include "Startup.h"
+#include "app/Startup.h"
 
-#include "AppPaths.h"
-#include "ProcessState.h"
-#include "main/MainWindow.h"
-#include "service/LoginWindow.h"
+#include "base/AppPaths.h"
+#include "gui/LoginWindow.h"
+#include "gui/MainWindow.h"
+#include "gui/ProcessState.h"
+#include "service/ServiceConnection.h"
 #include "store/LocalStore.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTimer>
 #include <cstdio>
@@ -39,9 +41,13 @@ bool Main()
     // A store that cannot be opened is no reason to stop: each window copes with it when it reads.
     LocalStore::open(AppPaths::programFolder());
 
+    // The one link to the service lives as long as the application; every window that talks to the
+    // service is handed it.
+    auto* service = new ServiceConnection(QCoreApplication::instance());
+
     bool passed = false;
     {
-        LoginWindow login;
+        LoginWindow login(*service);
         probeStartupIfAsked();
         login.exec();
         passed = login.LoginPassed();
@@ -49,7 +55,7 @@ bool Main()
     if (!passed)
         return false;
 
-    auto* mainForm = new MainWindow;
+    auto* mainForm = new MainWindow(*service);
     mainForm->setAttribute(Qt::WA_DeleteOnClose);
     ProcessState::MainForm = mainForm;
     mainForm->show();

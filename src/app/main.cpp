@@ -1,8 +1,8 @@
-#include "AppInfo.h"
-#include "AppPaths.h"
-#include "QtTranslations.h"
-#include "Startup.h"
-#include "records/OdbcLogonDialog.h"
+#include "app/Startup.h"
+#include "base/AppInfo.h"
+#include "base/AppPaths.h"
+#include "base/QtTranslations.h"
+#include "odbc/OdbcLogonDialog.h"
 
 #include <QApplication>
 #include <QNetworkProxyFactory>

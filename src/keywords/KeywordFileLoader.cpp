@@ -1,7 +1,7 @@
-#include "KeywordFileLoader.h"
+#include "keywords/KeywordFileLoader.h"
 
-#include "app/DelimitedFieldReader.h"
-#include "app/TextCodec.h"
+#include "base/DelimitedFieldReader.h"
+#include "base/TextCodec.h"
 
 #include <QFile>
 #include <QFutureWatcher>

@@ -1,8 +1,8 @@
-#include "KeywordRules.h"
+#include "keywords/KeywordRules.h"
 
-#include "WebText.h"
-#include "app/TextCodec.h"
-#include "app/TextRules.h"
+#include "base/TextCodec.h"
+#include "base/TextRules.h"
+#include "keywords/WebText.h"
 
 #include <algorithm>
 

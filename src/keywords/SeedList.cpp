@@ -1,6 +1,6 @@
-#include "SeedList.h"
+#include "keywords/SeedList.h"
 
-#include "KeywordRules.h"
+#include "keywords/KeywordRules.h"
 
 void SeedList::setList(QStringList seeds)
 {

@@ -1,4 +1,4 @@
-#include "WebText.h"
+#include "keywords/WebText.h"
 
 #include <QRegularExpression>
 

@@ -1,8 +1,8 @@
-#include "XMLHttpGET.h"
+#include "keywords/XMLHttpGET.h"
 
-#include "WebText.h"
-#include "app/AppPaths.h"
-#include "app/TextCodec.h"
+#include "base/AppPaths.h"
+#include "base/TextCodec.h"
+#include "keywords/WebText.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "ServerAddressFile.h"
+#include "service/ServerAddressFile.h"
 
-#include "app/DelimitedFieldReader.h"
-#include "app/TextCodec.h"
-#include "app/TextRules.h"
+#include "base/DelimitedFieldReader.h"
+#include "base/TextCodec.h"
+#include "base/TextRules.h"
 
 #include <QFile>
 

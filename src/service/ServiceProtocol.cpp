@@ -1,7 +1,7 @@
-#include "ServiceProtocol.h"
+#include "service/ServiceProtocol.h"
 
-#include "app/FormEncoding.h"
-#include "app/TextRules.h"
+#include "base/FormEncoding.h"
+#include "base/TextRules.h"
 
 using TextRules::trimmed;
 

@@ -1,14 +1,14 @@
-#include "ServiceRequest.h"
+#include "service/ServiceRequest.h"
 
-#include "TransferControl.h"
-#include "app/ProcessState.h"
-#include "app/TextCodec.h"
+#include "base/TextCodec.h"
+#include "service/ServiceConnection.h"
+#include "service/TransferControl.h"
 
 namespace ServiceRequest {
 
 bool post(TransferControl& transfer, const QString& body)
 {
-    return transfer.execute(ServiceProtocol::requestAddress(ProcessState::ServerAddr), QStringLiteral("POST"),
+    return transfer.execute(ServiceProtocol::requestAddress(transfer.service().ServerAddr()), QStringLiteral("POST"),
                             TextCodec::toAnsi(body), ServiceProtocol::contentTypeHeader());
 }
 

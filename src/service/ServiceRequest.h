@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ServiceProtocol.h"
+#include "service/ServiceProtocol.h"
 
 #include <QString>
 #include <functional>

@@ -1,8 +1,8 @@
-#include "TransferControl.h"
+#include "service/TransferControl.h"
 
-#include "ServiceNetwork.h"
-#include "ServiceProtocol.h"
-#include "app/TextCodec.h"
+#include "base/TextCodec.h"
+#include "service/ServiceConnection.h"
+#include "service/ServiceProtocol.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -14,8 +14,8 @@ namespace {
 constexpr qsizetype kKeptBytes = ServiceProtocol::kReplyChunkBytes;
 } // namespace
 
-TransferControl::TransferControl(std::chrono::milliseconds timeout, QObject* parent)
-    : QObject(parent), m_timeout(timeout)
+TransferControl::TransferControl(ServiceConnection& service, std::chrono::milliseconds timeout, QObject* parent)
+    : QObject(parent), m_service(service), m_timeout(timeout)
 {
 }
 
@@ -54,7 +54,7 @@ bool TransferControl::execute(const QString& url, const QString& method, const Q
         request.setRawHeader(headerLine.left(colon).trimmed().toLatin1(),
                              headerLine.mid(colon + 1).trimmed().toLatin1());
 
-    QNetworkReply* reply = ServiceNetwork::manager().sendCustomRequest(request, method.toLatin1(), body);
+    QNetworkReply* reply = m_service.network().sendCustomRequest(request, method.toLatin1(), body);
     m_reply = reply;
     connect(reply, &QNetworkReply::socketStartedConnecting, this, [this] { report(3); });
     connect(reply, &QNetworkReply::requestSent, this, [this] { report(6); });

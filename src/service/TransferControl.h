@@ -6,8 +6,8 @@
 #include <QString>
 #include <chrono>
 
-class QNetworkAccessManager;
 class QNetworkReply;
+class ServiceConnection;
 
 // One asynchronous form POST at a time, reported as the numbered transfer states of the service link
 // (1 looking up the host ... 11 error, 12 reply complete). A window owns one and reacts to
@@ -17,12 +17,13 @@ class TransferControl : public QObject
     Q_OBJECT
 
 public:
-    explicit TransferControl(std::chrono::milliseconds timeout, QObject* parent = nullptr);
+    TransferControl(ServiceConnection& service, std::chrono::milliseconds timeout, QObject* parent = nullptr);
     ~TransferControl() override;
 
     // Starts the request; false (and nothing disturbed) while another one is still executing.
     bool execute(const QString& url, const QString& method, const QByteArray& body, const QString& headerLine);
     bool stillExecuting() const { return m_executing; }
+    ServiceConnection& service() const { return m_service; }
     // The first part of the reply, at most maxBytes bytes, decoded from the ANSI code page.
     QString getChunk(int maxBytes);
     // Ends the transfer. During the handling of the last state it only releases the reply.
@@ -38,6 +39,7 @@ private:
     void onFinished();
     void releaseReply();
 
+    ServiceConnection& m_service;
     std::chrono::milliseconds m_timeout;
     QPointer<QNetworkReply> m_reply;
     QByteArray m_chunk;

@@ -1,4 +1,4 @@
-#include "CheckedTableModel.h"
+#include "store/CheckedTableModel.h"
 
 #include <QSqlDriver>
 #include <QSqlError>

@@ -1,4 +1,4 @@
-#include "LocalStore.h"
+#include "store/LocalStore.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// The fixed statements the windows issue against the local store, exactly as the windows use them.
+// Every statement the program issues against the local store. Values are always bound ("?"), never
+// joined into the text.
 namespace Sql {
 
 inline QString mainDomains()
@@ -23,7 +24,11 @@ inline QString materialRows()
 }
 inline QString identifierById()
 {
-    return QStringLiteral("select id,State from biao where id=");
+    return QStringLiteral("select id,State from biao where id=?");
+}
+inline QString markIdentifierGenerated()
+{
+    return QStringLiteral("update biao set State=1 where id=?");
 }
 inline QString identifierEditor()
 {
@@ -40,6 +45,18 @@ inline QString relatedInformation()
 inline QString keywordSeeds()
 {
     return QStringLiteral("select id,Word from Word Order by id");
+}
+inline QString firstMaterialId()
+{
+    return QStringLiteral("select id from suiji order by id limit 1");
+}
+inline QString updateMaterial()
+{
+    return QStringLiteral("update suiji set title = ?, body = ?, hang = ? where id = ?");
+}
+inline QString insertMaterial()
+{
+    return QStringLiteral("insert into suiji (title, body, hang) values (?, ?, ?)");
 }
 
 } // namespace Sql

@@ -1,4 +1,4 @@
-#include "app/TextCodec.h"
+#include "base/TextCodec.h"
 #include "keywords/KeywordRules.h"
 #include "keywords/WebText.h"
 #include "keywords/XMLHttpGET.h"

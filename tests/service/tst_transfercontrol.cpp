@@ -1,4 +1,5 @@
-#include "app/TextCodec.h"
+#include "base/TextCodec.h"
+#include "service/ServiceConnection.h"
 #include "service/ServiceProtocol.h"
 #include "service/TransferControl.h"
 #include "support/TestHttpServer.h"
@@ -39,7 +40,8 @@ private slots:
     {
         TestHttpServer server;
         server.setReply(TextCodec::toAnsi(u"好"));
-        TransferControl transfer(5s);
+        ServiceConnection service;
+        TransferControl transfer(service, 5s);
         QString reply;
         const QList<int> states = run(transfer, address(server), TextCodec::toAnsi(u"action=Ulogin&Pass=中"), &reply);
         QCOMPARE(states.last(), ServiceProtocol::kStateComplete);
@@ -58,7 +60,8 @@ private slots:
     {
         TestHttpServer server;
         server.setReply(QByteArray(5000, 'x'));
-        TransferControl transfer(5s);
+        ServiceConnection service;
+        TransferControl transfer(service, 5s);
         QString reply;
         run(transfer, address(server), "a", &reply);
         QCOMPARE(reply.size(), 1024);
@@ -72,7 +75,8 @@ private slots:
             reply.status = 500;
             return reply;
         });
-        TransferControl transfer(5s);
+        ServiceConnection service;
+        TransferControl transfer(service, 5s);
         QString reply;
         const QList<int> states = run(transfer, address(server), "a", &reply);
         QCOMPARE(states.last(), ServiceProtocol::kStateComplete);
@@ -81,7 +85,8 @@ private slots:
 
     void aClosedPortEndsInStateEleven()
     {
-        TransferControl transfer(5s);
+        ServiceConnection service;
+        TransferControl transfer(service, 5s);
         const QString url = u"http://127.0.0.1:%1/ajax.asp"_qs.arg(TestHttpServer::closedPort());
         const QList<int> states = run(transfer, url, "a", nullptr);
         QCOMPARE(states.last(), ServiceProtocol::kStateError);
@@ -91,7 +96,8 @@ private slots:
 
     void anUnusableAddressEndsInStateEleven()
     {
-        TransferControl transfer(5s);
+        ServiceConnection service;
+        TransferControl transfer(service, 5s);
         const QList<int> states = run(transfer, u"http:/ajax.asp"_qs, "a", nullptr);
         QCOMPARE(states, QList<int>{ServiceProtocol::kStateError});
     }
@@ -100,7 +106,8 @@ private slots:
     {
         TestHttpServer server;
         server.setSilent();
-        TransferControl transfer(300ms);
+        ServiceConnection service;
+        TransferControl transfer(service, 300ms);
         const QList<int> states = run(transfer, address(server), "a", nullptr);
         QCOMPARE(states.last(), ServiceProtocol::kStateError);
     }
@@ -109,7 +116,8 @@ private slots:
     {
         TestHttpServer server;
         server.setReply("2");
-        TransferControl transfer(5s);
+        ServiceConnection service;
+        TransferControl transfer(service, 5s);
         QSignalSpy finished(&transfer, &TransferControl::finished);
         QVERIFY(transfer.execute(address(server), u"POST"_qs, "first", ServiceProtocol::contentTypeHeader()));
         QVERIFY(transfer.stillExecuting());
@@ -128,8 +136,9 @@ private slots:
                 reply.setCookie = "SESSION=abc; Path=/";
             return reply;
         });
-        TransferControl login(5s);
-        TransferControl other(5s); // a different window's transfer
+        ServiceConnection service;
+        TransferControl login(service, 5s);
+        TransferControl other(service, 5s); // a different window's transfer
         run(login, address(server), "action=Ulogin&Pass=x", nullptr);
         run(other, address(server), "action=UWork", nullptr);
         QCOMPARE(server.requests().at(1).cookie, QByteArray("SESSION=abc"));
@@ -139,7 +148,8 @@ private slots:
     {
         TestHttpServer server;
         server.setSilent();
-        TransferControl transfer(5s);
+        ServiceConnection service;
+        TransferControl transfer(service, 5s);
         QSignalSpy states(&transfer, &TransferControl::stateChanged);
         QSignalSpy finished(&transfer, &TransferControl::finished);
         QVERIFY(transfer.execute(address(server), u"POST"_qs, "a", ServiceProtocol::contentTypeHeader()));

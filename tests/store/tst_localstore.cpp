@@ -30,7 +30,9 @@ private slots:
 
         // ids come from the database, state starts at 0, and column names ignore letter case.
         QVERIFY(query.exec(u"insert into biao (biaoshi, number) values ('a', 3)"_qs));
-        QVERIFY(query.exec(Sql::identifierById() + u"1"_qs));
+        QVERIFY(query.prepare(Sql::identifierById()));
+        query.addBindValue(1);
+        QVERIFY(query.exec());
         QVERIFY(query.next());
         QCOMPARE(query.record().value(u"state"_qs).toInt(), 0);
         QCOMPARE(query.record().value(u"State"_qs).toInt(), 0);

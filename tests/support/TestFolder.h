@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 #include "store/LocalStore.h"
 
 #include <QByteArray>

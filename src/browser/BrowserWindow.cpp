@@ -1,0 +1,123 @@
+#include "browser/BrowserWindow.h"
+
+#include "browser/WebPage.h"
+#include "ui/Twips.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibrary>
+#include <QTimer>
+#include <QUrl>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace {
+
+CreateWebPageFunction loadEngine(QString* error)
+{
+    static CreateWebPageFunction create = nullptr;
+    if (create)
+        return create;
+#ifdef Q_OS_UNIX
+    // The engine's sandbox refuses to run as root; the pages shown here are the program's own.
+    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+#endif
+    QLibrary module(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillon_webengine")));
+    create = reinterpret_cast<CreateWebPageFunction>(module.resolve(QUILLON_CREATE_WEB_PAGE));
+    if (!create && error)
+        *error = module.errorString();
+    return create;
+}
+
+} // namespace
+
+QUrl browserUrl(const QString& address)
+{
+    if (QFileInfo(address).isAbsolute())
+        return QUrl::fromLocalFile(address);
+    return QUrl::fromUserInput(address);
+}
+
+BrowserWindow* BrowserWindow::create(QString* error, QWidget* parent)
+{
+    const CreateWebPageFunction createPage = loadEngine(error);
+    if (!createPage)
+        return nullptr;
+    return new BrowserWindow(std::unique_ptr<WebPage>(createPage(nullptr)), parent);
+}
+
+BrowserWindow::BrowserWindow(std::unique_ptr<WebPage> page, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_page(std::move(page))
+{
+    setObjectName(QStringLiteral("frmBrowser"));
+    resize(800, 600);
+    m_page->widget()->setParent(this);
+    m_page->widget()->move(0, 0);
+    m_page->onDownloadComplete = [this] {
+        setWindowTitle(QStringLiteral("Vantrel"));
+        emit DownloadComplete();
+    };
+    m_page->onNavigateComplete = [this] {
+        setWindowTitle(QStringLiteral("加载2..."));
+        emit NavigateComplete2();
+    };
+    m_timTimer = new QTimer(this);
+    m_timTimer->setObjectName(QStringLiteral("timTimer"));
+    m_timTimer->setInterval(5);
+    connect(m_timTimer, &QTimer::timeout, this, &BrowserWindow::timTimer_Timer);
+}
+
+BrowserWindow::~BrowserWindow()
+{
+    m_page.reset(); // the view goes with it, before the window's other children
+}
+
+void BrowserWindow::Form_Load()
+{
+    show();
+    resizeEvent(nullptr);
+    if (!StartingAddress.isEmpty()) {
+        m_timTimer->start();
+        Navigate(StartingAddress);
+    }
+}
+
+void BrowserWindow::Navigate(const QString& address)
+{
+    m_page->navigate(browserUrl(address));
+}
+
+bool BrowserWindow::Busy() const
+{
+    return m_page->busy();
+}
+
+void BrowserWindow::setInnerHtml(const QString& id, const QString& html)
+{
+    m_page->setInnerHtml(id, html);
+}
+
+QWidget* BrowserWindow::view() const
+{
+    return m_page->widget();
+}
+
+void BrowserWindow::timTimer_Timer()
+{
+    if (Busy()) {
+        setWindowTitle(QStringLiteral("Working..."));
+        return;
+    }
+    m_timTimer->stop();
+    setWindowTitle(QStringLiteral("Vantrel-站群"));
+}
+
+void BrowserWindow::resizeEvent(QResizeEvent* event)
+{
+    if (event)
+        QWidget::resizeEvent(event);
+    m_page->widget()->resize(std::max(0, width() - Twips::px(100)), std::max(0, height() - Twips::px(100)));
+}

@@ -1,0 +1,457 @@
+#include "gui/KeywordWindow.h"
+
+#include "base/AppPaths.h"
+#include "base/TextRules.h"
+#include "gui/ProcessState.h"
+#include "keywords/KeywordFileLoader.h"
+#include "keywords/KeywordRules.h"
+#include "store/CheckedTableModel.h"
+#include "store/LocalStore.h"
+#include "store/StoreQueries.h"
+#include "ui/Messages.h"
+#include "ui/PendingEdits.h"
+#include "ui/Twips.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSaveFile>
+#include <QSqlError>
+#include <QStyle>
+#include <QTableView>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTimer>
+
+namespace {
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const QRect& rect)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setGeometry(rect);
+    return button;
+}
+
+QFrame* makeDivider(QWidget* parent, int x, int height)
+{
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::VLine);
+    line->setFrameShadow(QFrame::Sunken);
+    line->setGeometry(Twips::px(x) - 1, 0, 3, height);
+    return line;
+}
+
+QString wordFilePath()
+{
+    return AppPaths::filePath(QStringLiteral("word.txt"));
+}
+
+} // namespace
+
+KeywordWindow::KeywordWindow(QWidget* parent) : QWidget(parent, Qt::Window), m_hosts(KeywordHosts::load())
+{
+    setObjectName(QStringLiteral("Word"));
+    setWindowTitle(QStringLiteral("关键词"));
+    buildControls();
+
+    m_jiazaiTimer = new QTimer(this);
+    m_jiazaiTimer->setObjectName(QStringLiteral("jiazaiTimer"));
+    m_jiazaiTimer->setSingleShot(true);
+    connect(m_jiazaiTimer, &QTimer::timeout, this, &KeywordWindow::jiazaiTimer_Timer);
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setSingleShot(true);
+    connect(m_timer1, &QTimer::timeout, this, &KeywordWindow::Timer1_Timer);
+
+    m_loader = std::make_unique<KeywordFileLoader>([this](QStringView lines) {
+        QTextCursor cursor(m_langword->document());
+        cursor.movePosition(QTextCursor::End);
+        m_programmaticEdit = true;
+        cursor.insertText(lines.toString());
+        m_programmaticEdit = false;
+    });
+    connect(m_loader.get(), &KeywordFileLoader::finished, this, &KeywordWindow::listSettled);
+
+    m_jiazaiTimer->start(1000);
+    m_stopsou->setEnabled(false);
+    updateButtons();
+}
+
+KeywordWindow::~KeywordWindow() = default;
+
+void KeywordWindow::buildControls()
+{
+    resize(Twips::px(10605), Twips::px(6810));
+    setFixedWidth(Twips::px(10605));
+    setMinimumHeight(Twips::px(1500));
+
+    m_model = new CheckedTableModel(QStringLiteral("Word"), LocalStore::connection(), this);
+    m_model->selectAll();
+    // Columns are found by name: a store made elsewhere may hold them in another order.
+    m_wordColumn = m_model->fieldIndex(QStringLiteral("Word"));
+    m_model->setHeaderData(m_wordColumn, Qt::Horizontal, QStringLiteral("主关键词"));
+    connect(m_model, &CheckedTableModel::submitFailed, this, &KeywordWindow::reportError);
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(QStringLiteral("grdDataGrid"));
+    m_grid->setModel(m_model);
+    for (int column = 0; column < m_model->columnCount(); ++column)
+        m_grid->setColumnHidden(column, column != m_wordColumn);
+    m_grid->horizontalHeader()->setStretchLastSection(true);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setAccessibleName(QStringLiteral("主关键词"));
+    QFont gridFont(QStringLiteral("宋体"));
+    gridFont.setPointSize(9);
+    m_grid->setFont(gridFont);
+    m_grid->setGeometry(Twips::rect(0, 0, 3735, 6220));
+
+    auto* image = new QLabel(this);
+    image->setObjectName(QStringLiteral("Image1"));
+    image->setPixmap(style()->standardIcon(QStyle::SP_FileDialogContentsView).pixmap(50, 50));
+    image->setGeometry(Twips::rect(4200, 450, 750, 750));
+
+    m_tongji = new QLabel(QStringLiteral("0"), this);
+    m_tongji->setObjectName(QStringLiteral("tongji"));
+    m_tongji->move(Twips::px(4100), Twips::px(1300));
+    m_tongji->hide();
+
+    m_sousuo =
+        makeButton(this, QStringLiteral("sousuo"), QStringLiteral("搜索长尾词 >"), Twips::rect(3950, 1600, 1300, 500));
+    auto* frame = new QFrame(this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    frame->setFrameShape(QFrame::StyledPanel);
+    frame->setGeometry(Twips::rect(3970, 2100, 1260, 1000));
+    m_fenlei[0] = new QRadioButton(QStringLiteral("一级"), frame);
+    m_fenlei[0]->setObjectName(QStringLiteral("fenlei_0"));
+    m_fenlei[0]->setGeometry(Twips::rect(120, 240, 735, 255));
+    m_fenlei[0]->setChecked(true);
+    m_fenlei[1] = new QRadioButton(QStringLiteral("二级"), frame);
+    m_fenlei[1]->setObjectName(QStringLiteral("fenlei_1"));
+    m_fenlei[1]->setGeometry(Twips::rect(120, 600, 735, 255));
+    m_stopsou =
+        makeButton(this, QStringLiteral("stopsou"), QStringLiteral("停止搜索 >"), Twips::rect(3950, 3500, 1300, 500));
+
+    m_langword = new QPlainTextEdit(this);
+    m_langword->setObjectName(QStringLiteral("Langword"));
+    m_langword->setGeometry(Twips::rect(5400, 0, 5175, 6220));
+    m_langword->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_langword->setAccessibleName(QStringLiteral("长尾关键词"));
+    m_langword->setTabChangesFocus(true);
+    m_langword->setUndoRedoEnabled(false); // until the file has loaded
+    connect(m_langword->document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
+        if (!m_programmaticEdit && (removed || added))
+            m_unsaved = true;
+    });
+
+    m_picButtons = new QWidget(this);
+    m_picButtons->setObjectName(QStringLiteral("picButtons"));
+    m_picButtons->setGeometry(Twips::rect(0, 6270, 10605, 540));
+    m_cmdAdd =
+        makeButton(m_picButtons, QStringLiteral("cmdAdd"), QStringLiteral("添加(&A)"), Twips::rect(300, 10, 1095, 400));
+    m_cmdUpdate = makeButton(m_picButtons, QStringLiteral("cmdUpdate"), QStringLiteral("更新(&U)"),
+                             Twips::rect(300, 10, 1095, 400));
+    m_cmdUpdate->hide();
+    m_cmdDelete = makeButton(m_picButtons, QStringLiteral("cmdDelete"), QStringLiteral("删除(&D)"),
+                             Twips::rect(2367, 10, 1095, 400));
+    m_guolv = makeButton(m_picButtons, QStringLiteral("guolv"), QStringLiteral("过滤同名词"),
+                         Twips::rect(6200, 10, 1300, 400));
+    m_baocun =
+        makeButton(m_picButtons, QStringLiteral("baocun"), QStringLiteral("保 存"), Twips::rect(8280, 10, 1300, 400));
+    makeDivider(m_picButtons, 3735, m_picButtons->height());
+    makeDivider(m_picButtons, 5400, m_picButtons->height());
+    m_divider = makeDivider(this, 3728, height());
+
+    connect(m_cmdAdd, &QPushButton::clicked, this, &KeywordWindow::cmdAdd_Click);
+    connect(m_cmdDelete, &QPushButton::clicked, this, &KeywordWindow::cmdDelete_Click);
+    connect(m_cmdUpdate, &QPushButton::clicked, this, &KeywordWindow::cmdUpdate_Click);
+    connect(m_guolv, &QPushButton::clicked, this, &KeywordWindow::guolv_Click);
+    connect(m_baocun, &QPushButton::clicked, this, &KeywordWindow::baocun_Click);
+    connect(m_sousuo, &QPushButton::clicked, this, &KeywordWindow::sousuo_Click);
+    connect(m_stopsou, &QPushButton::clicked, this, &KeywordWindow::stopsou_Click);
+}
+
+void KeywordWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    const int listHeight = height() - Twips::px(450);
+    if (listHeight > 0) {
+        m_grid->resize(m_grid->width(), listHeight);
+        m_langword->resize(m_langword->width(), listHeight);
+    }
+    m_divider->resize(m_divider->width(), height());
+    m_picButtons->move(0, height() - m_picButtons->height());
+    m_picButtons->raise();
+}
+
+bool KeywordWindow::isLoading() const
+{
+    return m_loader->isRunning();
+}
+
+bool KeywordWindow::listBusy() const
+{
+    return !m_listReady || m_loader->isRunning();
+}
+
+void KeywordWindow::jiazaiTimer_Timer()
+{
+    m_jiazaiTimer->stop();
+    const QString path = wordFilePath();
+    if (QFile::exists(path)) {
+        m_loader->start(path);
+        return;
+    }
+    QFile create(path);
+    create.open(QIODevice::WriteOnly);
+    listSettled();
+}
+
+void KeywordWindow::listSettled()
+{
+    const bool firstLoad = !m_listReady;
+    m_listReady = true;
+    if (firstLoad)
+        m_langword->setUndoRedoEnabled(true);
+    updateButtons();
+    if (m_passWaiting && m_searching) {
+        m_passWaiting = false;
+        StartNextPass();
+    }
+    if (firstLoad)
+        emit loadFinished();
+}
+
+void KeywordWindow::reportError(const QString& description)
+{
+    Messages::show(this, description);
+}
+
+void KeywordWindow::cmdAdd_Click()
+{
+    const int row = m_model->appendRow();
+    if (row < 0) {
+        reportError(m_model->errorText());
+        return;
+    }
+    const QModelIndex cell = m_model->index(row, m_wordColumn);
+    m_grid->setCurrentIndex(cell);
+    m_grid->setFocus();
+    m_grid->edit(cell);
+}
+
+void KeywordWindow::cmdDelete_Click()
+{
+    const int next = m_model->deleteRow(m_grid->currentIndex().row());
+    if (next == -2)
+        reportError(m_model->errorText());
+    else if (next >= 0)
+        m_grid->setCurrentIndex(m_model->index(next, m_wordColumn));
+}
+
+void KeywordWindow::cmdUpdate_Click()
+{
+    if (!m_model->submitPending()) {
+        reportError(m_model->errorText());
+        return;
+    }
+    ShowEditButtons(true);
+}
+
+void KeywordWindow::ShowEditButtons(bool show)
+{
+    m_cmdAdd->setVisible(show);
+    m_cmdUpdate->setVisible(!show);
+    m_cmdDelete->setVisible(show);
+}
+
+bool KeywordWindow::save()
+{
+    if (listBusy()) {
+        // Saving now would replace the file with the part of it read so far.
+        Messages::show(this, QStringLiteral("列表还没有全部读入，现在保存会丢掉其余的部分。请等读完后再保存。"));
+        return false;
+    }
+    QSaveFile file(wordFilePath());
+    const QByteArray bytes = KeywordRules::keywordFileBytes(m_langword->toPlainText());
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        Messages::show(this, u"保存失败，word.txt 保持原样：" + file.errorString());
+        return false;
+    }
+    m_unsaved = false;
+    Messages::show(this, QStringLiteral("已保存！"));
+    return true;
+}
+
+void KeywordWindow::baocun_Click()
+{
+    save();
+}
+
+int KeywordWindow::lineCount() const
+{
+    return m_langword->document()->isEmpty() ? 0 : m_langword->document()->blockCount();
+}
+
+void KeywordWindow::showCount()
+{
+    m_tongji->setText(QStringLiteral("总共%1个").arg(lineCount()));
+    m_tongji->adjustSize();
+    m_tongji->show();
+}
+
+void KeywordWindow::guolv_Click()
+{
+    if (listBusy())
+        return;
+    QString text = m_langword->toPlainText();
+    m_langword->clear();
+    m_unsaved = true;
+    // The filter and the refill of a long list run off the GUI thread; the count is shown once the
+    // list is all back in the box.
+    connect(m_loader.get(), &KeywordFileLoader::finished, this, &KeywordWindow::showCount, Qt::SingleShotConnection);
+    m_loader->run([text = std::move(text)] { return KeywordRules::joinLines(KeywordRules::DistinctLines(text)); });
+    updateButtons();
+}
+
+void KeywordWindow::insertAtTop(const QStringList& keywords)
+{
+    if (keywords.isEmpty())
+        return;
+    QString block;
+    for (auto it = keywords.crbegin(); it != keywords.crend(); ++it) {
+        block += TextRules::trimSpaces(*it);
+        block += u'\n';
+    }
+    QTextCursor cursor(m_langword->document());
+    cursor.movePosition(QTextCursor::Start);
+    cursor.insertText(block);
+}
+
+void KeywordWindow::updateButtons()
+{
+    for (QPushButton* button : {m_cmdAdd, m_cmdUpdate, m_cmdDelete, m_sousuo})
+        button->setEnabled(!m_searching);
+    m_guolv->setEnabled(!m_searching && !listBusy());
+    m_baocun->setEnabled(!m_searching && !listBusy());
+    m_stopsou->setEnabled(m_searching);
+}
+
+void KeywordWindow::sousuo_Click()
+{
+    // The seeds are searched from the highest id to the lowest.
+    QStringList seeds = StoreQueries::keywordSeeds(LocalStore::connection());
+    std::reverse(seeds.begin(), seeds.end());
+    m_seeds.setList(std::move(seeds));
+    m_seedPos = 0;
+    m_searching = true;
+    m_passWaiting = false;
+    ++m_searchRun;
+    updateButtons();
+    m_timer1->start(600);
+}
+
+void KeywordWindow::stopsou_Click()
+{
+    m_searching = false;
+    m_passWaiting = false;
+    updateButtons();
+    ++m_searchRun; // a fetch under way still inserts its keywords, but starts nothing
+    m_timer1->stop();
+}
+
+void KeywordWindow::Timer1_Timer()
+{
+    m_timer1->stop();
+    showCount();
+    if (m_seedPos < m_seeds.size()) {
+        SearchNextWord();
+        return;
+    }
+    // A pass takes its seeds from the whole list, never from one still being read in or refilled.
+    if (listBusy())
+        m_passWaiting = true;
+    else
+        StartNextPass();
+}
+
+void KeywordWindow::StartNextPass()
+{
+    m_seeds.setPass(m_langword->toPlainText());
+    m_seedPos = 0;
+    m_timer1->start(600);
+}
+
+void KeywordWindow::SearchNextWord()
+{
+    const QString word = TextRules::trimmed(m_seeds.at(m_seedPos));
+    if (word.isEmpty()) {
+        seedDone(m_searchRun);
+        return;
+    }
+    if (m_fenlei[0]->isChecked())
+        SuggestWords(word);
+    else
+        RelatedWords(word);
+}
+
+void KeywordWindow::seedDone(int run)
+{
+    if (run != m_searchRun || !m_searching)
+        return;
+    ++m_seedPos;
+    m_timer1->start(1000);
+}
+
+void KeywordWindow::SuggestWords(const QString& word)
+{
+    const int run = m_searchRun;
+    XMLHttpGET(KeywordRules::suggestionUrl(m_hosts.suggest, word), 0, this, [this, run](const QString& reply) {
+        insertAtTop(KeywordRules::SuggestionPieces(reply));
+        seedDone(run);
+    });
+}
+
+void KeywordWindow::RelatedWords(const QString& word)
+{
+    const int run = m_searchRun;
+    XMLHttpGET(KeywordRules::searchUrl(m_hosts.search, word), 1, this, [this, run](const QString& page) {
+        insertAtTop(KeywordRules::RelatedPieces(page));
+        seedDone(run);
+    });
+}
+
+void KeywordWindow::closeEvent(QCloseEvent* event)
+{
+    // A seed typed into the grid is written even when the row was never left.
+    if (!PendingEdits::settleBeforeClose(this, m_model)) {
+        event->ignore();
+        return;
+    }
+    if (m_unsaved) {
+        switch (Messages::askSave(this, QStringLiteral("长尾词列表还没有保存，要保存到 word.txt 吗？"))) {
+        case MessageSink::SaveAnswer::Save:
+            if (!save()) {
+                event->ignore();
+                return;
+            }
+            break;
+        case MessageSink::SaveAnswer::Discard:
+            break;
+        case MessageSink::SaveAnswer::Cancel:
+            event->ignore();
+            return;
+        }
+    }
+    m_jiazaiTimer->stop();
+    m_timer1->stop();
+    m_searching = false;
+    ++m_searchRun;
+    m_loader->stop();
+    QWidget::closeEvent(event);
+}

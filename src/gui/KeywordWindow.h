@@ -1,0 +1,101 @@
+#pragma once
+
+#include "keywords/SeedList.h"
+#include "keywords/XMLHttpGET.h"
+
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+#include <memory>
+
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+class QTimer;
+class CheckedTableModel;
+class KeywordFileLoader;
+
+// The keyword window: seed keywords of table Word in a grid, the mined long-tail keywords in a text
+// box that is loaded from and saved to word.txt, and the long-tail search that fills it.
+class KeywordWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit KeywordWindow(QWidget* parent = nullptr);
+    ~KeywordWindow() override;
+
+    QPlainTextEdit* resultBox() const { return m_langword; }
+    bool isLoading() const;
+    // From opening until the list has been read in completely, and while a filtered list goes back
+    // into the box: the box does not hold the whole list, so nothing may save or filter it.
+    bool listBusy() const;
+    bool hasUnsavedResults() const { return m_unsaved; }
+    // Inserts keywords at the very top of the result list, one after another.
+    void insertAtTop(const QStringList& keywords);
+    // Number of lines of the result list as the count label shows it.
+    int lineCount() const;
+    bool save();
+
+signals:
+    void loadFinished();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildControls();
+    void jiazaiTimer_Timer();
+    void cmdAdd_Click();
+    void cmdDelete_Click();
+    void cmdUpdate_Click();
+    void ShowEditButtons(bool show);
+    void baocun_Click();
+    void guolv_Click();
+    void showCount();
+    void updateButtons();
+    void listSettled();
+
+    void sousuo_Click();
+    void stopsou_Click();
+    void Timer1_Timer();
+    void SearchNextWord();
+    void StartNextPass();
+    void SuggestWords(const QString& word);
+    void RelatedWords(const QString& word);
+    void seedDone(int run);
+    void reportError(const QString& description);
+
+    QTableView* m_grid = nullptr;
+    CheckedTableModel* m_model = nullptr;
+    QLabel* m_tongji = nullptr;
+    QPushButton* m_sousuo = nullptr;
+    QPushButton* m_stopsou = nullptr;
+    QRadioButton* m_fenlei[2] = {};
+    QPlainTextEdit* m_langword = nullptr;
+    QWidget* m_picButtons = nullptr;
+    QFrame* m_divider = nullptr;
+    QPushButton* m_cmdAdd = nullptr;
+    QPushButton* m_cmdUpdate = nullptr;
+    QPushButton* m_cmdDelete = nullptr;
+    QPushButton* m_guolv = nullptr;
+    QPushButton* m_baocun = nullptr;
+    QTimer* m_jiazaiTimer = nullptr;
+    QTimer* m_timer1 = nullptr;
+    std::unique_ptr<KeywordFileLoader> m_loader;
+    KeywordHosts m_hosts;
+
+    int m_wordColumn = -1;
+    bool m_listReady = false;
+    bool m_passWaiting = false; // a pass is due but waits for the list to settle
+    bool m_unsaved = false;
+    bool m_programmaticEdit = false;
+    bool m_searching = false;
+    int m_searchRun = 0;
+    SeedList m_seeds;
+    qsizetype m_seedPos = 0;
+};

@@ -1,0 +1,73 @@
+#include "ui/Messages.h"
+
+#include "base/AppInfo.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+class BoxSink final : public MessageSink
+{
+public:
+    void information(QWidget* parent, const QString& title, const QString& text) override
+    {
+        QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+        box.exec();
+    }
+
+    SaveAnswer askSave(QWidget* parent, const QString& title, const QString& text) override
+    {
+        QMessageBox box(QMessageBox::Question, title, text,
+                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+        box.setDefaultButton(QMessageBox::Save);
+        // The prompts name this choice 放弃; the button says the same.
+        box.button(QMessageBox::Discard)->setText(QStringLiteral("放弃"));
+        const int answer = box.exec();
+        if (answer == QMessageBox::Save)
+            return SaveAnswer::Save;
+        return answer == QMessageBox::Discard ? SaveAnswer::Discard : SaveAnswer::Cancel;
+    }
+
+    void beep() override { QApplication::beep(); }
+};
+
+BoxSink& boxSink()
+{
+    static BoxSink sink;
+    return sink;
+}
+
+MessageSink* g_sink = nullptr;
+
+MessageSink& sink()
+{
+    return g_sink ? *g_sink : boxSink();
+}
+
+} // namespace
+
+namespace Messages {
+
+void show(QWidget* parent, const QString& text, const QString& title)
+{
+    sink().information(parent, title.isEmpty() ? AppInfo::title() : title, text);
+}
+
+MessageSink::SaveAnswer askSave(QWidget* parent, const QString& text)
+{
+    return sink().askSave(parent, AppInfo::title(), text);
+}
+
+void beep()
+{
+    sink().beep();
+}
+
+void setSink(MessageSink* newSink)
+{
+    g_sink = newSink;
+}
+
+} // namespace Messages

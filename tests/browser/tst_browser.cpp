@@ -1,0 +1,167 @@
+#include "base/GeneratedSiteList.h"
+#include "browser/BrowserWindow.h"
+#include "gui/MainWindow.h"
+#include "gui/ProcessState.h"
+#include "gui/RowPanel.h"
+#include "service/ServiceConnection.h"
+#include "support/MessageRecorder.h"
+#include "support/TestFolder.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <QtTest>
+
+namespace {
+
+QString innerHtml(BrowserWindow* browser, const QString& script)
+{
+    auto* view = qobject_cast<QWebEngineView*>(browser->view());
+    QString result = u"(none)"_qs;
+    bool done = false;
+    view->page()->runJavaScript(script, [&](const QVariant& value) {
+        result = value.toString();
+        done = true;
+    });
+    QElapsedTimer timer;
+    timer.start();
+    while (!done && timer.elapsed() < 10000)
+        QTest::qWait(10);
+    return result;
+}
+
+} // namespace
+
+class BrowserTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void listOfAddresses_data()
+    {
+        QTest::addColumn<QString>("identifier");
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<QStringList>("domains");
+        QTest::addColumn<QString>("html");
+        const QStringList two{u"d0.com"_qs, u"d1.cn"_qs};
+        QTest::newRow("count 3") << u"B"_qs << u"3"_qs << two
+                                 << u"http://B.d0.com</br>http://B1.d0.com</br>http://B2.d0.com</br>"
+                                    u"http://B.d1.cn</br>http://B1.d1.cn</br>http://B2.d1.cn</br>"_qs;
+        QTest::newRow("count 1") << u"B"_qs << u"1"_qs << two << u"http://B.d0.com</br>http://B.d1.cn</br>"_qs;
+        QTest::newRow("not a number") << u"B"_qs << u"abc"_qs << two << u"http://B.d0.com</br>http://B.d1.cn</br>"_qs;
+        QTest::newRow("rounded") << u"x"_qs << u"2.5"_qs << QStringList{u"a"_qs}
+                                 << u"http://x.a</br>http://x1.a</br>"_qs;
+        QTest::newRow("no domains") << u"B"_qs << u"3"_qs << QStringList{} << QString();
+        QTest::newRow("escaped") << u"<b>"_qs << u"1"_qs << QStringList{u"a&b\"<script>"_qs}
+                                 << u"http://&lt;b&gt;.a&amp;b&quot;&lt;script&gt;</br>"_qs;
+    }
+    void listOfAddresses()
+    {
+        QFETCH(QString, identifier);
+        QFETCH(QString, count);
+        QFETCH(QStringList, domains);
+        QFETCH(QString, html);
+        QCOMPARE(buildListHtml(identifier, count, domains), html);
+        QCOMPARE(listCount(u"40000"_qs), 0);
+        QCOMPARE(listCount(u" 3.5 "_qs), 4);
+    }
+
+    void emptyAddressNeverRunsTheTimer()
+    {
+        QString error;
+        std::unique_ptr<BrowserWindow> browser(BrowserWindow::create(&error));
+        QVERIFY2(browser, qPrintable(error));
+        browser->Form_Load();
+        QVERIFY(browser->isVisible());
+        QTest::qWait(50);
+        QCOMPARE(browser->windowTitle(), QString());
+    }
+
+    void captionsFollowTheLoad()
+    {
+        TestFolder folder;
+        folder.write(u"Manual.txt"_qs, "\xEF\xBB\xBF使用说明");
+        QString error;
+        std::unique_ptr<BrowserWindow> browser(BrowserWindow::create(&error));
+        QVERIFY2(browser, qPrintable(error));
+        QStringList captions;
+        connect(browser.get(), &QWidget::windowTitleChanged, [&](const QString& title) {
+            if (captions.isEmpty() || captions.last() != title)
+                captions.append(title);
+        });
+        browser->StartingAddress = folder.filePath(u"Manual.txt"_qs);
+        browser->Form_Load();
+        QTRY_COMPARE_WITH_TIMEOUT(browser->windowTitle(), u"Vantrel-站群"_qs, 20000);
+        QCOMPARE(captions.first(), u"Working..."_qs);
+        QVERIFY(captions.contains(u"加载2..."_qs));
+        QVERIFY(captions.contains(u"Vantrel"_qs));
+        QCOMPARE(innerHtml(browser.get(), u"document.body.innerText"_qs), u"使用说明"_qs);
+        // The view follows the window, 100 twips smaller each way.
+        browser->resize(500, 400);
+        QCOMPARE(browser->view()->size(), QSize(500 - 7, 400 - 7));
+    }
+
+    void helpMenuOpensNewBrowsers()
+    {
+        TestFolder folder;
+        MessageRecorder messages;
+        folder.openStore();
+        ServiceConnection service;
+        MainWindow window(service);
+        window.show();
+        window.findChild<QAction*>(u"mnuHelpSearchForHelpOn"_qs)->trigger();
+        window.findChild<QAction*>(u"mnuHelpSearchForHelpOn"_qs)->trigger();
+        window.findChild<QAction*>(u"mnuViewWebBrowser"_qs)->trigger();
+        QList<BrowserWindow*> browsers;
+        for (QWidget* opened : window.openWindows())
+            browsers.append(qobject_cast<BrowserWindow*>(opened));
+        QCOMPARE(browsers.size(), 3);
+        QVERIFY(browsers[0] && browsers[1] && browsers[0] != browsers[1]);
+        QCOMPARE(browsers[0]->StartingAddress, folder.filePath(u"Manual.txt"_qs));
+        QVERIFY(browsers[2]->StartingAddress.startsWith(u"http"_qs));
+        QVERIFY(!window.sharedBrowser());
+        QVERIFY(window.close());
+        QVERIFY(messages.shown.isEmpty());
+    }
+
+    void viewButtonFillsTheListPage()
+    {
+        TestFolder folder;
+        MessageRecorder messages;
+        QFile::copy(QCoreApplication::applicationDirPath() + u"/liebiao.html"_qs, folder.filePath(u"liebiao.html"_qs));
+        folder.openStore({u"insert into url (url) values ('a.com'), ('b.cn')"_qs,
+                          u"insert into biao (biaoshi, number, state) values ('x', 2, 1), ('y', 1, 1)"_qs});
+        ServiceConnection service;
+        MainWindow window(service);
+        window.show();
+        window.rowPanel()->cha(0)->click();
+        BrowserWindow* browser = window.sharedBrowser();
+        QVERIFY2(browser, qPrintable(messages.texts().join(u'|')));
+        QCOMPARE(window.ListHtml(), u"http://x.a.com</br>http://x1.a.com</br>http://x.b.cn</br>http://x1.b.cn</br>"_qs);
+        const QString lie = u"document.getElementById('lie').innerHTML"_qs;
+        QTRY_COMPARE_WITH_TIMEOUT(innerHtml(browser, lie),
+                                  u"http://x.a.com<br>http://x1.a.com<br>http://x.b.cn<br>http://x1.b.cn<br>"_qs,
+                                  20000);
+
+        // The second row's list replaces the first in the same window.
+        window.rowPanel()->cha(1)->click();
+        QCOMPARE(window.sharedBrowser(), browser);
+        QTRY_COMPARE_WITH_TIMEOUT(innerHtml(browser, lie), u"http://y.a.com<br>http://y.b.cn<br>"_qs, 20000);
+
+        // A page without the element: nothing happens, nothing is reported.
+        folder.write(u"liebiao.html"_qs, "<html><body>no list here</body></html>");
+        QSignalSpy loaded(browser, &BrowserWindow::DownloadComplete);
+        window.rowPanel()->cha(0)->click();
+        QVERIFY(loaded.wait(20000));
+        QTest::qWait(200);
+        QCOMPARE(innerHtml(browser, u"document.body.innerText"_qs), u"no list here"_qs);
+        QVERIFY(messages.shown.isEmpty());
+        QVERIFY(window.close());
+        QTRY_VERIFY(!window.sharedBrowser());
+    }
+};
+
+QTEST_MAIN(BrowserTest)
+#include "tst_browser.moc"

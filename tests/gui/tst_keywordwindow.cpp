@@ -1,0 +1,437 @@
+#include "base/TextCodec.h"
+#include "gui/KeywordWindow.h"
+#include "keywords/KeywordFileLoader.h"
+#include "support/MessageRecorder.h"
+#include "support/TestFolder.h"
+#include "support/TestHttpServer.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QUrlQuery>
+#include <QtTest>
+#include <atomic>
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+// A fake Baidu: suggestions "<seed>1", "<seed>2" in GBK, and a UTF-8 result page whose related-search
+// box lists "<seed>甲" and "<seed>乙".
+class FakeBaidu
+{
+public:
+    FakeBaidu()
+    {
+        server.setHandler([this](const TestHttpServer::Request& request) {
+            const bool suggest = request.path == "/su";
+            const QString seed = QUrlQuery(QString::fromLatin1(request.query))
+                                     .queryItemValue(suggest ? u"wd"_qs : u"word"_qs, QUrl::FullyDecoded);
+            {
+                std::lock_guard lock(mutex);
+                seeds.append(seed);
+                times.append(clock.elapsed());
+            }
+            while (holdReplies)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (suggest)
+                return TestHttpServer::Reply{TextCodec::toAnsi(QString(
+                    u"window.bdsug.sug({q:\"" + seed + u"\",p:false,s:[\"" + seed + u"1\",\"" + seed + u"2\"]});"))};
+            return TestHttpServer::Reply{
+                QString(u"<div class=\"tt\">相关搜索</div><table cellpadding=\"0\"><tr><th><a href=\"/s?1\">" + seed +
+                        u"甲</a></th><td></td><th><a href=\"/s?2\">" + seed + u"乙</a></th></tr></table></div>")
+                    .toUtf8()};
+        });
+    }
+    QStringList searched()
+    {
+        std::lock_guard lock(mutex);
+        return seeds;
+    }
+    QList<qint64> requestTimes()
+    {
+        std::lock_guard lock(mutex);
+        return times;
+    }
+    QByteArray ini() const
+    {
+        const QByteArray base = "http://" + server.hostPort().toLatin1();
+        return "[hosts]\nsuggest=" + base + "\nsearch=" + base + "/\n";
+    }
+
+    TestHttpServer server;
+    std::mutex mutex;
+    QStringList seeds;
+    QList<qint64> times; // ms since the fake started, per request
+    QElapsedTimer clock = startedClock();
+    std::atomic<bool> holdReplies{false};
+
+    static QElapsedTimer startedClock()
+    {
+        QElapsedTimer timer;
+        timer.start();
+        return timer;
+    }
+};
+
+QString boxText(KeywordWindow& window)
+{
+    return window.resultBox()->toPlainText();
+}
+
+QByteArray numberedLines(int count)
+{
+    QByteArray lines;
+    for (int i = 0; i < count; ++i)
+        lines += "keyword" + QByteArray::number(i) + "\r\n";
+    return lines;
+}
+
+#ifdef Q_OS_UNIX
+// word.txt as a pipe: reading it blocks until the test writes, so a test can act while the file is
+// still being read.
+struct BlockedWordFile
+{
+    explicit BlockedWordFile(const QString& path) : path(path) { ::mkfifo(QFile::encodeName(path).constData(), 0600); }
+    void release(const QByteArray& content) const
+    {
+        QFile pipe(path);
+        if (pipe.open(QIODevice::WriteOnly))
+            pipe.write(content);
+    }
+    QString path;
+};
+#endif
+
+} // namespace
+
+class KeywordWindowTest : public QObject
+{
+    Q_OBJECT
+
+    struct Fixture
+    {
+        TestFolder folder;
+        MessageRecorder messages;
+        FakeBaidu baidu;
+        std::unique_ptr<KeywordWindow> window;
+
+        explicit Fixture(const QByteArray& wordFile = {}, const QStringList& seeds = {})
+        {
+            folder.write(u"keywords.ini"_qs, baidu.ini());
+            if (!wordFile.isNull())
+                folder.write(u"word.txt"_qs, wordFile);
+            QStringList statements;
+            for (const QString& seed : seeds)
+                statements.append(u"insert into Word (Word) values ('%1')"_qs.arg(seed));
+            folder.openStore(statements);
+            window = std::make_unique<KeywordWindow>();
+            window->show();
+        }
+        void waitLoaded()
+        {
+            QSignalSpy loaded(window.get(), &KeywordWindow::loadFinished);
+            QVERIFY(loaded.wait(5000));
+        }
+        QPushButton* button(const QString& name) const { return window->findChild<QPushButton*>(name); }
+    };
+
+private slots:
+    void loadsSavesAndReloads()
+    {
+        Fixture f(QByteArray("a,b\r\nc\r\n\"x, y\",\xD6\xD0\r\n\r\n"));
+        f.waitLoaded();
+        QCOMPARE(boxText(*f.window), u"a\nb\nc\nx, y\n中\n\n"_qs);
+        QVERIFY(!f.window->hasUnsavedResults());
+
+        f.window->resultBox()->setPlainText(u"  新 词\nb\n\n  "_qs);
+        QVERIFY(f.window->hasUnsavedResults());
+        f.button(u"baocun"_qs)->click();
+        QCOMPARE(f.messages.texts(), QStringList{u"已保存！"_qs});
+        QCOMPARE(f.folder.read(u"word.txt"_qs), QByteArray("\xD0\xC2 \xB4\xCA\r\nb\r\n\r\n\r\n"));
+        QVERIFY(f.window->close());
+        QVERIFY(f.messages.questions.isEmpty());
+
+        KeywordWindow again;
+        QSignalSpy loaded(&again, &KeywordWindow::loadFinished);
+        QVERIFY(loaded.wait(5000));
+        QCOMPARE(boxText(again), u"新 词\nb\n\n\n"_qs);
+    }
+
+    void missingFileIsCreatedEmpty()
+    {
+        Fixture f;
+        f.waitLoaded();
+        QVERIFY(QFile::exists(f.folder.filePath(u"word.txt"_qs)));
+        QCOMPARE(boxText(*f.window), QString());
+        QFile::remove(f.folder.filePath(u"word.txt"_qs));
+        f.window->resultBox()->setPlainText(u"k"_qs);
+        QVERIFY(f.window->save()); // saving recreates it
+        QCOMPARE(f.folder.read(u"word.txt"_qs), QByteArray("k\r\n"));
+    }
+
+    void aFailedSaveKeepsTheFileAndSaysSo()
+    {
+        Fixture f(QByteArray("old\r\n"));
+        f.waitLoaded();
+        QFile::remove(f.folder.filePath(u"word.txt"_qs));
+        QDir().mkpath(f.folder.filePath(u"word.txt"_qs)); // nothing can replace a folder
+        f.window->resultBox()->setPlainText(u"new"_qs);
+        QVERIFY(!f.window->save());
+        QVERIFY(f.messages.texts().last().startsWith(u"保存失败"_qs));
+        QVERIFY(f.window->hasUnsavedResults());
+    }
+
+    void filterKeepsTheFirstOfEqualLines()
+    {
+        Fixture f(QByteArray("a\r\nb\r\na\r\n"));
+        f.waitLoaded();
+        f.button(u"guolv"_qs)->click();
+        QTRY_COMPARE(f.window->findChild<QLabel*>(u"tongji"_qs)->text(), u"总共3个"_qs);
+        QCOMPARE(boxText(*f.window), u"b\na\n"_qs);
+        QVERIFY(f.window->hasUnsavedResults());
+        f.window->resultBox()->clear();
+        f.button(u"guolv"_qs)->click();
+        QTRY_COMPARE(f.window->findChild<QLabel*>(u"tongji"_qs)->text(), u"总共0个"_qs);
+        QCOMPARE(boxText(*f.window), QString());
+    }
+
+    void closingWithUnsavedResultsAsks()
+    {
+        Fixture f;
+        f.waitLoaded();
+        f.window->resultBox()->setPlainText(u"found"_qs);
+        f.messages.nextSaveAnswer = MessageSink::SaveAnswer::Cancel;
+        QVERIFY(!f.window->close());
+        QVERIFY(f.window->isVisible());
+        f.messages.nextSaveAnswer = MessageSink::SaveAnswer::Discard;
+        QVERIFY(f.window->close());
+        QCOMPARE(f.messages.questions.size(), 2);
+        QCOMPARE(f.folder.read(u"word.txt"_qs), QByteArray());
+
+        Fixture g;
+        g.waitLoaded();
+        g.window->resultBox()->setPlainText(u"kept"_qs);
+        g.messages.nextSaveAnswer = MessageSink::SaveAnswer::Save;
+        QVERIFY(g.window->close());
+        QCOMPARE(g.folder.read(u"word.txt"_qs), QByteArray("kept\r\n"));
+    }
+
+    void nothingSavesOrFiltersBeforeTheListIsIn()
+    {
+        Fixture f(QByteArray("old\r\n"));
+        // The list is read in a moment after the window opens; until then the box is not the list.
+        QVERIFY(!f.button(u"baocun"_qs)->isEnabled());
+        QVERIFY(!f.button(u"guolv"_qs)->isEnabled());
+        QVERIFY(!f.window->save());
+        QCOMPARE(f.folder.read(u"word.txt"_qs), QByteArray("old\r\n"));
+        f.waitLoaded();
+        QVERIFY(f.button(u"baocun"_qs)->isEnabled());
+        QVERIFY(f.button(u"guolv"_qs)->isEnabled());
+    }
+
+#ifdef Q_OS_UNIX
+    void closingWhileTheFileIsReadDropsItAndReturnsAtOnce()
+    {
+        Fixture f;
+        BlockedWordFile blocked(f.folder.filePath(u"word.txt"_qs));
+        QTRY_VERIFY(f.window->isLoading());
+        QVERIFY(f.window->close());
+        blocked.release("late\r\n");
+        QTRY_VERIFY(!f.window->isLoading());
+        QTest::qWait(50);
+        QCOMPARE(boxText(*f.window), QString());
+
+        // Destroying the window while the read still blocks must not wait for it.
+        Fixture g;
+        BlockedWordFile again(g.folder.filePath(u"word.txt"_qs));
+        QTRY_VERIFY(g.window->isLoading());
+        g.window.reset();
+        again.release("late\r\n");
+    }
+#endif
+
+    void aStoppedLoaderHandsOverNothing()
+    {
+        TestFolder folder;
+        folder.write(u"word.txt"_qs, "a\r\nb\r\n");
+        QString received;
+        KeywordFileLoader loader([&received](QStringView lines) { received += lines; });
+        QSignalSpy finished(&loader, &KeywordFileLoader::finished);
+        loader.start(folder.filePath(u"word.txt"_qs));
+        loader.stop();
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(received, QString());
+        QVERIFY(!loader.isRunning());
+        loader.start(folder.filePath(u"word.txt"_qs));
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(received, u"a\nb\n"_qs);
+    }
+
+    void tabLeavesTheResultBox()
+    {
+        Fixture f(QByteArray("k\r\n"));
+        f.waitLoaded();
+        f.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        f.window->resultBox()->setFocus();
+        QTRY_VERIFY(f.window->resultBox()->hasFocus());
+        QTest::keyClick(f.window->resultBox(), Qt::Key_Tab);
+        QVERIFY(!f.window->resultBox()->hasFocus());
+        QCOMPARE(boxText(*f.window), u"k\n"_qs);
+    }
+
+    void gridFindsTheWordColumnByName()
+    {
+        TestFolder folder;
+        MessageRecorder messages;
+        folder.openStore({u"drop table Word"_qs, u"create table Word (Word TEXT, id INTEGER PRIMARY KEY)"_qs,
+                          u"insert into Word (Word, id) values ('seed', 7)"_qs});
+        KeywordWindow window;
+        auto* grid = window.findChild<QTableView*>(u"grdDataGrid"_qs);
+        QCOMPARE(grid->model()->headerData(0, Qt::Horizontal).toString(), u"主关键词"_qs);
+        QVERIFY(!grid->isColumnHidden(0));
+        QVERIFY(grid->isColumnHidden(1));
+        QCOMPARE(grid->model()->index(0, 0).data().toString(), u"seed"_qs);
+        window.findChild<QPushButton*>(u"cmdAdd"_qs)->click();
+        QCOMPARE(grid->currentIndex().column(), 0);
+        grid->model()->setData(grid->currentIndex(), u"typed"_qs);
+        QVERIFY(window.close());
+        QVERIFY(messages.shown.isEmpty());
+        QSqlQuery query(LocalStore::connection());
+        QVERIFY(query.exec(u"select Word from Word order by id"_qs));
+        QStringList words;
+        while (query.next())
+            words.append(query.value(0).toString());
+        QCOMPARE(words, (QStringList{u"seed"_qs, u"typed"_qs}));
+    }
+
+    void aPassWaitsForTheRefilledList()
+    {
+        Fixture f(numberedLines(300000));
+        f.waitLoaded();
+        f.button(u"guolv"_qs)->click();
+        QVERIFY(f.window->listBusy());
+        QVERIFY(!f.button(u"baocun"_qs)->isEnabled());
+        f.button(u"sousuo"_qs)->click();
+        // With no seeds in the table the first pass reads the box: all of it, bottom line first.
+        QTRY_VERIFY_WITH_TIMEOUT(!f.baidu.searched().isEmpty(), 20000);
+        f.button(u"stopsou"_qs)->click();
+        QCOMPARE(f.baidu.searched().first(), u"keyword0"_qs);
+    }
+
+    void closingWhileLoadingStops()
+    {
+        const QByteArray big = numberedLines(300000);
+        Fixture f(big);
+        QTRY_VERIFY(f.window->isLoading());
+        QTRY_VERIFY(f.window->lineCount() > 0);
+        // Edits made while the file is still coming in cannot be saved over it.
+        f.window->insertAtTop({u"typed"_qs});
+        f.messages.nextSaveAnswer = MessageSink::SaveAnswer::Save;
+        QVERIFY(!f.window->close());
+        QCOMPARE(f.folder.read(u"word.txt"_qs), big);
+        QVERIFY(!f.window->findChild<QPushButton*>(u"baocun"_qs)->isEnabled());
+        f.messages.nextSaveAnswer = MessageSink::SaveAnswer::Discard;
+        QVERIFY(f.window->close());
+        const int lines = f.window->lineCount();
+        QTest::qWait(100);
+        QCOMPARE(f.window->lineCount(), lines);
+        QVERIFY(lines < 300000);
+    }
+
+    void seedsGridWritesTheTable()
+    {
+        Fixture f({}, {u"one"_qs});
+        f.waitLoaded();
+        auto* grid = f.window->findChild<QTableView*>(u"grdDataGrid"_qs);
+        f.button(u"cmdAdd"_qs)->click();
+        QCOMPARE(grid->model()->rowCount(), 2);
+        grid->model()->setData(grid->model()->index(1, 1), u"two"_qs);
+        f.button(u"cmdAdd"_qs)->click(); // leaving the row writes it
+        QCOMPARE(grid->model()->rowCount(), 3);
+        grid->model()->setData(grid->model()->index(2, 1), u"three"_qs);
+        QVERIFY(f.window->close()); // so does closing
+        QVERIFY(f.messages.shown.isEmpty());
+        QSqlQuery query(LocalStore::connection());
+        QVERIFY(query.exec(u"select Word from Word order by id"_qs));
+        QStringList words;
+        while (query.next())
+            words.append(query.value(0).toString());
+        QCOMPARE(words, (QStringList{u"one"_qs, u"two"_qs, u"three"_qs}));
+    }
+
+    void deletingTheLastSeedLeavesAnEmptyGrid()
+    {
+        Fixture f({}, {u"only"_qs});
+        f.waitLoaded();
+        auto* grid = f.window->findChild<QTableView*>(u"grdDataGrid"_qs);
+        grid->setCurrentIndex(grid->model()->index(0, 1));
+        f.button(u"cmdDelete"_qs)->click();
+        QCOMPARE(grid->model()->rowCount(), 0);
+        QVERIFY(f.messages.shown.isEmpty());
+    }
+
+    void searchRunsSeedsThenPasses()
+    {
+        Fixture f(QByteArray("old\r\n"), {u"w1"_qs, u" w2 "_qs, u"  "_qs, u"中"_qs});
+        f.waitLoaded();
+        f.button(u"sousuo"_qs)->click();
+        QVERIFY(!f.button(u"sousuo"_qs)->isEnabled());
+        QVERIFY(!f.button(u"baocun"_qs)->isEnabled());
+        QVERIFY(f.button(u"stopsou"_qs)->isEnabled());
+        // Highest id first; the blank seed is skipped; then a pass over the box, bottom line first.
+        QTRY_VERIFY_WITH_TIMEOUT(f.baidu.searched().size() >= 4, 15000);
+        f.button(u"stopsou"_qs)->click();
+        QCOMPARE(f.baidu.searched().mid(0, 4), (QStringList{u"中"_qs, u"w2"_qs, u"w1"_qs, u"old"_qs}));
+        QVERIFY(f.button(u"sousuo"_qs)->isEnabled());
+        QTRY_VERIFY(boxText(*f.window).startsWith(u"old2\nold1\nw12\nw11\nw22\nw21\n中2\n中1\nold\n"_qs));
+        QVERIFY(f.window->findChild<QLabel*>(u"tongji"_qs)->text().startsWith(u"总共"_qs));
+        const int requests = f.baidu.searched().size();
+        QTest::qWait(1300);
+        QCOMPARE(f.baidu.searched().size(), requests);
+        // One request at a time, with a rest of a second after each seed and before a pass's first.
+        const QList<qint64> times = f.baidu.requestTimes();
+        for (int i = 1; i < 3; ++i)
+            QVERIFY2(times[i] - times[i - 1] >= 900, qPrintable(QString::number(times[i] - times[i - 1])));
+        QVERIFY(times[3] - times[2] >= 900 + 570);
+    }
+
+    void relatedSearchAndStopDuringAFetch()
+    {
+        Fixture f({}, {u"k"_qs});
+        f.waitLoaded();
+        f.window->findChild<QRadioButton*>(u"fenlei_1"_qs)->setChecked(true);
+        f.baidu.holdReplies = true;
+        f.button(u"sousuo"_qs)->click();
+        QTRY_COMPARE(f.baidu.searched().size(), 1);
+        f.button(u"stopsou"_qs)->click();
+        f.baidu.holdReplies = false;
+        QTRY_COMPARE(boxText(*f.window), u"k乙\nk甲\n"_qs);
+        QTest::qWait(1300);
+        QCOMPARE(f.baidu.searched().size(), 1);
+        QVERIFY(f.window->hasUnsavedResults());
+    }
+
+    void closingDuringAFetchDiscardsItsKeywords()
+    {
+        Fixture f({}, {u"k"_qs});
+        f.waitLoaded();
+        f.baidu.holdReplies = true;
+        f.button(u"sousuo"_qs)->click();
+        QTRY_COMPARE(f.baidu.searched().size(), 1);
+        QVERIFY(f.window->close());
+        f.window.reset();
+        f.baidu.holdReplies = false;
+        QTest::qWait(200);
+        QCOMPARE(f.folder.read(u"word.txt"_qs), QByteArray());
+    }
+};
+
+QTEST_MAIN(KeywordWindowTest)
+#include "tst_keywordwindow.moc"
