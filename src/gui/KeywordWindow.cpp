@@ -17,6 +17,7 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
+#include <QNetworkAccessManager>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -59,6 +60,9 @@ KeywordWindow::KeywordWindow(QWidget* parent) : QWidget(parent, Qt::Window), m_h
     setObjectName(QStringLiteral("Word"));
     setWindowTitle(QStringLiteral("关键词"));
     buildControls();
+
+    // The search has a network of its own, apart from the service link.
+    m_network = new QNetworkAccessManager(this);
 
     m_jiazaiTimer = new QTimer(this);
     m_jiazaiTimer->setObjectName(QStringLiteral("jiazaiTimer"));
@@ -411,16 +415,17 @@ void KeywordWindow::seedDone(int run)
 void KeywordWindow::SuggestWords(const QString& word)
 {
     const int run = m_searchRun;
-    XMLHttpGET(KeywordRules::suggestionUrl(m_hosts.suggest, word), 0, this, [this, run](const QString& reply) {
-        insertAtTop(KeywordRules::SuggestionPieces(reply));
-        seedDone(run);
-    });
+    XMLHttpGET(*m_network, KeywordRules::suggestionUrl(m_hosts.suggest, word), 0, this,
+               [this, run](const QString& reply) {
+                   insertAtTop(KeywordRules::SuggestionPieces(reply));
+                   seedDone(run);
+               });
 }
 
 void KeywordWindow::RelatedWords(const QString& word)
 {
     const int run = m_searchRun;
-    XMLHttpGET(KeywordRules::searchUrl(m_hosts.search, word), 1, this, [this, run](const QString& page) {
+    XMLHttpGET(*m_network, KeywordRules::searchUrl(m_hosts.search, word), 1, this, [this, run](const QString& page) {
         insertAtTop(KeywordRules::RelatedPieces(page));
         seedDone(run);
     });

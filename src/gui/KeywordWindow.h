@@ -10,6 +10,7 @@
 
 class QFrame;
 class QLabel;
+class QNetworkAccessManager;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -88,6 +89,7 @@ private:
     QTimer* m_timer1 = nullptr;
     std::unique_ptr<KeywordFileLoader> m_loader;
     KeywordHosts m_hosts;
+    QNetworkAccessManager* m_network = nullptr;
 
     int m_wordColumn = -1;
     bool m_listReady = false;

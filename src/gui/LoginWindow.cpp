@@ -150,10 +150,8 @@ void LoginWindow::UserInet_StateChanged(int state)
         done(QDialog::Accepted);
         return;
     }
-    if (!outcome->message.isEmpty()) {
-        Messages::show(this, outcome->message, loginTitle());
-        selectPasswordAfterMessage();
-    }
+    if (!outcome->message.isEmpty())
+        Messages::showLater(this, outcome->message, loginTitle(), [this] { selectPasswordAfterMessage(); });
 }
 
 void LoginWindow::selectPasswordAfterMessage()

@@ -2,9 +2,7 @@
 
 #include "base/AppInfo.h"
 #include "base/AppPaths.h"
-#include "base/DelimitedFieldReader.h"
 #include "base/GeneratedSiteList.h"
-#include "base/TextCodec.h"
 #include "browser/BrowserWindow.h"
 #include "gui/KeywordWindow.h"
 #include "gui/PasswordWindow.h"
@@ -13,6 +11,7 @@
 #include "gui/RowPanel.h"
 #include "gui/SettingsWindow.h"
 #include "gui/TableEditorWindow.h"
+#include "keywords/KeywordFileLoader.h"
 #include "service/ServiceProtocol.h"
 #include "service/ServiceRequest.h"
 #include "service/TransferControl.h"
@@ -25,8 +24,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QFile>
 #include <QFrame>
+#include <QFutureWatcher>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -39,6 +38,7 @@
 #include <QStatusBar>
 #include <QTextDocument>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 #include <cmath>
 
 namespace {
@@ -476,25 +476,30 @@ void MainWindow::doc_DownloadComplete()
 
 void MainWindow::baocun_Click()
 {
-    if (m_workInet->stillExecuting()) {
+    if (m_workInet->stillExecuting() || m_readingKeywords) {
         Messages::show(this, busyMessage());
         return;
     }
+    // A keyword list may hold a million lines: it is read off the GUI thread, and the upload goes out
+    // from the event loop once it is in.
+    m_readingKeywords = true;
+    auto* watcher = new QFutureWatcher<KeywordFileLoader::UploadList>(this);
+    connect(watcher, &QFutureWatcher<KeywordFileLoader::UploadList>::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        QMetaObject::invokeMethod(
+            this, [this, list = watcher->result()] { sendUpload(list); }, Qt::QueuedConnection);
+    });
+    watcher->setFuture(
+        QtConcurrent::run(&KeywordFileLoader::readUploadList, AppPaths::filePath(QStringLiteral("word.txt"))));
+}
 
-    QString keywords;
-    QFile file(AppPaths::filePath(QStringLiteral("word.txt")));
-    if (!file.exists()) {
+void MainWindow::sendUpload(const KeywordFileLoader::UploadList& keywords)
+{
+    m_readingKeywords = false;
+    if (!keywords.exists)
         Messages::show(this, QStringLiteral("不存在"));
-    } else if (!file.open(QIODevice::ReadOnly)) {
-        Messages::show(this, u"无法读取 word.txt（" + file.errorString() + u"），这次传送不含关键词。");
-    } else {
-        const QString text = TextCodec::fromAnsi(file.readAll());
-        DelimitedFieldReader reader(text);
-        while (!reader.atEnd()) {
-            keywords += reader.next();
-            keywords += u"|*|";
-        }
-    }
+    else if (!keywords.error.isEmpty())
+        Messages::show(this, u"无法读取 word.txt（" + keywords.error + u"），这次传送不含关键词。");
 
     ServiceProtocol::UploadFields fields;
     for (int i = 0; i < 4; ++i)
@@ -502,7 +507,7 @@ void MainWindow::baocun_Click()
     fields.contact[4] = introductionText();
     fields.urlJoined = m_urlJoined;
     fields.biaoshiJoined = m_biaoshiJoined;
-    fields.keywords = keywords;
+    fields.keywords = keywords.joined;
     sendRequest(ServiceProtocol::uploadBody(fields), {});
 }
 
@@ -522,7 +527,7 @@ void MainWindow::zi_shen_Click(int index)
         shu->setFocus();
         return;
     }
-    if (m_workInet->stillExecuting()) {
+    if (m_workInet->stillExecuting() || m_readingKeywords) {
         Messages::show(this, busyMessage());
         return;
     }
@@ -544,6 +549,11 @@ bool MainWindow::sendRequest(const QString& body, std::function<void()> afterWai
 
 void MainWindow::WorkInet_Finished()
 {
+    // What follows the wait runs once the user has closed the reply's box.
+    if (m_showingReply) {
+        m_finishAfterReply = true;
+        return;
+    }
     m_workInet->cancel();
     if (auto afterWait = std::exchange(m_afterWait, {}))
         afterWait();
@@ -572,10 +582,14 @@ void MainWindow::WorkInet_StateChanged(int state)
                                                         [this](const QString& text) { m_panels[0]->setText(text); });
     if (!outcome || outcome->message.isEmpty())
         return;
-    QPointer<MainWindow> self(this);
-    Messages::show(this, outcome->message);
-    if (self && outcome->accepted)
-        m_panels[0]->setText(outcome->message);
+    m_showingReply = true;
+    Messages::showLater(this, outcome->message, {}, [this, accepted = outcome->accepted, message = outcome->message] {
+        if (accepted)
+            m_panels[0]->setText(message);
+        m_showingReply = false;
+        if (std::exchange(m_finishAfterReply, false))
+            WorkInet_Finished();
+    });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

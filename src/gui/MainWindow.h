@@ -1,5 +1,7 @@
 #pragma once
 
+#include "keywords/KeywordFileLoader.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
@@ -61,6 +63,7 @@ private:
     void VScroll1_Change(int value);
     void scrollToRow(int index);
     void baocun_Click();
+    void sendUpload(const KeywordFileLoader::UploadList& keywords);
     void zi_cha_Click(int index);
     void doc_DownloadComplete();
     BrowserWindow* newBrowser();
@@ -92,6 +95,9 @@ private:
     ServiceConnection& m_service;
     TransferControl* m_workInet = nullptr;
     std::function<void()> m_afterWait;
+    bool m_readingKeywords = false;
+    bool m_showingReply = false;
+    bool m_finishAfterReply = false;
 
     QString m_urlJoined;
     QString m_biaoshiJoined;

@@ -10,7 +10,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 
 PasswordWindow::PasswordWindow(ServiceConnection& service, QWidget* parent, std::chrono::milliseconds timeout)
@@ -67,12 +66,12 @@ void PasswordWindow::UserInet_StateChanged(int state)
                                                         [this](const QString& text) { setWindowTitle(text); });
     if (!outcome || outcome->message.isEmpty())
         return;
-    QPointer<PasswordWindow> self(this);
-    Messages::show(this, outcome->message);
-    if (self && outcome->accepted) {
-        setWindowTitle(outcome->message);
+    Messages::showLater(this, outcome->message, {}, [this, accepted = outcome->accepted, message = outcome->message] {
+        if (!accepted)
+            return;
+        setWindowTitle(message);
         close();
-    }
+    });
 }
 
 void PasswordWindow::keyPressEvent(QKeyEvent* event)

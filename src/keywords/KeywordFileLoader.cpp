@@ -35,6 +35,26 @@ QString KeywordFileLoader::readFieldLines(const QString& path)
     return fieldLines(TextCodec::fromAnsi(file.readAll()));
 }
 
+KeywordFileLoader::UploadList KeywordFileLoader::readUploadList(const QString& path)
+{
+    UploadList list;
+    QFile file(path);
+    list.exists = file.exists();
+    if (!list.exists)
+        return list;
+    if (!file.open(QIODevice::ReadOnly)) {
+        list.error = file.errorString();
+        return list;
+    }
+    const QString text = TextCodec::fromAnsi(file.readAll());
+    DelimitedFieldReader reader(text);
+    while (!reader.atEnd()) {
+        list.joined += reader.next();
+        list.joined += u"|*|";
+    }
+    return list;
+}
+
 void KeywordFileLoader::start(const QString& path)
 {
     run([path] { return readFieldLines(path); });

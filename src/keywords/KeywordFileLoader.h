@@ -31,6 +31,15 @@ public:
     // word.txt as the list shows it; a file that cannot be opened or read gives nothing.
     static QString readFieldLines(const QString& path);
 
+    // word.txt as the upload sends it: every field followed by "|*|".
+    struct UploadList
+    {
+        bool exists = false;
+        QString error; // why an existing file could not be read
+        QString joined;
+    };
+    static UploadList readUploadList(const QString& path);
+
 signals:
     void finished();
 

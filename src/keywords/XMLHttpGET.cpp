@@ -4,29 +4,14 @@
 #include "base/TextCodec.h"
 #include "keywords/WebText.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QPointer>
 #include <QSettings>
 #include <QUrl>
 
-namespace {
-
-// The keyword search has a network manager of its own, apart from the service link.
-QNetworkAccessManager& keywordNetwork()
-{
-    static QPointer<QNetworkAccessManager> instance;
-    if (!instance)
-        instance = new QNetworkAccessManager(QCoreApplication::instance());
-    return *instance;
-}
-
-} // namespace
-
-void XMLHttpGET(const QString& url, int bm, QObject* context, std::function<void(const QString&)> done,
-                std::chrono::milliseconds timeout)
+void XMLHttpGET(QNetworkAccessManager& network, const QString& url, int bm, QObject* context,
+                std::function<void(const QString&)> done, std::chrono::milliseconds timeout)
 {
     // Percent escapes are already in the address; take it as it stands.
     const QUrl address = QUrl::fromEncoded(url.toUtf8(), QUrl::TolerantMode);
@@ -38,7 +23,7 @@ void XMLHttpGET(const QString& url, int bm, QObject* context, std::function<void
     QNetworkRequest request(address);
     request.setTransferTimeout(int(timeout.count()));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    QNetworkReply* reply = keywordNetwork().get(request);
+    QNetworkReply* reply = network.get(request);
     QObject::connect(context, &QObject::destroyed, reply, &QNetworkReply::abort);
     QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
     QObject::connect(reply, &QNetworkReply::finished, context, [reply, bm, done] {

@@ -52,6 +52,18 @@ ReplyOutcome classifyReply(Action action, const QString& reply);
 // Text shown for a transfer state 0..12; empty for any other number.
 QString stateText(int state);
 
+// The transfer states a sending window is told of, by number.
+inline constexpr int kStateNone = 0;
+inline constexpr int kStateResolving = 1;
+inline constexpr int kStateResolved = 2;
+inline constexpr int kStateConnecting = 3;
+inline constexpr int kStateConnected = 4;
+inline constexpr int kStateRequesting = 5;
+inline constexpr int kStateRequestSent = 6;
+inline constexpr int kStateReceiving = 7;
+inline constexpr int kStateResponseReceived = 8;
+inline constexpr int kStateClosing = 9;
+inline constexpr int kStateClosed = 10;
 inline constexpr int kStateError = 11;
 inline constexpr int kStateComplete = 12;
 inline constexpr int kReplyChunkBytes = 1024;

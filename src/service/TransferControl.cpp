@@ -56,12 +56,13 @@ bool TransferControl::execute(const QString& url, const QString& method, const Q
 
     QNetworkReply* reply = m_service.network().sendCustomRequest(request, method.toLatin1(), body);
     m_reply = reply;
-    connect(reply, &QNetworkReply::socketStartedConnecting, this, [this] { report(3); });
-    connect(reply, &QNetworkReply::requestSent, this, [this] { report(6); });
+    connect(reply, &QNetworkReply::socketStartedConnecting, this,
+            [this] { report(ServiceProtocol::kStateConnecting); });
+    connect(reply, &QNetworkReply::requestSent, this, [this] { report(ServiceProtocol::kStateRequestSent); });
     connect(reply, &QNetworkReply::metaDataChanged, this, [this] {
         if (!m_sawHeaders) {
             m_sawHeaders = true;
-            report(7);
+            report(ServiceProtocol::kStateReceiving);
         }
     });
     connect(reply, &QNetworkReply::readyRead, this, &TransferControl::onReadyRead);
@@ -70,7 +71,7 @@ bool TransferControl::execute(const QString& url, const QString& method, const Q
         this,
         [this, reply] {
             if (m_reply == reply && !reply->isFinished())
-                report(1);
+                report(ServiceProtocol::kStateResolving);
         },
         Qt::QueuedConnection);
     return true;
@@ -102,24 +103,23 @@ void TransferControl::onFinished()
     // HTTP answers whose body is the reply like any other.
     const bool transportFailed = error != QNetworkReply::NoError && (error < 200 || !httpAnswered);
 
-    QPointer<TransferControl> self(this);
     if (transportFailed) {
         report(ServiceProtocol::kStateError);
     } else {
-        report(8);
-        if (!self)
-            return;
+        report(ServiceProtocol::kStateResponseReceived);
         m_handlingLastState = true;
         report(ServiceProtocol::kStateComplete);
-        if (!self)
-            return;
         m_handlingLastState = false;
     }
-    if (!self)
-        return;
     releaseReply();
-    m_executing = false;
-    emit finished();
+    // finished() comes from the event loop, after whatever the state handlers queued (a reply's box).
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_executing = false;
+            emit finished();
+        },
+        Qt::QueuedConnection);
 }
 
 QString TransferControl::getChunk(int maxBytes)

@@ -11,7 +11,8 @@ class ServiceConnection;
 
 // One asynchronous form POST at a time, reported as the numbered transfer states of the service link
 // (1 looking up the host ... 11 error, 12 reply complete). A window owns one and reacts to
-// stateChanged; finished() follows once the last state has been handled.
+// stateChanged, which it must not block: a message box waits for the event loop. finished() follows
+// from the event loop once the last state has been handled.
 class TransferControl : public QObject
 {
     Q_OBJECT

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QWidget>
 
 namespace {
 
@@ -53,6 +54,18 @@ namespace Messages {
 void show(QWidget* parent, const QString& text, const QString& title)
 {
     sink().information(parent, title.isEmpty() ? AppInfo::title() : title, text);
+}
+
+void showLater(QWidget* parent, const QString& text, const QString& title, std::function<void()> after)
+{
+    QMetaObject::invokeMethod(
+        parent,
+        [parent, text, title, after = std::move(after)] {
+            show(parent, text, title);
+            if (after)
+                after();
+        },
+        Qt::QueuedConnection);
 }
 
 MessageSink::SaveAnswer askSave(QWidget* parent, const QString& text)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -27,6 +28,9 @@ namespace Messages {
 // Shows an OK-only box; without a title the application's title is used.
 void show(QWidget* parent, const QString& text, const QString& title = {});
 MessageSink::SaveAnswer askSave(QWidget* parent, const QString& text);
+// Shows the box from the event loop, never inside the signal being handled, then runs after. Nothing
+// happens once parent is gone.
+void showLater(QWidget* parent, const QString& text, const QString& title = {}, std::function<void()> after = {});
 void beep();
 
 // Installs another sink (not owned); nullptr restores the real message boxes.

@@ -4,6 +4,7 @@
 #include "keywords/XMLHttpGET.h"
 #include "support/TestHttpServer.h"
 
+#include <QNetworkAccessManager>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -158,11 +159,12 @@ private slots:
             }
             return TestHttpServer::Reply{u"中文"_qs.toUtf8()};
         });
+        QNetworkAccessManager network;
         QObject context;
         QStringList results;
         const QString base = u"http://"_qs + server.hostPort();
-        XMLHttpGET(base + u"/gbk"_qs, 0, &context, [&](const QString& text) { results.append(text); });
-        XMLHttpGET(base + u"/utf8"_qs, 1, &context, [&](const QString& text) { results.append(text); });
+        XMLHttpGET(network, base + u"/gbk"_qs, 0, &context, [&](const QString& text) { results.append(text); });
+        XMLHttpGET(network, base + u"/utf8"_qs, 1, &context, [&](const QString& text) { results.append(text); });
         QTRY_COMPARE(results.size(), 2);
         QCOMPARE(results[0], u"中文"_qs);
         QCOMPARE(results[1], u"中文"_qs);
@@ -172,14 +174,16 @@ private slots:
     {
         TestHttpServer silent;
         silent.setSilent();
+        QNetworkAccessManager network;
         QObject context;
         QStringList results;
         XMLHttpGET(
-            u"http://"_qs + silent.hostPort() + u"/s"_qs, 1, &context,
+            network, u"http://"_qs + silent.hostPort() + u"/s"_qs, 1, &context,
             [&](const QString& text) { results.append(u"silent:"_qs + text); }, 300ms);
-        XMLHttpGET(u"http://127.0.0.1:%1/s"_qs.arg(TestHttpServer::closedPort()), 1, &context,
+        XMLHttpGET(network, u"http://127.0.0.1:%1/s"_qs.arg(TestHttpServer::closedPort()), 1, &context,
                    [&](const QString& text) { results.append(u"closed:"_qs + text); });
-        XMLHttpGET(u"not a url"_qs, 1, &context, [&](const QString& text) { results.append(u"bad:"_qs + text); });
+        XMLHttpGET(network, u"not a url"_qs, 1, &context,
+                   [&](const QString& text) { results.append(u"bad:"_qs + text); });
         QTRY_COMPARE(results.size(), 3);
         results.sort();
         QCOMPARE(results, (QStringList{u"bad:"_qs, u"closed:"_qs, u"silent:"_qs}));
