@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/Startup.h"
 #include "base/AppInfo.h"
 #include "base/AppPaths.h"
@@ -6,24 +7,54 @@
 
 #include <QApplication>
 #include <QNetworkProxyFactory>
+#include <cstdio>
+
+namespace {
+
+void setApplicationNames()
+{
+    QCoreApplication::setApplicationName(AppInfo::title());
+    QCoreApplication::setOrganizationName(AppInfo::organization());
+    QCoreApplication::setApplicationVersion(AppInfo::version());
+}
+
+// Reads the command line before any window system is needed, so --help and --version answer on a
+// terminal without a display.
+CommandLine readCommandLine(int argc, char* argv[])
+{
+    QCoreApplication probe(argc, argv);
+    setApplicationNames();
+    return CommandLine::parse(QCoreApplication::arguments());
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
+    const CommandLine command = readCommandLine(argc, argv);
+    switch (command.action) {
+    case CommandLine::Action::Run:
+        break;
+    case CommandLine::Action::ShowHelp:
+    case CommandLine::Action::ShowVersion:
+        std::fputs(qPrintable(command.text + u'\n'), stdout);
+        return 0;
+    case CommandLine::Action::Fail:
+        std::fputs(qPrintable(command.text + u'\n'), stderr);
+        return 2;
+    }
+
     // The web engine, loaded with the first browser window, wants this set before the application exists.
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(AppInfo::title());
-    QApplication::setOrganizationName(QStringLiteral("Quillon"));
-    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                            .arg(AppInfo::kVersionMajor)
-                                            .arg(AppInfo::kVersionMinor)
-                                            .arg(AppInfo::kVersionRevision));
+    setApplicationNames();
     QtTranslations::install(app);
     QNetworkProxyFactory::setUseSystemConfiguration(true);
-    AppPaths::initFromArguments(QApplication::arguments(), QApplication::applicationDirPath());
+    AppPaths::setProgramFolder(command.programFolder.isEmpty() ? QApplication::applicationDirPath()
+                                                               : command.programFolder);
 
     // The ODBC logon dialog stands apart from the rest of the program; it is reached from here only.
-    if (QApplication::arguments().contains(QStringLiteral("--odbc-logon"))) {
+    if (command.odbcLogon) {
         OdbcLogonDialog dialog;
         dialog.exec();
         return 0;

@@ -9,9 +9,18 @@ inline QString title()
 {
     return QStringLiteral("Quillon建站1.0A版-站群");
 }
+// The settings store files the main window's position under organisation and title.
+inline QString organization()
+{
+    return QStringLiteral("Quillon");
+}
 inline constexpr int kVersionMajor = 1;
 inline constexpr int kVersionMinor = 0;
 inline constexpr int kVersionRevision = 0;
+inline QString version()
+{
+    return QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
+}
 inline QString homePage()
 {
     return QStringLiteral("https://quillon.example.com/");

@@ -1,7 +1,6 @@
 #include "base/AppPaths.h"
 
 #include <QDir>
-#include <QStringList>
 
 namespace {
 QString& folderStorage()
@@ -26,15 +25,6 @@ void setProgramFolder(const QString& folder)
 QString filePath(const QString& name)
 {
     return QDir(programFolder()).filePath(name);
-}
-
-void initFromArguments(const QStringList& arguments, const QString& applicationDir)
-{
-    const qsizetype at = arguments.indexOf(QStringLiteral("--dir"));
-    if (at >= 0 && at + 1 < arguments.size())
-        setProgramFolder(arguments.at(at + 1));
-    else
-        setProgramFolder(applicationDir);
 }
 
 } // namespace AppPaths

@@ -10,7 +10,4 @@ QString programFolder();
 void setProgramFolder(const QString& folder);
 QString filePath(const QString& name);
 
-// Picks the program folder from the command line (--dir PATH) or the executable's folder.
-void initFromArguments(const QStringList& arguments, const QString& applicationDir);
-
 } // namespace AppPaths

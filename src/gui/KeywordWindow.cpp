@@ -8,6 +8,7 @@
 #include "store/CheckedTableModel.h"
 #include "store/LocalStore.h"
 #include "store/StoreQueries.h"
+#include "ui/Fonts.h"
 #include "ui/Messages.h"
 #include "ui/PendingEdits.h"
 #include "ui/Twips.h"
@@ -82,7 +83,7 @@ KeywordWindow::KeywordWindow(QWidget* parent) : QWidget(parent, Qt::Window), m_h
     });
     connect(m_loader.get(), &KeywordFileLoader::finished, this, &KeywordWindow::listSettled);
 
-    m_jiazaiTimer->start(1000);
+    m_jiazaiTimer->start(m_pacing.load);
     m_stopsou->setEnabled(false);
     updateButtons();
 }
@@ -110,9 +111,7 @@ void KeywordWindow::buildControls()
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->setAccessibleName(QStringLiteral("主关键词"));
-    QFont gridFont(QStringLiteral("宋体"));
-    gridFont.setPointSize(9);
-    m_grid->setFont(gridFont);
+    m_grid->setFont(Fonts::song(9));
     m_grid->setGeometry(Twips::rect(0, 0, 3735, 6220));
 
     auto* image = new QLabel(this);
@@ -357,7 +356,7 @@ void KeywordWindow::sousuo_Click()
     m_passWaiting = false;
     ++m_searchRun;
     updateButtons();
-    m_timer1->start(600);
+    m_timer1->start(m_pacing.beforePass);
 }
 
 void KeywordWindow::stopsou_Click()
@@ -388,7 +387,7 @@ void KeywordWindow::StartNextPass()
 {
     m_seeds.setPass(m_langword->toPlainText());
     m_seedPos = 0;
-    m_timer1->start(600);
+    m_timer1->start(m_pacing.beforePass);
 }
 
 void KeywordWindow::SearchNextWord()
@@ -409,7 +408,7 @@ void KeywordWindow::seedDone(int run)
     if (run != m_searchRun || !m_searching)
         return;
     ++m_seedPos;
-    m_timer1->start(1000);
+    m_timer1->start(m_pacing.afterSeed);
 }
 
 void KeywordWindow::SuggestWords(const QString& word)

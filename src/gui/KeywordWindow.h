@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
+#include <chrono>
 #include <memory>
 
 class QFrame;
@@ -19,6 +20,15 @@ class QTimer;
 class CheckedTableModel;
 class KeywordFileLoader;
 
+// The keyword window's timers: the list is read in a moment after opening; the search rests before
+// each pass and after each seed.
+struct KeywordPacing
+{
+    std::chrono::milliseconds load{1000};
+    std::chrono::milliseconds beforePass{600};
+    std::chrono::milliseconds afterSeed{1000};
+};
+
 // The keyword window: seed keywords of table Word in a grid, the mined long-tail keywords in a text
 // box that is loaded from and saved to word.txt, and the long-tail search that fills it.
 class KeywordWindow : public QWidget
@@ -26,6 +36,9 @@ class KeywordWindow : public QWidget
     Q_OBJECT
 
 public:
+    // For tests: windows opened from now on use these.
+    static void setPacing(const KeywordPacing& pacing) { s_pacing = pacing; }
+
     explicit KeywordWindow(QWidget* parent = nullptr);
     ~KeywordWindow() override;
 
@@ -71,6 +84,9 @@ private:
     void seedDone(int run);
     void reportError(const QString& description);
 
+    static inline KeywordPacing s_pacing;
+
+    const KeywordPacing m_pacing = s_pacing;
     QTableView* m_grid = nullptr;
     CheckedTableModel* m_model = nullptr;
     QLabel* m_tongji = nullptr;

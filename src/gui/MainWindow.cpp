@@ -18,6 +18,7 @@
 #include "store/LocalStore.h"
 #include "store/MaterialSnapshot.h"
 #include "store/StoreQueries.h"
+#include "ui/Fonts.h"
 #include "ui/Messages.h"
 #include "ui/Twips.h"
 
@@ -44,13 +45,6 @@
 namespace {
 
 constexpr int kScrollStep = 25;
-
-QFont yaheiFont(double points)
-{
-    QFont font(QStringLiteral("微软雅黑"));
-    font.setPointSizeF(points);
-    return font;
-}
 
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& rect)
 {
@@ -99,7 +93,12 @@ MainWindow::MainWindow(ServiceConnection& service, QWidget* parent, std::chrono:
     Body_url();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // A window opened from the menus never outlives the main window.
+    for (const QPointer<QWidget>& window : m_openWindows)
+        delete window.data();
+}
 
 void MainWindow::buildControls()
 {
@@ -109,11 +108,11 @@ void MainWindow::buildControls()
     setCentralWidget(client);
 
     makeLabel(client, QStringLiteral("Label1"), QStringLiteral("主 域 名"), Twips::rect(900, 225, 1125, 420))
-        ->setFont(yaheiFont(15.75));
+        ->setFont(Fonts::yahei(15.75));
     makeLabel(client, QStringLiteral("Label2"), QStringLiteral("子 域 名"), Twips::rect(4320, 225, 1125, 420))
-        ->setFont(yaheiFont(15.75));
+        ->setFont(Fonts::yahei(15.75));
     makeLabel(client, QStringLiteral("Label6"), QStringLiteral("相关信息"), Twips::rect(8250, 225, 1200, 405))
-        ->setFont(yaheiFont(15));
+        ->setFont(Fonts::yahei(15));
     makeLine(client, QStringLiteral("Line1"), QFrame::HLine, Twips::rect(0, 780, 11700, 30));
     makeLine(client, QStringLiteral("Line2"), QFrame::VLine, Twips::rect(2640, 0, 30, 9000));
     makeLine(client, QStringLiteral("Line3"), QFrame::VLine, Twips::rect(7050, 0, 30, 9000));
@@ -191,7 +190,7 @@ void MainWindow::buildControls()
     makeLine(client, QStringLiteral("Line4"), QFrame::HLine, Twips::rect(7050, 7200, 3750, 30));
     m_baocun = new QPushButton(QStringLiteral("传送信息"), client);
     m_baocun->setObjectName(QStringLiteral("baocun"));
-    m_baocun->setFont(yaheiFont(12));
+    m_baocun->setFont(Fonts::yahei(12));
     m_baocun->setGeometry(Twips::rect(7440, 7800, 2580, 450));
     connect(m_baocun, &QPushButton::clicked, this, &MainWindow::baocun_Click);
 
@@ -393,10 +392,7 @@ void MainWindow::mnuViewStatusBar_Click()
 
 void MainWindow::mnuHelpAbout_Click()
 {
-    Messages::show(this, QStringLiteral("版本 %1.%2.%3")
-                             .arg(AppInfo::kVersionMajor)
-                             .arg(AppInfo::kVersionMinor)
-                             .arg(AppInfo::kVersionRevision));
+    Messages::show(this, u"版本 " + AppInfo::version());
 }
 
 void MainWindow::track(QWidget* window)
@@ -616,7 +612,7 @@ bool MainWindow::Form_Unload()
 
 void MainWindow::savePosition()
 {
-    QSettings settings(QStringLiteral("Quillon"), AppInfo::title());
+    QSettings settings(AppInfo::organization(), AppInfo::title());
     settings.beginGroup(QStringLiteral("Settings"));
     const QRect frame = frameGeometry();
     auto twips = [](int pixels) { return QString::number(float(pixels) * 15.0f); };

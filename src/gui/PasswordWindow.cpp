@@ -3,6 +3,7 @@
 #include "service/ServiceProtocol.h"
 #include "service/ServiceRequest.h"
 #include "service/TransferControl.h"
+#include "ui/Fonts.h"
 #include "ui/Messages.h"
 #include "ui/PasswordEcho.h"
 
@@ -20,9 +21,7 @@ PasswordWindow::PasswordWindow(ServiceConnection& service, QWidget* parent, std:
 
     auto* heading = new QLabel(QStringLiteral("输入新密码"), this);
     heading->setObjectName(QStringLiteral("lblLabels_0"));
-    QFont font(QStringLiteral("微软雅黑"));
-    font.setPointSize(12);
-    heading->setFont(font);
+    heading->setFont(Fonts::yahei(12));
     auto* label = new QLabel(QStringLiteral("密码:"), this);
     label->setObjectName(QStringLiteral("lblLabels_1"));
     m_txtPassword = new QLineEdit(this);

@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/Startup.h"
 #include "base/QtTranslations.h"
 #include "gui/LoginWindow.h"
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QtTest>
 
@@ -38,6 +40,30 @@ class StartupTest : public QObject
     Q_OBJECT
 
 private slots:
+    void commandLine()
+    {
+        const CommandLine run = CommandLine::parse({u"quillon"_qs, u"--dir"_qs, u"/tmp/q"_qs, u"--odbc-logon"_qs});
+        QCOMPARE(run.action, CommandLine::Action::Run);
+        QCOMPARE(run.programFolder, u"/tmp/q"_qs);
+        QVERIFY(run.odbcLogon);
+        const CommandLine help = CommandLine::parse({u"quillon"_qs, u"--help"_qs});
+        QCOMPARE(help.action, CommandLine::Action::ShowHelp);
+        QVERIFY(help.text.contains(u"--dir <PATH>"_qs) && help.text.contains(u"--odbc-logon"_qs));
+        QCOMPARE(CommandLine::parse({u"quillon"_qs, u"--bogus"_qs}).action, CommandLine::Action::Fail);
+
+        // The program answers without a display.
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(u"DISPLAY"_qs);
+        environment.remove(u"WAYLAND_DISPLAY"_qs);
+        environment.remove(u"QT_QPA_PLATFORM"_qs);
+        program.setProcessEnvironment(environment);
+        program.start(QCoreApplication::applicationDirPath() + u"/quillon"_qs, {u"--version"_qs});
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(program.readAllStandardOutput()).trimmed(), u"Quillon建站1.0A版-站群 1.0.0"_qs);
+    }
+
     void qtsOwnButtonsReadChinese()
     {
         QVERIFY(QtTranslations::install(*QCoreApplication::instance()));

@@ -449,6 +449,19 @@ private slots:
         QVERIFY(windows[2]->isVisible());
         QVERIFY(f.window->close());
         QTRY_VERIFY(!windows[0] && !windows[1] && !windows[2]);
+
+        // Destroyed without closing, the main window takes its windows with it.
+        {
+            Fixture h;
+            h.find<QAction>(u"mnuDatamydata"_qs)->trigger();
+            h.find<QAction>(u"shezhi"_qs)->trigger();
+            QList<QPointer<QWidget>> opened;
+            for (QWidget* window : h.window->openWindows())
+                opened.append(window);
+            QCOMPARE(opened.size(), 2);
+            h.window.reset();
+            QVERIFY(!opened[0] && !opened[1]);
+        }
         QSettings settings(u"Quillon"_qs, u"Quillon建站1.0A版-站群"_qs);
         QCOMPARE(settings.value(u"Settings/MainWidth"_qs).toString(),
                  QString::number(f.window->frameGeometry().width() * 15));
