@@ -1,10 +1,11 @@
 #include "app/CommandLine.h"
 
 #include "base/AppInfo.h"
+#include "base/AppPaths.h"
 
 #include <QCommandLineParser>
 
-CommandLine CommandLine::parse(const QStringList& arguments)
+CommandLine CommandLine::parse(const QStringList& arguments, const QString& executableFolder, const QString& userFolder)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(AppInfo::title());
@@ -24,9 +25,14 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         command.text = parser.errorText();
         return command;
     }
+    command.programFolder = AppPaths::chooseProgramFolder(parser.value(dir), executableFolder, userFolder);
     if (parser.isSet(help)) {
+        // So that users can always find their data.
         command.action = Action::ShowHelp;
-        command.text = parser.helpText();
+        const QString manual = AppPaths::shippedFile(QStringLiteral("Manual.txt"), command.programFolder,
+                                                     AppPaths::installDataFolder(executableFolder));
+        command.text = parser.helpText() + u"\n程序文件夹（数据库、server.txt、word.txt）：" + command.programFolder +
+                       u"\n使用说明：" + manual;
         return command;
     }
     if (parser.isSet(version)) {
@@ -34,7 +40,6 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         command.text = AppInfo::title() + u' ' + AppInfo::version();
         return command;
     }
-    command.programFolder = parser.value(dir);
     command.odbcLogon = parser.isSet(odbcLogon);
     return command;
 }

@@ -15,9 +15,10 @@ struct CommandLine
     };
 
     Action action = Action::Run;
-    QString programFolder; // --dir PATH; empty for the default
+    QString programFolder; // the folder of the user's files for this start
     bool odbcLogon = false;
     QString text; // the help, the version or the error to print
 
-    static CommandLine parse(const QStringList& arguments);
+    // executableFolder and userFolder decide the program folder when --dir is not given.
+    static CommandLine parse(const QStringList& arguments, const QString& executableFolder, const QString& userFolder);
 };

@@ -6,6 +6,7 @@
 #include "odbc/OdbcLogonDialog.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QNetworkProxyFactory>
 #include <cstdio>
 
@@ -24,7 +25,8 @@ CommandLine readCommandLine(int argc, char* argv[])
 {
     QCoreApplication probe(argc, argv);
     setApplicationNames();
-    return CommandLine::parse(QCoreApplication::arguments());
+    return CommandLine::parse(QCoreApplication::arguments(), QCoreApplication::applicationDirPath(),
+                              AppPaths::userDataFolder());
 }
 
 } // namespace
@@ -44,14 +46,19 @@ int main(int argc, char* argv[])
         return 2;
     }
 
+    // Web pages reach screen readers only when this is set before the engine starts; a user's own
+    // value stands.
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
+        qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
     // The web engine, loaded with the first browser window, wants this set before the application exists.
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     setApplicationNames();
+    QGuiApplication::setDesktopFileName(AppInfo::desktopId());
     QtTranslations::install(app);
     QNetworkProxyFactory::setUseSystemConfiguration(true);
-    AppPaths::setProgramFolder(command.programFolder.isEmpty() ? QApplication::applicationDirPath()
-                                                               : command.programFolder);
+    QDir().mkpath(command.programFolder);
+    AppPaths::setProgramFolder(command.programFolder);
 
     // The ODBC logon dialog stands apart from the rest of the program; it is reached from here only.
     if (command.odbcLogon) {

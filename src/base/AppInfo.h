@@ -21,6 +21,11 @@ inline QString version()
 {
     return QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
 }
+// The name of the desktop entry, the icon and the AppStream component.
+inline QString desktopId()
+{
+    return QStringLiteral("com.example.quillon");
+}
 inline QString homePage()
 {
     return QStringLiteral("https://quillon.example.com/");

@@ -9,6 +9,7 @@
 #include <QLibrary>
 #include <QTimer>
 #include <QUrl>
+#include <cstdio>
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
@@ -21,21 +22,34 @@ CreateWebPageFunction loadEngine(QString* error)
     if (create)
         return create;
 #ifdef Q_OS_UNIX
-    // The engine's sandbox refuses to run as root; the pages shown here are the program's own.
-    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+    // The engine's sandbox stays on, except as root, where Chromium cannot start with it.
+    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
+        std::fputs(
+            "quillon: 以 root 身份运行，网页组件的沙箱已关闭 (running as root: the web engine's sandbox is off)\n",
+            stderr);
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    }
 #endif
-    QLibrary module(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillon_webengine")));
-    create = reinterpret_cast<CreateWebPageFunction>(module.resolve(QUILLON_CREATE_WEB_PAGE));
-    if (!create && error)
-        *error = module.errorString();
-    return create;
+    // Beside the executable in the build tree; under <prefix>/lib/.../quillon once installed.
+    const QDir executable(QCoreApplication::applicationDirPath());
+    for (const QString& folder :
+         {executable.path(), executable.filePath(QStringLiteral(QUILLON_MODULEDIR_FROM_BINDIR))}) {
+        QLibrary module(QDir(folder).filePath(QStringLiteral("quillon_webengine")));
+        create = reinterpret_cast<CreateWebPageFunction>(module.resolve(QUILLON_CREATE_WEB_PAGE));
+        if (create)
+            return create;
+        if (error && (error->isEmpty() || QFileInfo::exists(module.fileName())))
+            *error = module.errorString();
+    }
+    return nullptr;
 }
 
 } // namespace
 
 QUrl browserUrl(const QString& address)
 {
+    if (address.startsWith(u":/"))
+        return QUrl(u"qrc" + address);
     if (QFileInfo(address).isAbsolute())
         return QUrl::fromLocalFile(address);
     return QUrl::fromUserInput(address);

@@ -244,7 +244,7 @@ void MainWindow::buildMenus()
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     connect(addItem(help, QStringLiteral("mnuHelpSearchForHelpOn"), QStringLiteral("使用说明(&S)...")),
-            &QAction::triggered, this, [this] { openBrowser(AppPaths::filePath(QStringLiteral("Manual.txt"))); });
+            &QAction::triggered, this, [this] { openBrowser(AppPaths::shippedFile(QStringLiteral("Manual.txt"))); });
     help->addSeparator();
     connect(addItem(help, QStringLiteral("mnuHelpAbout"), QStringLiteral("软件介绍(&A) ")), &QAction::triggered, this,
             &MainWindow::mnuHelpAbout_Click);
@@ -451,7 +451,7 @@ void MainWindow::zi_cha_Click(int index)
         }
     }
     if (m_doc)
-        m_doc->Navigate(AppPaths::filePath(QStringLiteral("liebiao.html")));
+        m_doc->Navigate(AppPaths::shippedFile(QStringLiteral("liebiao.html")));
 
     QStringList domains;
     for (int i = 0; i < m_urlList->count(); ++i)

@@ -42,14 +42,23 @@ class StartupTest : public QObject
 private slots:
     void commandLine()
     {
-        const CommandLine run = CommandLine::parse({u"quillon"_qs, u"--dir"_qs, u"/tmp/q"_qs, u"--odbc-logon"_qs});
+        QTemporaryDir executable;
+        const QString user = executable.filePath(u"home/quillon"_qs);
+        auto parse = [&](const QStringList& arguments) {
+            return CommandLine::parse(QStringList{u"quillon"_qs} + arguments, executable.path(), user);
+        };
+        const CommandLine run = parse({u"--dir"_qs, u"/tmp/q"_qs, u"--odbc-logon"_qs});
         QCOMPARE(run.action, CommandLine::Action::Run);
         QCOMPARE(run.programFolder, u"/tmp/q"_qs);
         QVERIFY(run.odbcLogon);
-        const CommandLine help = CommandLine::parse({u"quillon"_qs, u"--help"_qs});
+        QCOMPARE(parse({}).programFolder, user);
+        // --help ends with the folder this start would use, so a user can always find their data.
+        const CommandLine help = parse({u"--help"_qs});
         QCOMPARE(help.action, CommandLine::Action::ShowHelp);
         QVERIFY(help.text.contains(u"--dir <PATH>"_qs) && help.text.contains(u"--odbc-logon"_qs));
-        QCOMPARE(CommandLine::parse({u"quillon"_qs, u"--bogus"_qs}).action, CommandLine::Action::Fail);
+        QVERIFY(help.text.contains(u"程序文件夹（数据库、server.txt、word.txt）："_qs + user + u"\n"_qs));
+        QVERIFY(help.text.endsWith(u"使用说明：:/quillon/Manual.txt"_qs));
+        QCOMPARE(parse({u"--bogus"_qs}).action, CommandLine::Action::Fail);
 
         // The program answers without a display.
         QProcess program;

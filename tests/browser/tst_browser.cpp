@@ -111,7 +111,9 @@ private slots:
         ServiceConnection service;
         MainWindow window(service);
         window.show();
+        // Without a manual of its own the program shows the one it was built with; a user's copy wins.
         window.findChild<QAction*>(u"mnuHelpSearchForHelpOn"_qs)->trigger();
+        folder.write(u"Manual.txt"_qs, "own");
         window.findChild<QAction*>(u"mnuHelpSearchForHelpOn"_qs)->trigger();
         window.findChild<QAction*>(u"mnuViewWebBrowser"_qs)->trigger();
         QList<BrowserWindow*> browsers;
@@ -119,7 +121,9 @@ private slots:
             browsers.append(qobject_cast<BrowserWindow*>(opened));
         QCOMPARE(browsers.size(), 3);
         QVERIFY(browsers[0] && browsers[1] && browsers[0] != browsers[1]);
-        QCOMPARE(browsers[0]->StartingAddress, folder.filePath(u"Manual.txt"_qs));
+        QCOMPARE(browsers[0]->StartingAddress, u":/quillon/Manual.txt"_qs);
+        QTRY_VERIFY_WITH_TIMEOUT(innerHtml(browsers[0], u"document.body.innerText"_qs).contains(u"使用说明"_qs), 20000);
+        QCOMPARE(browsers[1]->StartingAddress, folder.filePath(u"Manual.txt"_qs));
         QVERIFY(browsers[2]->StartingAddress.startsWith(u"http"_qs));
         QVERIFY(!window.sharedBrowser());
         QVERIFY(window.close());

@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and uses the installed program as a user would: on a real
+# X display (Xvfb, driven by xdotool), with HOME and XDG_DATA_HOME in a temporary folder and server.txt
+# for a loopback stand-in in the per-user folder.
+# Usage: install_test.sh BUILD_DIR STANDIN
+set -euo pipefail
+build=$1
+standin=$2
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+prefix="$work/prefix"
+cmake --install "$build" --prefix "$prefix" >/dev/null
+export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share" XDG_CONFIG_HOME="$work/home/.config"
+mkdir -p "$HOME"
+
+echo "== installed files"
+for file in bin/quillon bin/quillon-standin share/quillon/Manual.txt share/quillon/liebiao.html \
+    share/applications/com.example.quillon.desktop share/metainfo/com.example.quillon.metainfo.xml \
+    share/icons/hicolor/scalable/apps/com.example.quillon.svg share/icons/hicolor/256x256/apps/com.example.quillon.png; do
+    [[ -e "$prefix/$file" ]] || fail "$file is not installed"
+done
+[[ -n "$(find "$prefix" -path '*/quillon/quillon_webengine.so')" ]] || fail "the web-engine module is not installed"
+desktop-file-validate "$prefix/share/applications/com.example.quillon.desktop"
+appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/com.example.quillon.metainfo.xml" >/dev/null ||
+    appstreamcli validate --no-net "$prefix/share/metainfo/com.example.quillon.metainfo.xml"
+
+echo "== --help and --version"
+"$prefix/bin/quillon" --version | grep -qx "Quillon建站1.0A版-站群 1.0.0" || fail "--version"
+help=$("$prefix/bin/quillon" --help)
+grep -qF "程序文件夹（数据库、server.txt、word.txt）：$XDG_DATA_HOME/quillon" <<<"$help" || fail "--help names no per-user folder"
+grep -qF "使用说明：$prefix/share/quillon/Manual.txt" <<<"$help" || fail "--help finds no installed manual"
+
+echo "== a session on a real display"
+touch "$work/before"
+"$standin" --password secret >"$work/standin.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do grep -q '^PORT ' "$work/standin.log" && break; sleep 0.1; done
+port=$(sed -n 's/^PORT \([0-9]*\)$/\1/p' "$work/standin.log")
+[[ -n "$port" ]] || fail "the stand-in did not start"
+mkdir -p "$XDG_DATA_HOME/quillon"
+printf '/127.0.0.1:%s\r\n' "$port" >"$XDG_DATA_HOME/quillon/server.txt"
+
+exec {displayfd}<> <(:)
+Xvfb -displayfd "$displayfd" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+read -r -t 10 -u "$displayfd" display || fail "Xvfb did not start"
+export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY
+
+"$prefix/bin/quillon" >"$work/quillon.log" 2>&1 &
+pids+=($!)
+login=$(xdotool search --sync --name '^Quillon建站 登录$' | head -n 1)
+sleep 1 # server.txt is read a moment after the window shows
+xdotool mousemove --window "$login" 20 20 windowfocus --sync "$login"
+xdotool type --delay 30 secret
+xdotool key Return
+main=$(timeout 20 xdotool search --sync --name '^Quillon建站－站群$' | head -n 1) || fail "no main window after login"
+grep -q '^Ulogin ' "$work/standin.log" || fail "the stand-in saw no login"
+[[ -f "$XDG_DATA_HOME/quillon/data/db.sqlite" ]] || fail "the store is not in the per-user folder"
+
+# Help → 使用说明 opens the manual in the installed web-engine module.
+xdotool mousemove --window "$main" 200 200 windowfocus --sync "$main"
+xdotool key alt+h
+sleep 0.5
+xdotool key s
+timeout 60 xdotool search --sync --name '^(Vantrel-站群|Vantrel|加载2\.\.\.|Working\.\.\.)$' >/dev/null ||
+    { cat "$work/quillon.log"; fail "the manual window did not open"; }
+
+changed=$(find "$prefix" -newer "$work/before" | head -n 5)
+[[ -z "$changed" ]] || fail "the program wrote under the prefix: $changed"
+echo "install test passed"
