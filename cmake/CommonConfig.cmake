@@ -13,3 +13,21 @@ if(MSVC)
 else()
     target_compile_options(quillon_flags INTERFACE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
 endif()
+
+# scripts/test --sanitize: every target with AddressSanitizer and UndefinedBehaviorSanitizer (clang).
+option(QUILLON_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+# The fuzz targets of tests/fuzz (libFuzzer, clang); the libraries get the fuzzer's coverage.
+option(QUILLON_FUZZ "Build the fuzz targets" OFF)
+if(QUILLON_SANITIZE OR QUILLON_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "QUILLON_SANITIZE and QUILLON_FUZZ need clang (CXX=clang++)")
+    endif()
+    # float-cast-overflow is not part of -fsanitize=undefined everywhere; name it.
+    set(sanitizers address,undefined,float-cast-overflow)
+    add_compile_options(-fsanitize=${sanitizers} -fno-sanitize-recover=undefined,float-cast-overflow
+                        -fno-omit-frame-pointer -g)
+    add_link_options(-fsanitize=${sanitizers})
+    if(QUILLON_FUZZ)
+        add_compile_options(-fsanitize=fuzzer-no-link)
+    endif()
+endif()

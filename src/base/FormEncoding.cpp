@@ -14,8 +14,16 @@ void appendEscape(QString& out, unsigned char byte)
 
 } // namespace
 
-QString EncodeFormValue(const QString& value)
+QString EncodeFormValue(const QString& input)
 {
+    // A lone surrogate has no bytes in any code page: it goes out as U+FFFD, so the value stays ASCII.
+    QString value = input;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i].isHighSurrogate() && i + 1 < value.size() && value[i + 1].isLowSurrogate())
+            ++i;
+        else if (value[i].isSurrogate())
+            value[i] = QChar::ReplacementCharacter;
+    }
     QString result;
     result.reserve(value.size() * 3);
     qsizetype i = 0;

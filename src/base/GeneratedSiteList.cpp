@@ -20,13 +20,20 @@ int listCount(const QString& countText)
 QString buildListHtml(const QString& identifier, const QString& countText, const QStringList& domains)
 {
     const int count = listCount(countText);
+    const qint64 total = qint64(domains.size()) * std::max(count, 1);
     const QString label = identifier.toHtmlEscaped();
     QString html;
+    qint64 listed = 0;
     for (const QString& domain : domains) {
         const QString suffix = u"." + domain.toHtmlEscaped() + u"</br>";
-        html += u"http://" + label + suffix;
-        for (int j = 1; j <= count - 1; ++j)
-            html += u"http://" + label + QString::number(j) + suffix;
+        for (int j = 0; j < std::max(count, 1); ++j) {
+            if (listed == kMaxListedAddresses || html.size() >= kMaxListChars) {
+                return html +
+                       QStringLiteral("<p>列表太长，这里只列出前 %1 个地址；共 %2 个。</p>").arg(listed).arg(total);
+            }
+            html += u"http://" + label + (j == 0 ? QString() : QString::number(j)) + suffix;
+            ++listed;
+        }
     }
     return html;
 }

@@ -10,6 +10,7 @@
 namespace TextCodec {
 
 QByteArray toAnsi(QStringView text);
+// Broken bytes, an unfinished character at the end included, come out as U+FFFD.
 QString fromAnsi(QByteArrayView bytes);
 
 } // namespace TextCodec

@@ -24,7 +24,11 @@ void XMLHttpGET(QNetworkAccessManager& network, const QString& url, int bm, QObj
     request.setTransferTimeout(int(timeout.count()));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     QNetworkReply* reply = network.get(request);
-    QObject::connect(context, &QObject::destroyed, reply, &QNetworkReply::abort);
+    // The context is half destroyed when it says so: the abort's finished() must not reach it.
+    QObject::connect(context, &QObject::destroyed, reply, [reply, context] {
+        QObject::disconnect(reply, nullptr, context, nullptr);
+        reply->abort();
+    });
     QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
     QObject::connect(reply, &QNetworkReply::finished, context, [reply, bm, done] {
         const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();

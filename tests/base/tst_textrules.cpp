@@ -23,6 +23,10 @@ private slots:
         // Outside GBK: GB18030 gives four bytes, each escaped instead of the character being lost.
         QTest::newRow("emoji") << u"😀"_qs << u"%94%39%FC%36"_qs;
         QTest::newRow("euro") << u"€"_qs << u"%A2%E3"_qs;
+        // Lone surrogates have no bytes: they go out as U+FFFD, whose GB18030 bytes are 84 31 A4 37.
+        QTest::newRow("lone low surrogate") << QString(u"a" + QString(QChar(0xDC00)) + u"b") << u"a%84%31%A4%37b"_qs;
+        QTest::newRow("lone high surrogate at the end")
+            << QString(u"a" + QString(QChar(0xD800))) << u"a%84%31%A4%37"_qs;
     }
     void encodeFormValue()
     {
@@ -36,6 +40,15 @@ private slots:
         const QString text = u"中文 abc ㈠ € 😀 \u3000"_qs;
         QCOMPARE(TextCodec::toAnsi(u"中"), QByteArray("\xD6\xD0"));
         QCOMPARE(TextCodec::fromAnsi(TextCodec::toAnsi(text)), text);
+        // Broken bytes show as U+FFFD wherever they stand, an unfinished character at the end too.
+        const QString replacement(QChar::ReplacementCharacter);
+        QCOMPARE(TextCodec::fromAnsi("a\x81"), u"a"_qs + replacement);
+        QCOMPARE(TextCodec::fromAnsi("\xD6\xD0\x81\x30"), u"中"_qs + replacement);
+        QCOMPARE(TextCodec::fromAnsi("\x81\x30\x81"), replacement);
+        QCOMPARE(TextCodec::fromAnsi("\xFF"
+                                     "a"),
+                 replacement + u"a"_qs);
+        QCOMPARE(TextCodec::fromAnsi("\x81\x30\x81\x30"), QString(QChar(0x80)));
     }
 
     void trimRemovesOnlySpaces()

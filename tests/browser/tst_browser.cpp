@@ -1,4 +1,3 @@
-#include "base/GeneratedSiteList.h"
 #include "browser/BrowserWindow.h"
 #include "gui/MainWindow.h"
 #include "gui/ProcessState.h"
@@ -39,35 +38,6 @@ class BrowserTest : public QObject
     Q_OBJECT
 
 private slots:
-    void listOfAddresses_data()
-    {
-        QTest::addColumn<QString>("identifier");
-        QTest::addColumn<QString>("count");
-        QTest::addColumn<QStringList>("domains");
-        QTest::addColumn<QString>("html");
-        const QStringList two{u"d0.com"_qs, u"d1.cn"_qs};
-        QTest::newRow("count 3") << u"B"_qs << u"3"_qs << two
-                                 << u"http://B.d0.com</br>http://B1.d0.com</br>http://B2.d0.com</br>"
-                                    u"http://B.d1.cn</br>http://B1.d1.cn</br>http://B2.d1.cn</br>"_qs;
-        QTest::newRow("count 1") << u"B"_qs << u"1"_qs << two << u"http://B.d0.com</br>http://B.d1.cn</br>"_qs;
-        QTest::newRow("not a number") << u"B"_qs << u"abc"_qs << two << u"http://B.d0.com</br>http://B.d1.cn</br>"_qs;
-        QTest::newRow("rounded") << u"x"_qs << u"2.5"_qs << QStringList{u"a"_qs}
-                                 << u"http://x.a</br>http://x1.a</br>"_qs;
-        QTest::newRow("no domains") << u"B"_qs << u"3"_qs << QStringList{} << QString();
-        QTest::newRow("escaped") << u"<b>"_qs << u"1"_qs << QStringList{u"a&b\"<script>"_qs}
-                                 << u"http://&lt;b&gt;.a&amp;b&quot;&lt;script&gt;</br>"_qs;
-    }
-    void listOfAddresses()
-    {
-        QFETCH(QString, identifier);
-        QFETCH(QString, count);
-        QFETCH(QStringList, domains);
-        QFETCH(QString, html);
-        QCOMPARE(buildListHtml(identifier, count, domains), html);
-        QCOMPARE(listCount(u"40000"_qs), 0);
-        QCOMPARE(listCount(u" 3.5 "_qs), 4);
-    }
-
     void emptyAddressNeverRunsTheTimer()
     {
         QString error;

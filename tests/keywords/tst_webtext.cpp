@@ -170,6 +170,31 @@ private slots:
         QCOMPARE(results[1], u"中文"_qs);
     }
 
+    void aFetchNeverReachesAContextBeingDestroyed()
+    {
+        TestHttpServer silent;
+        silent.setSilent();
+        QNetworkAccessManager network;
+        bool contextGone = false;
+        int lateCalls = 0;
+        struct Context : QObject
+        {
+            bool* gone = nullptr;
+            ~Context() override { *gone = true; }
+        };
+        auto* context = new Context;
+        context->gone = &contextGone;
+        XMLHttpGET(network, u"http://"_qs + silent.hostPort() + u"/s"_qs, 1, context, [&](const QString&) {
+            if (contextGone)
+                ++lateCalls;
+        });
+        QTRY_COMPARE(silent.requestCount(), 1);
+        delete context;
+        QTest::qWait(50);
+        QVERIFY(contextGone);
+        QCOMPARE(lateCalls, 0);
+    }
+
     void fetchFailuresGiveEmptyText()
     {
         TestHttpServer silent;
