@@ -2,6 +2,13 @@
 
 #include <httplib.h>
 #include <random>
+#ifndef _WIN32
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -31,11 +38,90 @@ std::string newToken()
     return buffer;
 }
 
+// Enough threads that a few slow clients never hold up the others.
+constexpr size_t kThreads = 64;
+constexpr auto kReadTimeout = std::chrono::seconds(5);
+
+using Clock = std::chrono::steady_clock;
+
+#ifndef _WIN32
+// A connection whose reads and writes all end by one deadline: the read time-out alone restarts with
+// every byte, so a client trickling its request in would hold a thread for as long as it likes.
+class DeadlineStream final : public httplib::Stream
+{
+public:
+    DeadlineStream(int sock, Clock::time_point deadline) : m_sock(sock), m_deadline(deadline) {}
+
+    bool is_readable() const override { return wait(POLLIN); }
+    bool is_writable() const override { return wait(POLLOUT); }
+    ssize_t read(char* ptr, size_t size) override { return wait(POLLIN) ? ::recv(m_sock, ptr, size, 0) : -1; }
+    ssize_t write(const char* ptr, size_t size) override
+    {
+        return wait(POLLOUT) ? ::send(m_sock, ptr, size, MSG_NOSIGNAL) : -1;
+    }
+    void get_remote_ip_and_port(std::string& ip, int& port) const override { address(::getpeername, ip, port); }
+    void get_local_ip_and_port(std::string& ip, int& port) const override { address(::getsockname, ip, port); }
+    socket_t socket() const override { return m_sock; }
+
+private:
+    bool wait(short events) const
+    {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - Clock::now());
+        const auto timeout = std::min<std::chrono::milliseconds>(left, kReadTimeout);
+        if (timeout.count() <= 0)
+            return false;
+        pollfd descriptor{m_sock, events, 0};
+        int ready;
+        do {
+            ready = ::poll(&descriptor, 1, int(timeout.count()));
+        } while (ready < 0 && errno == EINTR);
+        return ready > 0;
+    }
+    void address(int (*query)(int, sockaddr*, socklen_t*), std::string& ip, int& port) const
+    {
+        sockaddr_in address{};
+        socklen_t length = sizeof address;
+        char text[INET_ADDRSTRLEN] = {};
+        if (query(m_sock, reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
+            ::inet_ntop(AF_INET, &address.sin_addr, text, sizeof text)) {
+            ip = text;
+            port = ntohs(address.sin_port);
+        }
+    }
+
+    int m_sock;
+    Clock::time_point m_deadline;
+};
+#endif
+
 } // namespace
 
-StandinService::StandinService(std::string password, Logger logger)
-    : m_server(std::make_unique<httplib::Server>()), m_logger(std::move(logger)), m_password(std::move(password))
+// The HTTP server, with every connection bounded in time.
+class StandinService::Server : public httplib::Server
 {
+public:
+    std::chrono::milliseconds timeLimit{30000};
+
+private:
+#ifndef _WIN32
+    bool process_and_close_socket(socket_t sock) override
+    {
+        DeadlineStream stream(sock, Clock::now() + timeLimit);
+        bool closed = false;
+        // One request a connection, so the connection's deadline is the request's.
+        const bool served = process_request(stream, true, closed, nullptr);
+        ::shutdown(sock, SHUT_RDWR);
+        ::close(sock);
+        return served;
+    }
+#endif
+};
+
+StandinService::StandinService(std::string password, Logger logger)
+    : m_server(std::make_unique<Server>()), m_logger(std::move(logger)), m_password(std::move(password))
+{
+    m_server->new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
+    m_server->set_payload_max_length(kMaxBodyBytes);
     m_server->Post("/ajax.asp",
                    [this](const httplib::Request& request, httplib::Response& response) { handle(request, response); });
     m_server->Get("/ajax.asp", [](const httplib::Request&, httplib::Response& response) {
@@ -46,6 +132,11 @@ StandinService::StandinService(std::string password, Logger logger)
 StandinService::~StandinService()
 {
     stop();
+}
+
+void StandinService::setRequestTimeLimit(std::chrono::milliseconds limit)
+{
+    m_server->timeLimit = limit;
 }
 
 int StandinService::start(int port)
@@ -98,7 +189,7 @@ std::string StandinService::answer(const std::string& body, const std::string& c
         if (valueAfter(body, "action=Ulogin&Pass=") != m_password)
             return "2";
         const std::string token = newToken();
-        m_sessions.insert(token);
+        addSession(token);
         if (setCookie)
             *setCookie = kCookieName + "=" + token + "; Path=/; HttpOnly";
         return "3";
@@ -112,6 +203,23 @@ std::string StandinService::answer(const std::string& body, const std::string& c
     else if (action == "UWork")
         m_lastUpload = body;
     return "2";
+}
+
+void StandinService::addSession(const std::string& token)
+{
+    // A client that logs in again and again must not grow the set for ever: the oldest session goes.
+    m_sessions.insert(token);
+    m_sessionOrder.push_back(token);
+    while (m_sessionOrder.size() > kMaxSessions) {
+        m_sessions.erase(m_sessionOrder.front());
+        m_sessionOrder.pop_front();
+    }
+}
+
+size_t StandinService::sessionCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_sessions.size();
 }
 
 std::string StandinService::password() const

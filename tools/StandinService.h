@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -16,14 +18,22 @@ struct Response;
 // A stand-in for the site-building service on 127.0.0.1: POST /ajax.asp with the four actions.
 // "3" and a session cookie for the right login password, "2" for a wrong one; "2" for the other
 // actions within a session and "0" without one.
+// It stays usable under hostile clients: many connections are served at once, each request must
+// arrive whole within a time limit, bodies over 64 KiB are refused, and old sessions are forgotten.
 class StandinService
 {
 public:
+    static constexpr size_t kMaxBodyBytes = 64 * 1024;
+    static constexpr size_t kMaxSessions = 1000;
+
     // One call per request: its action and the body's length. Bodies carry passwords, so they are not logged.
     using Logger = std::function<void(const std::string& action, size_t bodyLength)>;
 
     explicit StandinService(std::string password, Logger logger = {});
     ~StandinService();
+
+    // How long one request may take from its connection to its answer; set before start().
+    void setRequestTimeLimit(std::chrono::milliseconds limit);
 
     // Binds to 127.0.0.1 (port 0: any free port) and serves on a thread of its own; returns the port or -1.
     int start(int port = 0);
@@ -34,16 +44,21 @@ public:
 
     std::string password() const;
     std::string lastUpload() const;
+    size_t sessionCount() const;
 
 private:
+    class Server;
+
     void handle(const httplib::Request& request, httplib::Response& response);
     bool hasSession(const std::string& cookieHeader) const;
+    void addSession(const std::string& token);
 
-    std::unique_ptr<httplib::Server> m_server;
+    std::unique_ptr<Server> m_server;
     std::thread m_thread;
     Logger m_logger;
     mutable std::mutex m_mutex;
     std::string m_password;
     std::string m_lastUpload;
     std::set<std::string> m_sessions;
+    std::deque<std::string> m_sessionOrder; // oldest first
 };

@@ -2,6 +2,9 @@
 #include "service/ServerAddressFile.h"
 #include "service/ServiceProtocol.h"
 
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QTcpSocket>
 #include <QtTest>
 
 using namespace ServiceProtocol;
@@ -137,6 +140,79 @@ private slots:
         // Passwords never reach the log: each request is logged by its action and length.
         QCOMPARE(log[2], u"Ulogin 25"_qs);
         QCOMPARE(log[5], u"modmima 23"_qs);
+    }
+
+    void standinHoldsUpUnderHostileClients()
+    {
+        StandinService service("secret");
+        service.setRequestTimeLimit(std::chrono::milliseconds(1500));
+        const int port = service.start();
+        QVERIFY(port > 0);
+        auto connect = [port] {
+            auto socket = std::make_unique<QTcpSocket>();
+            socket->connectToHost(QHostAddress::LocalHost, quint16(port));
+            socket->waitForConnected(2000);
+            return socket;
+        };
+        auto request = [](const QByteArray& body) -> QByteArray {
+            return "POST /ajax.asp HTTP/1.1\r\nHost: x\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+                   "Content-Length: " +
+                   QByteArray::number(body.size()) + "\r\n\r\n" + body;
+        };
+
+        // Sixteen clients that started a request and went quiet do not keep a seventeenth waiting.
+        std::vector<std::unique_ptr<QTcpSocket>> quiet;
+        for (int i = 0; i < 16; ++i) {
+            quiet.push_back(connect());
+            quiet.back()->write("P");
+            quiet.back()->flush();
+        }
+        auto normal = connect();
+        normal->write(request("action=UWork"));
+        QVERIFY(normal->waitForBytesWritten(1000));
+        QVERIFY(normal->waitForReadyRead(1000));
+        QVERIFY(normal->readAll().startsWith("HTTP/1.1 200"));
+
+        // A client trickling its request in a byte at a time is cut off at the time limit.
+        auto trickle = connect();
+        const QByteArray slow = request("action=Ulogin&Pass=secret");
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0;
+             i < slow.size() && trickle->state() == QAbstractSocket::ConnectedState && clock.elapsed() < 5000; ++i) {
+            trickle->write(slow.mid(i, 1));
+            trickle->flush();
+            trickle->waitForDisconnected(200);
+        }
+        QCOMPARE(trickle->state(), QAbstractSocket::UnconnectedState);
+        QVERIFY(clock.elapsed() < 4000);
+
+        // A body beyond what the protocol ever sends is refused, and never kept.
+        auto big = connect();
+        big->write(request(QByteArray(StandinService::kMaxBodyBytes + 1, 'x')));
+        QVERIFY(big->waitForBytesWritten(1000));
+        QVERIFY(big->waitForReadyRead(2000));
+        QVERIFY(big->readAll().startsWith("HTTP/1.1 413"));
+        // One that announces 400 MB and sends nothing is dropped at the time limit.
+        auto huge = connect();
+        huge->write("POST /ajax.asp HTTP/1.1\r\nHost: x\r\nContent-Length: 400000000\r\n\r\n");
+        QVERIFY(huge->waitForBytesWritten(1000));
+        QVERIFY(huge->waitForDisconnected(3000));
+    }
+
+    void standinForgetsTheOldestSessions()
+    {
+        StandinService service("secret");
+        std::string first;
+        std::string last;
+        for (size_t i = 0; i < StandinService::kMaxSessions + 100; ++i) {
+            std::string cookie;
+            QCOMPARE(service.answer("action=Ulogin&Pass=secret", "", &cookie), std::string("3"));
+            (i == 0 ? first : last) = cookie.substr(0, cookie.find(';'));
+        }
+        QCOMPARE(service.sessionCount(), StandinService::kMaxSessions);
+        QCOMPARE(service.answer("action=UWork", first, nullptr), std::string("0"));
+        QCOMPARE(service.answer("action=UWork", last, nullptr), std::string("2"));
     }
 };
 
