@@ -5,6 +5,7 @@
 #include "base/TextRules.h"
 
 #include <QFile>
+#include <algorithm>
 
 namespace {
 // Only the first line matters; a huge or binary file must not be read whole.
@@ -18,8 +19,11 @@ QString ServerAddressFile::addressFromContent(const QByteArray& content, bool tr
     if (reader.atEnd())
         return {};
     const QStringView field = TextRules::trimSpaces(reader.next());
-    // A first field that runs past the part read is no address, and neither is a binary one.
-    if (field.isEmpty() || field.contains(QChar(0)) || (truncated && reader.atEnd()))
+    // A first field that runs past the part read is no address, and neither is one with control
+    // characters (binary, or a quoted field that runs over several lines).
+    const bool control =
+        std::any_of(field.begin(), field.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+    if (field.isEmpty() || control || (truncated && reader.atEnd()))
         return {};
     return u"http:/" + field.toString();
 }

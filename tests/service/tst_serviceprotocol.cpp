@@ -86,6 +86,8 @@ private slots:
         QTest::newRow("second line ignored") << QByteArray("/a\n/b") << u"http://a"_qs;
         QTest::newRow("blank first field") << QByteArray("   ,/b") << QString();
         QTest::newRow("binary") << QByteArray("\x00\xff\xfe,", 4) << QString();
+        QTest::newRow("quoted over two lines") << QByteArray("\"/a.cn\r\nb\",x") << QString();
+        QTest::newRow("tab inside") << QByteArray("/a\tb.cn") << QString();
     }
     void serverAddressFromFile()
     {
