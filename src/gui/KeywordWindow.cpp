@@ -5,6 +5,8 @@
 #include "gui/ProcessState.h"
 #include "keywords/KeywordFileLoader.h"
 #include "keywords/KeywordRules.h"
+#include "keywords/RecoveryFile.h"
+#include "keywords/SearchReply.h"
 #include "store/CheckedTableModel.h"
 #include "store/LocalStore.h"
 #include "store/StoreQueries.h"
@@ -56,8 +58,15 @@ QString wordFilePath()
 
 } // namespace
 
-KeywordWindow::KeywordWindow(QWidget* parent) : QWidget(parent, Qt::Window), m_hosts(KeywordHosts::load())
+namespace {
+// Failures to get any answer that pause the search, in a row.
+constexpr int kNetworkFailuresBeforePause = 5;
+} // namespace
+
+KeywordWindow::KeywordWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window), m_filter(KeywordFilter::load()), m_hosts(KeywordHosts::load())
 {
+    m_clock.start();
     setObjectName(QStringLiteral("Word"));
     setWindowTitle(QStringLiteral("关键词"));
     buildControls();
@@ -73,6 +82,15 @@ KeywordWindow::KeywordWindow(QWidget* parent) : QWidget(parent, Qt::Window), m_h
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setSingleShot(true);
     connect(m_timer1, &QTimer::timeout, this, &KeywordWindow::Timer1_Timer);
+    m_retryTimer = new QTimer(this);
+    m_retryTimer->setSingleShot(true);
+    connect(m_retryTimer, &QTimer::timeout, this, &KeywordWindow::resumeAfterPause);
+    m_statusTimer = new QTimer(this);
+    m_statusTimer->setInterval(1000);
+    connect(m_statusTimer, &QTimer::timeout, this, &KeywordWindow::updateStatus);
+    m_recoveryTimer = new QTimer(this);
+    m_recoveryTimer->setInterval(m_pacing.recovery);
+    connect(m_recoveryTimer, &QTimer::timeout, this, &KeywordWindow::writeRecovery);
 
     m_loader = std::make_unique<KeywordFileLoader>([this](QStringView lines) {
         QTextCursor cursor(m_langword->document());
@@ -139,6 +157,13 @@ void KeywordWindow::buildControls()
     m_fenlei[1]->setGeometry(Twips::rect(120, 600, 735, 255));
     m_stopsou =
         makeButton(this, QStringLiteral("stopsou"), QStringLiteral("停止搜索 >"), Twips::rect(3950, 3500, 1300, 500));
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("searchStatus"));
+    m_status->setAccessibleName(QStringLiteral("搜索状态"));
+    m_status->setWordWrap(true);
+    m_status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_status->setGeometry(Twips::rect(3790, 4150, 1580, 2000));
 
     m_langword = new QPlainTextEdit(this);
     m_langword->setObjectName(QStringLiteral("Langword"));
@@ -205,6 +230,23 @@ bool KeywordWindow::listBusy() const
 void KeywordWindow::jiazaiTimer_Timer()
 {
     m_jiazaiTimer->stop();
+    // The question, if any, comes from the event loop, not from inside the timer's signal.
+    QMetaObject::invokeMethod(this, &KeywordWindow::loadList, Qt::QueuedConnection);
+}
+
+void KeywordWindow::loadList()
+{
+    if (RecoveryFile::isWorthOffering() &&
+        Messages::ask(this, QStringLiteral("上次搜索时自动保存的长尾词（word.recovery.txt）比 word.txt 新，"
+                                           "可能是程序意外退出前没来得及保存的。要恢复它吗？\n\n"
+                                           "选“否”则读入 word.txt，恢复文件保留到下次保存。"))) {
+        // The box then holds what word.txt does not: it counts as unsaved.
+        connect(
+            m_loader.get(), &KeywordFileLoader::finished, this, [this] { m_unsaved = true; }, Qt::SingleShotConnection);
+        m_ownsRecovery = true;
+        m_loader->start(RecoveryFile::path());
+        return;
+    }
     const QString path = wordFilePath();
     if (QFile::exists(path)) {
         m_loader->start(path);
@@ -287,6 +329,7 @@ bool KeywordWindow::save()
         return false;
     }
     m_unsaved = false;
+    RecoveryFile::remove();
     Messages::show(this, QStringLiteral("已保存！"));
     return true;
 }
@@ -354,18 +397,30 @@ void KeywordWindow::sousuo_Click()
     m_seedPos = 0;
     m_searching = true;
     m_passWaiting = false;
+    m_paused = false;
+    m_networkFailures = 0;
+    m_backoff.reset();
     ++m_searchRun;
+    m_progress.startPass(1, m_seeds.size(), now());
     updateButtons();
     m_timer1->start(m_pacing.beforePass);
+    m_statusTimer->start();
+    m_recoveryTimer->start();
+    updateStatus();
 }
 
 void KeywordWindow::stopsou_Click()
 {
     m_searching = false;
     m_passWaiting = false;
+    m_paused = false; // a paused search ends at once
     updateButtons();
     ++m_searchRun; // a fetch under way still inserts its keywords, but starts nothing
     m_timer1->stop();
+    m_retryTimer->stop();
+    m_statusTimer->stop();
+    m_recoveryTimer->stop();
+    updateStatus();
 }
 
 void KeywordWindow::Timer1_Timer()
@@ -387,6 +442,7 @@ void KeywordWindow::StartNextPass()
 {
     m_seeds.setPass(m_langword->toPlainText());
     m_seedPos = 0;
+    m_progress.startPass(m_progress.pass() + 1, m_seeds.size(), now());
     m_timer1->start(m_pacing.beforePass);
 }
 
@@ -414,20 +470,87 @@ void KeywordWindow::seedDone(int run)
 void KeywordWindow::SuggestWords(const QString& word)
 {
     const int run = m_searchRun;
+    m_progress.requestSent(now());
     XMLHttpGET(*m_network, KeywordRules::suggestionUrl(m_hosts.suggest, word), 0, this,
-               [this, run](const QString& reply) {
-                   insertAtTop(KeywordRules::SuggestionPieces(reply));
-                   seedDone(run);
-               });
+               [this, run](const FetchReply& reply) { handleReply(run, reply, true); });
 }
 
 void KeywordWindow::RelatedWords(const QString& word)
 {
     const int run = m_searchRun;
-    XMLHttpGET(*m_network, KeywordRules::searchUrl(m_hosts.search, word), 1, this, [this, run](const QString& page) {
-        insertAtTop(KeywordRules::RelatedPieces(page));
-        seedDone(run);
-    });
+    m_progress.requestSent(now());
+    // The result page is asked for as a browser asks it, coming from the search host's home page.
+    XMLHttpGET(
+        *m_network, KeywordRules::searchUrl(m_hosts.search, word), 1, this,
+        [this, run](const FetchReply& reply) { handleReply(run, reply, false); }, m_hosts.search + u'/');
+}
+
+void KeywordWindow::handleReply(int run, const FetchReply& reply, bool suggestion)
+{
+    const bool current = run == m_searchRun && m_searching;
+    const ReplyCheck check = SearchReply::check(reply);
+    if (check.verdict == ReplyCheck::Verdict::Blocked) {
+        // Nothing of a verification page is a keyword; the same seed is tried again later.
+        if (current)
+            pause(check.reason);
+        return;
+    }
+    if (check.verdict == ReplyCheck::Verdict::NetworkFailure) {
+        if (current && ++m_networkFailures >= kNetworkFailuresBeforePause) {
+            pause(check.reason);
+            return;
+        }
+    } else if (current) {
+        m_networkFailures = 0;
+        m_backoff.reset();
+    }
+    QStringList pieces;
+    if (!suggestion)
+        pieces = KeywordRules::RelatedPieces(reply.text);
+    else if (SearchReply::isSuggestionScript(reply.text, KeywordRules::suggestionCallback()))
+        pieces = KeywordRules::SuggestionPieces(reply.text);
+    pieces.removeIf([this](const QString& piece) { return !m_filter.allows(piece); });
+    insertAtTop(pieces);
+    if (current)
+        m_progress.seedDone(pieces.size(), now());
+    seedDone(run);
+}
+
+void KeywordWindow::pause(const QString& reason)
+{
+    m_paused = true;
+    m_pauseReason = reason;
+    writeRecovery();
+    const std::chrono::milliseconds wait = m_backoff.next();
+    m_resumeAt = now() + wait.count();
+    m_retryTimer->start(wait);
+    updateStatus();
+}
+
+void KeywordWindow::resumeAfterPause()
+{
+    if (!m_searching || !m_paused)
+        return;
+    m_paused = false;
+    updateStatus();
+    SearchNextWord(); // the seed that was refused, again
+}
+
+void KeywordWindow::updateStatus()
+{
+    if (!m_searching)
+        m_status->setText(m_progress.stoppedText());
+    else if (m_paused)
+        m_status->setText(SearchProgress::pausedText(m_pauseReason, m_resumeAt - now()));
+    else
+        m_status->setText(m_progress.runningText(m_seedPos, now()));
+}
+
+void KeywordWindow::writeRecovery()
+{
+    // A list still being read in is not the list: it is not written anywhere.
+    if (!listBusy() && RecoveryFile::write(m_langword->toPlainText()))
+        m_ownsRecovery = true;
 }
 
 void KeywordWindow::closeEvent(QCloseEvent* event)
@@ -454,8 +577,15 @@ void KeywordWindow::closeEvent(QCloseEvent* event)
     }
     m_jiazaiTimer->stop();
     m_timer1->stop();
+    m_retryTimer->stop();
+    m_statusTimer->stop();
+    m_recoveryTimer->stop();
     m_searching = false;
     ++m_searchRun;
     m_loader->stop();
+    // Closed normally, saved or not by the user's choice: this window's own recovery file has done its
+    // job. One the user declined to restore stays until the next save.
+    if (m_ownsRecovery)
+        RecoveryFile::remove();
     QWidget::closeEvent(event);
 }

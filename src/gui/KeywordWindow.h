@@ -1,8 +1,11 @@
 #pragma once
 
+#include "keywords/KeywordFilter.h"
+#include "keywords/SearchProgress.h"
 #include "keywords/SeedList.h"
 #include "keywords/XMLHttpGET.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
@@ -21,12 +24,15 @@ class CheckedTableModel;
 class KeywordFileLoader;
 
 // The keyword window's timers: the list is read in a moment after opening; the search rests before
-// each pass and after each seed.
+// each pass and after each seed, waits out a block in steps of backoffUnit, and writes the recovery
+// file at its interval.
 struct KeywordPacing
 {
     std::chrono::milliseconds load{1000};
     std::chrono::milliseconds beforePass{600};
     std::chrono::milliseconds afterSeed{1000};
+    std::chrono::milliseconds backoffUnit{std::chrono::minutes(1)};
+    std::chrono::milliseconds recovery{std::chrono::minutes(2)};
 };
 
 // The keyword window: seed keywords of table Word in a grid, the mined long-tail keywords in a text
@@ -81,12 +87,23 @@ private:
     void StartNextPass();
     void SuggestWords(const QString& word);
     void RelatedWords(const QString& word);
+    void handleReply(int run, const FetchReply& reply, bool suggestion);
     void seedDone(int run);
+    void pause(const QString& reason);
+    void resumeAfterPause();
+    void updateStatus();
+    void writeRecovery();
+    void loadList();
+    qint64 now() const { return m_clock.elapsed(); }
     void reportError(const QString& description);
 
     static inline KeywordPacing s_pacing;
 
     const KeywordPacing m_pacing = s_pacing;
+    SearchBackoff m_backoff{m_pacing.backoffUnit};
+    SearchProgress m_progress;
+    KeywordFilter m_filter;
+    QElapsedTimer m_clock;
     QTableView* m_grid = nullptr;
     CheckedTableModel* m_model = nullptr;
     QLabel* m_tongji = nullptr;
@@ -103,6 +120,10 @@ private:
     QPushButton* m_baocun = nullptr;
     QTimer* m_jiazaiTimer = nullptr;
     QTimer* m_timer1 = nullptr;
+    QTimer* m_retryTimer = nullptr;    // the end of a pause
+    QTimer* m_statusTimer = nullptr;   // the status line while a search runs
+    QTimer* m_recoveryTimer = nullptr; // word.recovery.txt while a search runs
+    QLabel* m_status = nullptr;
     std::unique_ptr<KeywordFileLoader> m_loader;
     KeywordHosts m_hosts;
     QNetworkAccessManager* m_network = nullptr;
@@ -113,6 +134,11 @@ private:
     bool m_unsaved = false;
     bool m_programmaticEdit = false;
     bool m_searching = false;
+    bool m_paused = false;
+    QString m_pauseReason;
+    qint64 m_resumeAt = 0;
+    int m_networkFailures = 0;   // in a row
+    bool m_ownsRecovery = false; // this window wrote or restored word.recovery.txt
     int m_searchRun = 0;
     SeedList m_seeds;
     qsizetype m_seedPos = 0;

@@ -4,6 +4,8 @@
 #include "base/TextRules.h"
 #include "keywords/WebText.h"
 
+#include <QHash>
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace KeywordRules {
@@ -102,12 +104,85 @@ QStringList SuggestionPieces(const QString& reply)
     return list.split(u',');
 }
 
+namespace {
+
+QString decodeEntities(QString text)
+{
+    static const QRegularExpression entity(QStringLiteral("&(#x[0-9a-fA-F]+|#[0-9]+|[a-zA-Z]+);"));
+    QString out;
+    qsizetype last = 0;
+    for (auto it = entity.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        const QString name = match.captured(1);
+        QString replacement = match.captured(0);
+        if (name.startsWith(u"#x") || name.startsWith(u"#X")) {
+            bool ok = false;
+            const uint code = name.mid(2).toUInt(&ok, 16);
+            if (ok && code > 0 && code <= 0x10FFFF)
+                replacement = QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
+        } else if (name.startsWith(u'#')) {
+            bool ok = false;
+            const uint code = name.mid(1).toUInt(&ok);
+            if (ok && code > 0 && code <= 0x10FFFF)
+                replacement = QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
+        } else {
+            static const QHash<QString, QString> named{
+                {QStringLiteral("amp"), QStringLiteral("&")},  {QStringLiteral("lt"), QStringLiteral("<")},
+                {QStringLiteral("gt"), QStringLiteral(">")},   {QStringLiteral("quot"), QStringLiteral("\"")},
+                {QStringLiteral("apos"), QStringLiteral("'")}, {QStringLiteral("nbsp"), QStringLiteral("\u00a0")},
+            };
+            replacement = named.value(name, replacement);
+        }
+        out += QStringView(text).mid(last, match.capturedStart() - last);
+        out += replacement;
+        last = match.capturedEnd();
+    }
+    out += QStringView(text).mid(last);
+    return out;
+}
+
+} // namespace
+
+QStringList CurrentRelatedPieces(const QString& page)
+{
+    static const QRegularExpression box(QStringLiteral("<div\\b[^>]*\\bid\\s*=\\s*[\"']?(rs_new|rs)[\"'\\s>]"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch boxStart = box.match(page);
+    if (!boxStart.hasMatch())
+        return {};
+    const qsizetype tableStart = page.indexOf(u"<table", boxStart.capturedEnd(), Qt::CaseInsensitive);
+    const qsizetype tableEnd = tableStart < 0 ? -1 : page.indexOf(u"</table>", tableStart, Qt::CaseInsensitive);
+    if (tableEnd < 0)
+        return {};
+    const QString table = page.mid(tableStart, tableEnd - tableStart);
+    static const QRegularExpression cell(QStringLiteral("<t[dh]\\b[^>]*>(.*?)</t[dh]>"),
+                                         QRegularExpression::CaseInsensitiveOption |
+                                             QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression link(QStringLiteral("<a\\b[^>]*>(.*?)</a>"),
+                                         QRegularExpression::CaseInsensitiveOption |
+                                             QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    QStringList pieces;
+    for (auto cells = cell.globalMatch(table); cells.hasNext();) {
+        const QRegularExpressionMatch anchor = link.match(cells.next().captured(1));
+        if (!anchor.hasMatch())
+            continue;
+        const QString text = decodeEntities(anchor.captured(1).remove(tag)).trimmed();
+        if (!text.isEmpty())
+            pieces.append(text);
+    }
+    return pieces;
+}
+
 QStringList RelatedPieces(const QString& page)
 {
     QString text = page;
     text.remove(u'"');
     text = GetBody(text, QStringLiteral("<div class=tt>相关搜索</div><table cellpadding=0><tr><th>"),
                    QStringLiteral("</th></tr></table></div>"), false, false);
+    // A page without the marker of old is one of today's, with a box of its own.
+    if (text == FalseMarker())
+        return CurrentRelatedPieces(page);
     text.replace(QStringLiteral("</a></th><"), QStringLiteral(",</a></th><"));
     text = ClearHtml(text);
     if (text == FalseMarker() || text.isEmpty())
@@ -115,9 +190,14 @@ QStringList RelatedPieces(const QString& page)
     return text.split(u',');
 }
 
+QString suggestionCallback()
+{
+    return QStringLiteral("window.bdsug.sug");
+}
+
 QString suggestionUrl(const QString& base, const QString& keyword)
 {
-    return base + u"/su?wd=" + GBtoUTF8(keyword) + u"&tn=baidu&cb=window.bdsug.sug&from=superpage";
+    return base + u"/su?wd=" + GBtoUTF8(keyword) + u"&tn=baidu&cb=" + suggestionCallback() + u"&from=superpage";
 }
 
 QString searchUrl(const QString& base, const QString& keyword)

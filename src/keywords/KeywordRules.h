@@ -27,9 +27,15 @@ QByteArray keywordFileBytes(QStringView boxText);
 // The keywords of a suggestion reply (the list between the first "[" and the first "]"), or nothing
 // when the reply has no list.
 QStringList SuggestionPieces(const QString& reply);
-// The links of the related-search box of a result page; empty when the page has none.
+// The links of the related-search box of a result page; empty when the page has none. A page with the
+// box's old marker is cut by it; any other page by CurrentRelatedPieces.
 QStringList RelatedPieces(const QString& page);
+// The related-search box of today's result pages: the link texts of the cells of the table inside
+// <div id="rs_new"> (or <div id="rs">), tags removed and entities decoded, in page order.
+QStringList CurrentRelatedPieces(const QString& page);
 
+// The callback a suggestion request names; its reply starts with it.
+QString suggestionCallback();
 QString suggestionUrl(const QString& base, const QString& keyword);
 QString searchUrl(const QString& base, const QString& keyword);
 

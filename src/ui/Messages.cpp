@@ -31,6 +31,12 @@ public:
         return answer == QMessageBox::Discard ? SaveAnswer::Discard : SaveAnswer::Cancel;
     }
 
+    bool ask(QWidget* parent, const QString& title, const QString& text) override
+    {
+        return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
+               QMessageBox::Yes;
+    }
+
     void beep() override { QApplication::beep(); }
 };
 
@@ -71,6 +77,11 @@ void showLater(QWidget* parent, const QString& text, const QString& title, std::
 MessageSink::SaveAnswer askSave(QWidget* parent, const QString& text)
 {
     return sink().askSave(parent, AppInfo::title(), text);
+}
+
+bool ask(QWidget* parent, const QString& text)
+{
+    return sink().ask(parent, AppInfo::title(), text);
 }
 
 void beep()

@@ -20,6 +20,8 @@ public:
     virtual ~MessageSink() = default;
     virtual void information(QWidget* parent, const QString& title, const QString& text) = 0;
     virtual SaveAnswer askSave(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A yes/no question; true for yes.
+    virtual bool ask(QWidget* parent, const QString& title, const QString& text) = 0;
     virtual void beep() = 0;
 };
 
@@ -28,6 +30,7 @@ namespace Messages {
 // Shows an OK-only box; without a title the application's title is used.
 void show(QWidget* parent, const QString& text, const QString& title = {});
 MessageSink::SaveAnswer askSave(QWidget* parent, const QString& text);
+bool ask(QWidget* parent, const QString& text);
 // Shows the box from the event loop, never inside the signal being handled, then runs after. Nothing
 // happens once parent is gone.
 void showLater(QWidget* parent, const QString& text, const QString& title = {}, std::function<void()> after = {});

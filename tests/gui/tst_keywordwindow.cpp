@@ -5,6 +5,7 @@
 #include "support/TestFolder.h"
 #include "support/TestHttpServer.h"
 
+#include <QDateTime>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -32,6 +33,9 @@ public:
     FakeBaidu()
     {
         server.setHandler([this](const TestHttpServer::Request& request) {
+            if (request.path.startsWith("/wappass"))
+                return TestHttpServer::Reply{
+                    QString(u"<html><head><title>百度安全验证</title></head></html>"_qs).toUtf8()};
             const bool suggest = request.path == "/su";
             const QString seed = QUrlQuery(QString::fromLatin1(request.query))
                                      .queryItemValue(suggest ? u"wd"_qs : u"word"_qs, QUrl::FullyDecoded);
@@ -39,6 +43,10 @@ public:
                 std::lock_guard lock(mutex);
                 seeds.append(seed);
                 times.append(clock.elapsed());
+                if (answerWith) {
+                    if (const auto reply = answerWith(int(seeds.size())))
+                        return *reply;
+                }
             }
             while (holdReplies)
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -71,6 +79,8 @@ public:
     std::mutex mutex;
     QStringList seeds;
     QList<qint64> times; // ms since the fake started, per request
+    // Set before the search starts: a reply of its own for the request with this number (from 1).
+    std::function<std::optional<TestHttpServer::Reply>(int)> answerWith;
     QElapsedTimer clock = startedClock();
     std::atomic<bool> holdReplies{false};
 
@@ -383,6 +393,146 @@ private slots:
         QVERIFY(f.messages.shown.isEmpty());
     }
 
+    void everyBlockSignPausesWithoutInserting()
+    {
+        KeywordWindow::setPacing({50ms, 20ms, 20ms, 100ms, 100ms});
+        auto fastAgain = qScopeGuard([] { KeywordWindow::setPacing({50ms, 20ms, 20ms}); });
+        const QList<TestHttpServer::Reply> blocks{
+            TestHttpServer::Reply{"no", "text/html", {}, 403},
+            TestHttpServer::Reply{"slow down", "text/html", {}, 429},
+            TestHttpServer::Reply{
+                QString(u"<html><title>百度安全验证</title><body>window.bdsug.sug([\"x\"])</body></html>"_qs).toUtf8()},
+        };
+        for (int sign = 0; sign < 4; ++sign) {
+            Fixture f(QByteArray("old\r\n"), {u"k"_qs});
+            TestHttpServer::Reply block = sign < 3 ? blocks[sign] : TestHttpServer::Reply{"", "text/html", {}, 302};
+            if (sign == 3)
+                block.location = "http://" + f.baidu.server.hostPort().toLatin1() + "/wappass/captcha?tpl=x";
+            f.baidu.answerWith = [block](int) { return std::optional(block); };
+            f.waitLoaded();
+            f.button(u"sousuo"_qs)->click();
+            auto* status = f.window->findChild<QLabel*>(u"searchStatus"_qs);
+            QTRY_VERIFY2(status->text().startsWith(u"已暂停："_qs), qPrintable(status->text()));
+            QCOMPARE(boxText(*f.window), u"old\n"_qs);
+            // The pause wrote the list to the recovery file.
+            QCOMPARE(f.folder.read(u"word.recovery.txt"_qs), QByteArray("old\r\n\r\n"));
+            // The same seed is tried again after the pause; 停止搜索 ends a paused search at once.
+            QTRY_VERIFY(f.baidu.searched().size() >= 2);
+            QCOMPARE(f.baidu.searched().mid(0, 2), (QStringList{u"k"_qs, u"k"_qs}));
+            f.button(u"stopsou"_qs)->click();
+            QVERIFY(status->text().startsWith(u"已停止"_qs));
+            const int requests = int(f.baidu.searched().size());
+            QTest::qWait(500);
+            QCOMPARE(f.baidu.searched().size(), requests);
+            QCOMPARE(boxText(*f.window), u"old\n"_qs);
+        }
+    }
+
+    void theBackoffDoublesAndAGoodReplyResetsIt()
+    {
+        KeywordWindow::setPacing({50ms, 20ms, 20ms, 150ms, 10min});
+        auto fastAgain = qScopeGuard([] { KeywordWindow::setPacing({50ms, 20ms, 20ms}); });
+        Fixture f({}, {u"k"_qs});
+        // Requests 1 and 2 are refused, 3 is answered, 4 is refused again, then all are answered.
+        f.baidu.answerWith = [](int number) {
+            return number == 1 || number == 2 || number == 4
+                       ? std::optional(TestHttpServer::Reply{"no", "text/html", {}, 403})
+                       : std::nullopt;
+        };
+        f.waitLoaded();
+        f.button(u"sousuo"_qs)->click();
+        QTRY_VERIFY_WITH_TIMEOUT(f.baidu.searched().size() >= 5, 10000);
+        f.button(u"stopsou"_qs)->click();
+        QCOMPARE(f.baidu.searched().mid(0, 3), (QStringList{u"k"_qs, u"k"_qs, u"k"_qs}));
+        QVERIFY(boxText(*f.window).endsWith(u"k2\nk1\n"_qs));
+        const QList<qint64> times = f.baidu.requestTimes();
+        QVERIFY2(times[1] - times[0] >= 140, qPrintable(QString::number(times[1] - times[0])));
+        QVERIFY2(times[2] - times[1] >= 290, qPrintable(QString::number(times[2] - times[1])));
+        // After the good reply the next block waits one step again, not four.
+        QVERIFY2(times[4] - times[3] >= 140 && times[4] - times[3] < 500,
+                 qPrintable(QString::number(times[4] - times[3])));
+    }
+
+    void fiveNetworkFailuresPause()
+    {
+        Fixture f({}, {u"a"_qs, u"b"_qs, u"c"_qs, u"d"_qs, u"e"_qs, u"f"_qs, u"g"_qs});
+        // Nothing listens where the search asks.
+        const QByteArray closed = "http://127.0.0.1:" + QByteArray::number(TestHttpServer::closedPort());
+        f.folder.write(u"keywords.ini"_qs, "[hosts]\nsuggest=" + closed + "\nsearch=" + closed + "\n");
+        f.window = std::make_unique<KeywordWindow>();
+        f.window->show();
+        f.waitLoaded();
+        auto* status = f.window->findChild<QLabel*>(u"searchStatus"_qs);
+        f.button(u"sousuo"_qs)->click();
+        QTRY_VERIFY2(status->text().startsWith(u"已暂停：网络不通"_qs), qPrintable(status->text()));
+        // The five failed seeds count as searched; the pause holds the sixth.
+        f.button(u"stopsou"_qs)->click();
+        QCOMPARE(boxText(*f.window), QString());
+    }
+
+    void excludedWordsAreNotInserted()
+    {
+        Fixture f({}, {u"k"_qs});
+        f.folder.write(u"keywords.ini"_qs, f.baidu.ini() + "[filter]\nexclude=2|zz\n");
+        f.window = std::make_unique<KeywordWindow>();
+        f.window->show();
+        f.waitLoaded();
+        f.button(u"sousuo"_qs)->click();
+        QTRY_VERIFY(!boxText(*f.window).isEmpty());
+        f.button(u"stopsou"_qs)->click();
+        QCOMPARE(boxText(*f.window).section(u'\n', 0, 0), u"k1"_qs);
+        QVERIFY(!boxText(*f.window).contains(u"k2"_qs));
+    }
+
+    void theRecoveryFileIsWrittenOfferedAndRemoved()
+    {
+        KeywordWindow::setPacing({50ms, 20ms, 20ms, 1min, 50ms});
+        auto fastAgain = qScopeGuard([] { KeywordWindow::setPacing({50ms, 20ms, 20ms}); });
+        {
+            // A running search keeps the recovery file up to date.
+            Fixture f(QByteArray("old\r\n"), {u"k"_qs});
+            f.waitLoaded();
+            f.button(u"sousuo"_qs)->click();
+            QTRY_VERIFY(f.folder.read(u"word.recovery.txt"_qs).startsWith("k2\r\nk1\r\n"));
+            f.button(u"stopsou"_qs)->click();
+            // 保存 removes it.
+            QVERIFY(f.window->save());
+            QVERIFY(!QFile::exists(f.folder.filePath(u"word.recovery.txt"_qs)));
+        }
+        // A recovery file newer than word.txt is offered: taken ...
+        auto leaveRecovery = [](TestFolder& folder) {
+            folder.write(u"word.txt"_qs, "saved\r\n");
+            folder.write(u"word.recovery.txt"_qs, "found\r\nsaved\r\n");
+            QFile recovery(folder.filePath(u"word.recovery.txt"_qs));
+            recovery.open(QIODevice::ReadWrite);
+            recovery.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime);
+        };
+        {
+            Fixture f;
+            leaveRecovery(f.folder);
+            f.messages.nextAnswer = true;
+            f.window = std::make_unique<KeywordWindow>();
+            f.waitLoaded();
+            QCOMPARE(f.messages.questions.size(), 1);
+            QCOMPARE(boxText(*f.window), u"found\nsaved\n"_qs);
+            QVERIFY(f.window->hasUnsavedResults());
+            QVERIFY(f.window->save());
+            QCOMPARE(f.folder.read(u"word.txt"_qs), QByteArray("found\r\nsaved\r\n\r\n"));
+            QVERIFY(!QFile::exists(f.folder.filePath(u"word.recovery.txt"_qs)));
+        }
+        // ... or declined, and then kept until the next save.
+        {
+            Fixture f;
+            leaveRecovery(f.folder);
+            f.messages.nextAnswer = false;
+            f.window = std::make_unique<KeywordWindow>();
+            f.waitLoaded();
+            QCOMPARE(boxText(*f.window), u"saved\n"_qs);
+            QVERIFY(f.window->close());
+            QVERIFY(QFile::exists(f.folder.filePath(u"word.recovery.txt"_qs)));
+        }
+    }
+
     void searchRunsSeedsThenPasses()
     {
         KeywordWindow::setPacing({});
@@ -400,6 +550,12 @@ private slots:
         QVERIFY(f.button(u"sousuo"_qs)->isEnabled());
         QTRY_VERIFY(boxText(*f.window).startsWith(u"old2\nold1\nw12\nw11\nw22\nw21\n中2\n中1\nold\n"_qs));
         QVERIFY(f.window->findChild<QLabel*>(u"tongji"_qs)->text().startsWith(u"总共"_qs));
+        QVERIFY(f.window->findChild<QLabel*>(u"searchStatus"_qs)->text().startsWith(u"已停止（第2轮"_qs));
+        // Requests go out as a desktop browser sends them.
+        const TestHttpServer::Request first = f.baidu.server.requests().first();
+        QVERIFY(first.userAgent.startsWith("Mozilla/5.0"));
+        QCOMPARE(first.acceptLanguage, QByteArray("zh-CN,zh;q=0.9"));
+        QVERIFY(first.referer.isEmpty());
         const int requests = f.baidu.searched().size();
         QTest::qWait(1300);
         QCOMPARE(f.baidu.searched().size(), requests);
@@ -418,9 +574,12 @@ private slots:
         f.baidu.holdReplies = true;
         f.button(u"sousuo"_qs)->click();
         QTRY_COMPARE(f.baidu.searched().size(), 1);
+        QVERIFY(f.window->findChild<QLabel*>(u"searchStatus"_qs)->text().startsWith(u"第1轮：第1/1个词"_qs));
         f.button(u"stopsou"_qs)->click();
         f.baidu.holdReplies = false;
         QTRY_COMPARE(boxText(*f.window), u"k乙\nk甲\n"_qs);
+        // The result page is asked for coming from the search host's home page.
+        QCOMPARE(f.baidu.server.requests().first().referer, "http://" + f.baidu.server.hostPort().toLatin1() + "/");
         QTest::qWait(1300);
         QCOMPARE(f.baidu.searched().size(), 1);
         QVERIFY(f.window->hasUnsavedResults());

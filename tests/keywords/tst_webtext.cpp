@@ -1,5 +1,7 @@
 #include "base/TextCodec.h"
 #include "keywords/KeywordRules.h"
+#include "keywords/SearchProgress.h"
+#include "keywords/SearchReply.h"
 #include "keywords/WebText.h"
 #include "keywords/XMLHttpGET.h"
 #include "support/TestHttpServer.h"
@@ -163,8 +165,10 @@ private slots:
         QObject context;
         QStringList results;
         const QString base = u"http://"_qs + server.hostPort();
-        XMLHttpGET(network, base + u"/gbk"_qs, 0, &context, [&](const QString& text) { results.append(text); });
-        XMLHttpGET(network, base + u"/utf8"_qs, 1, &context, [&](const QString& text) { results.append(text); });
+        XMLHttpGET(network, base + u"/gbk"_qs, 0, &context,
+                   [&](const FetchReply& reply) { results.append(reply.text); });
+        XMLHttpGET(network, base + u"/utf8"_qs, 1, &context,
+                   [&](const FetchReply& reply) { results.append(reply.text); });
         QTRY_COMPARE(results.size(), 2);
         QCOMPARE(results[0], u"中文"_qs);
         QCOMPARE(results[1], u"中文"_qs);
@@ -184,7 +188,7 @@ private slots:
         };
         auto* context = new Context;
         context->gone = &contextGone;
-        XMLHttpGET(network, u"http://"_qs + silent.hostPort() + u"/s"_qs, 1, context, [&](const QString&) {
+        XMLHttpGET(network, u"http://"_qs + silent.hostPort() + u"/s"_qs, 1, context, [&](const FetchReply&) {
             if (contextGone)
                 ++lateCalls;
         });
@@ -193,6 +197,59 @@ private slots:
         QTest::qWait(50);
         QVERIFY(contextGone);
         QCOMPARE(lateCalls, 0);
+    }
+
+    void todaysRelatedBoxAndBlockSigns()
+    {
+        // The box of today's pages: link texts of its table's cells, tags gone, entities decoded.
+        const QString current = u"<html><title>k_百度搜索</title><div id=\"rs_new\" class=\"x\"><div>相关搜索</div>"
+                                u"<table class=\"rs\"><tr><td><a href=\"/s?1\"><span>k&amp;1</span></a></td>"
+                                u"<td><a href='/s?2' title=\"t\">k 乙</a></td><td></td></tr>"
+                                u"<tr><td><a href=\"/s?3\">k&#20007;</a></td></tr></table></div></html>"_qs;
+        QCOMPARE(KeywordRules::RelatedPieces(current), (QStringList{u"k&1"_qs, u"k 乙"_qs, u"k丧"_qs}));
+        QCOMPARE(KeywordRules::RelatedPieces(QString(current).replace(u"rs_new"_qs, u"rs"_qs)),
+                 (QStringList{u"k&1"_qs, u"k 乙"_qs, u"k丧"_qs}));
+        // The marker of old still comes first; a page with neither gives nothing.
+        const QString old =
+            u"<div class=\"tt\">相关搜索</div><table cellpadding=\"0\"><tr><th><a>甲</a></th><td></td>"
+            u"<th><a>乙</a></th></tr></table></div><div id=\"rs_new\"><table><tr><td><a>丙</a></td></tr>"
+            u"</table></div>"_qs;
+        QCOMPARE(KeywordRules::RelatedPieces(old), (QStringList{u"甲"_qs, u"乙"_qs}));
+        QCOMPARE(KeywordRules::RelatedPieces(u"<html><body>no box</body></html>"_qs), QStringList{});
+
+        const QUrl asked(u"http://www.baidu.com/s?wd=k"_qs);
+        auto verdict = [&](const QString& text, int status, const QUrl& finalUrl) {
+            return SearchReply::check(FetchReply{text, status, asked, finalUrl}).verdict;
+        };
+        using Verdict = ReplyCheck::Verdict;
+        QCOMPARE(verdict(current, 200, asked), Verdict::Answer);
+        QCOMPARE(verdict(QString(), 0, asked), Verdict::NetworkFailure);
+        QCOMPARE(verdict(QString(), 200, QUrl(u"https://wappass.baidu.com/static/captcha/tuxing.html"_qs)),
+                 Verdict::Blocked);
+        QCOMPARE(verdict(u"x"_qs, 403, asked), Verdict::Blocked);
+        QCOMPARE(verdict(u"x"_qs, 429, asked), Verdict::Blocked);
+        QCOMPARE(verdict(u"<html><head><title>百度安全验证</title></head><body>[\"a\"]</body></html>"_qs, 200, asked),
+                 Verdict::Blocked);
+        QCOMPARE(verdict(u"<html><body>请输入验证码</body></html>"_qs, 200, asked), Verdict::Blocked);
+        // A result page for a query about verification is an answer like any other.
+        QCOMPARE(verdict(u"<html><title>安全验证_百度搜索</title><body>百度安全验证</body></html>"_qs, 200, asked),
+                 Verdict::Answer);
+        // A suggestion list that happens to hold the words is no web page.
+        QCOMPARE(verdict(u"window.bdsug.sug({s:[\"安全验证码\"]});"_qs, 200, asked), Verdict::Answer);
+
+        QVERIFY(SearchReply::isSuggestionScript(u" \r\nwindow.bdsug.sug({s:[]})"_qs, u"window.bdsug.sug"_qs));
+        QVERIFY(!SearchReply::isSuggestionScript(u"<script>var a=[\"x\"]</script>"_qs, u"window.bdsug.sug"_qs));
+    }
+
+    void backoffDoublesUpToHalfAnHour()
+    {
+        SearchBackoff backoff(std::chrono::minutes(1));
+        QList<qint64> minutes;
+        for (int i = 0; i < 8; ++i)
+            minutes.append(std::chrono::duration_cast<std::chrono::minutes>(backoff.next()).count());
+        QCOMPARE(minutes, (QList<qint64>{1, 2, 4, 8, 16, 30, 30, 30}));
+        backoff.reset();
+        QCOMPARE(backoff.next(), std::chrono::milliseconds(std::chrono::minutes(1)));
     }
 
     void fetchFailuresGiveEmptyText()
@@ -204,11 +261,11 @@ private slots:
         QStringList results;
         XMLHttpGET(
             network, u"http://"_qs + silent.hostPort() + u"/s"_qs, 1, &context,
-            [&](const QString& text) { results.append(u"silent:"_qs + text); }, 300ms);
+            [&](const FetchReply& reply) { results.append(u"silent:"_qs + reply.text); }, {}, 300ms);
         XMLHttpGET(network, u"http://127.0.0.1:%1/s"_qs.arg(TestHttpServer::closedPort()), 1, &context,
-                   [&](const QString& text) { results.append(u"closed:"_qs + text); });
+                   [&](const FetchReply& reply) { results.append(u"closed:"_qs + reply.text); });
         XMLHttpGET(network, u"not a url"_qs, 1, &context,
-                   [&](const QString& text) { results.append(u"bad:"_qs + text); });
+                   [&](const FetchReply& reply) { results.append(u"bad:"_qs + reply.text); });
         QTRY_COMPARE(results.size(), 3);
         results.sort();
         QCOMPARE(results, (QStringList{u"bad:"_qs, u"closed:"_qs, u"silent:"_qs}));

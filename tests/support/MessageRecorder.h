@@ -24,6 +24,11 @@ public:
         questions.append({title, text});
         return nextSaveAnswer;
     }
+    bool ask(QWidget*, const QString& title, const QString& text) override
+    {
+        questions.append({title, text});
+        return nextAnswer;
+    }
     void beep() override { ++beeps; }
 
     QStringList texts() const
@@ -43,5 +48,6 @@ public:
     QList<Shown> shown;
     QList<Shown> questions;
     SaveAnswer nextSaveAnswer = SaveAnswer::Save;
+    bool nextAnswer = true;
     int beeps = 0;
 };

@@ -13,7 +13,10 @@ TestHttpServer::TestHttpServer() : m_server(std::make_unique<httplib::Server>())
                         {},
                         QByteArray::fromStdString(in.body),
                         QByteArray::fromStdString(in.get_header_value("Cookie")),
-                        QByteArray::fromStdString(in.get_header_value("Content-Type"))};
+                        QByteArray::fromStdString(in.get_header_value("Content-Type")),
+                        QByteArray::fromStdString(in.get_header_value("User-Agent")),
+                        QByteArray::fromStdString(in.get_header_value("Accept-Language")),
+                        QByteArray::fromStdString(in.get_header_value("Referer"))};
         const auto queryStart = in.target.find('?');
         if (queryStart != std::string::npos)
             request.query = QByteArray::fromStdString(in.target.substr(queryStart + 1));
@@ -30,6 +33,8 @@ TestHttpServer::TestHttpServer() : m_server(std::make_unique<httplib::Server>())
             return;
         }
         out.status = reply.status;
+        if (!reply.location.isEmpty())
+            out.set_header("Location", reply.location.toStdString());
         if (!reply.setCookie.isEmpty())
             out.set_header("Set-Cookie", reply.setCookie.toStdString());
         out.set_content(reply.body.toStdString(), reply.contentType.toStdString());

@@ -25,6 +25,9 @@ public:
         QByteArray body;
         QByteArray cookie;
         QByteArray contentType;
+        QByteArray userAgent;
+        QByteArray acceptLanguage;
+        QByteArray referer;
     };
     struct Reply
     {
@@ -32,7 +35,8 @@ public:
         QByteArray contentType = "text/html";
         QByteArray setCookie;
         int status = 200;
-        bool never = false; // hold the connection without answering
+        bool never = false;  // hold the connection without answering
+        QByteArray location; // a Location header, for redirects
     };
     using Handler = std::function<Reply(const Request&)>;
 

@@ -1,0 +1,58 @@
+#include "keywords/SearchReply.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+bool isVerificationAddress(const QUrl& url)
+{
+    const QString where = (url.host() + url.path()).toLower();
+    for (const char16_t* word : {u"wappass", u"captcha", u"verify", u"antispider"}) {
+        if (where.contains(QStringView(word)))
+            return true;
+    }
+    return false;
+}
+
+bool isVerificationPage(const QString& text)
+{
+    const bool webPage = text.contains(u"<html", Qt::CaseInsensitive) || text.contains(u"<body", Qt::CaseInsensitive) ||
+                         text.contains(u"<title", Qt::CaseInsensitive);
+    if (!webPage)
+        return false;
+    static const QRegularExpression titleTag(QStringLiteral("<title[^>]*>([^<]*)</title>"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    const QString title = titleTag.match(text).captured(1).trimmed();
+    // A result page is titled "<query>_百度搜索" and is an answer, whatever the query was.
+    if (title.endsWith(u"_百度搜索"))
+        return false;
+    for (const char16_t* sign : {u"百度安全验证", u"请输入验证码", u"安全验证"}) {
+        if (title.contains(QStringView(sign)))
+            return true;
+    }
+    return text.contains(u"百度安全验证") || text.contains(u"请输入验证码");
+}
+
+} // namespace
+
+namespace SearchReply {
+
+ReplyCheck check(const FetchReply& reply)
+{
+    if (reply.status == 0)
+        return {ReplyCheck::Verdict::NetworkFailure, QStringLiteral("网络不通")};
+    if (reply.finalUrl.isValid() && reply.finalUrl != reply.requested && isVerificationAddress(reply.finalUrl))
+        return {ReplyCheck::Verdict::Blocked, QStringLiteral("百度要求安全验证")};
+    if (reply.status == 403 || reply.status == 429)
+        return {ReplyCheck::Verdict::Blocked, QStringLiteral("百度拒绝了请求（%1）").arg(reply.status)};
+    if (isVerificationPage(reply.text) || isVerificationPage(QString::fromUtf8(reply.body)))
+        return {ReplyCheck::Verdict::Blocked, QStringLiteral("百度要求安全验证")};
+    return {};
+}
+
+bool isSuggestionScript(const QString& reply, const QString& callback)
+{
+    return QStringView(reply).trimmed().startsWith(callback);
+}
+
+} // namespace SearchReply
