@@ -43,12 +43,13 @@ QString SearchProgress::runningText(qsizetype seedIndex, qint64 now) const
 {
     while (!m_requests.empty() && m_requests.front() < now - 60000)
         m_requests.pop_front();
-    QString left = QStringLiteral("估算中");
-    if (m_done > 0)
-        left = duration((now - m_passStart) * (m_seeds - m_done) / m_done);
-    return QStringLiteral("第%1轮：第%2/%3个词，本轮新增%4个，每分钟%5次请求，本轮约剩%6")
+    if (m_seeds == 0)
+        return QStringLiteral("第%1轮：没有可搜索的词，等待中").arg(m_pass);
+    const QString left = m_done == 0 ? QStringLiteral("本轮剩余时间估算中")
+                                     : u"本轮约剩" + duration((now - m_passStart) * (m_seeds - m_done) / m_done);
+    return QStringLiteral("第%1轮：第%2/%3个词，本轮新增%4个，每分钟%5次请求，%6")
         .arg(m_pass)
-        .arg(std::min(seedIndex + 1, std::max<qsizetype>(m_seeds, 1)))
+        .arg(std::min(seedIndex + 1, m_seeds))
         .arg(m_seeds)
         .arg(m_added)
         .arg(m_requests.size())

@@ -252,6 +252,24 @@ private slots:
         QCOMPARE(backoff.next(), std::chrono::milliseconds(std::chrono::minutes(1)));
     }
 
+    void theStatusLineOfASearch()
+    {
+        SearchProgress progress;
+        progress.startPass(2, 4, 0);
+        QCOMPARE(progress.runningText(0, 0), u"第2轮：第1/4个词，本轮新增0个，每分钟0次请求，本轮剩余时间估算中"_qs);
+        progress.requestSent(1000);
+        progress.seedDone(3, 2000);
+        progress.requestSent(3000);
+        progress.seedDone(0, 4000);
+        // Two seeds in 4 s: the other two take about 4 s more; requests of the last minute count.
+        QCOMPARE(progress.runningText(2, 4000), u"第2轮：第3/4个词，本轮新增3个，每分钟2次请求，本轮约剩4秒"_qs);
+        QVERIFY(progress.runningText(2, 62000).contains(u"每分钟1次请求"_qs));
+        QCOMPARE(progress.stoppedText(), u"已停止（第2轮，本轮新增3个）"_qs);
+        QCOMPARE(SearchProgress::pausedText(u"网络不通"_qs, 125000), u"已暂停：网络不通，2分5秒后再试"_qs);
+        progress.startPass(3, 0, 5000);
+        QCOMPARE(progress.runningText(0, 5000), u"第3轮：没有可搜索的词，等待中"_qs);
+    }
+
     void fetchFailuresGiveEmptyText()
     {
         TestHttpServer silent;
