@@ -50,8 +50,6 @@ int main(int argc, char* argv[])
     // value stands.
     if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
         qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
-    // The web engine, loaded with the first browser window, wants this set before the application exists.
-    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     setApplicationNames();
     QGuiApplication::setDesktopFileName(AppInfo::desktopId());

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
+#include <QOpenGLContext>
 #include <QTimer>
 #include <QUrl>
 #include <cstdio>
@@ -14,13 +15,28 @@
 #include <unistd.h>
 #endif
 
+// Qt's own (exported) setter of the context every OpenGL context shares with.
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
+
 namespace {
+
+// The web engine renders through an OpenGL context that Qt makes at start-up when asked to. Asking
+// would load the GL stack on every start, so the context is made here, with the first browser window.
+void provideShareContext()
+{
+    if (QOpenGLContext::globalShareContext())
+        return;
+    auto* context = new QOpenGLContext(QCoreApplication::instance());
+    if (context->create())
+        qt_gl_set_global_share_context(context);
+}
 
 CreateWebPageFunction loadEngine(QString* error)
 {
     static CreateWebPageFunction create = nullptr;
     if (create)
         return create;
+    provideShareContext();
 #ifdef Q_OS_UNIX
     // The engine's sandbox stays on, except as root, where Chromium cannot start with it.
     if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
