@@ -6,7 +6,6 @@
 #include "keywords/XMLHttpGET.h"
 
 #include <QElapsedTimer>
-#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 #include <chrono>
