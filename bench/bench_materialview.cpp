@@ -1,4 +1,4 @@
-// Fills the main window's material view from a store with 10,000 identifiers and reports the time and
+// Fills the main window's material view from a store with 100,000 identifiers and reports the time and
 // the memory the fill adds, beside the sqlite3 command line tool reading the same rows.
 #include "BenchSupport.h"
 #include "base/AppPaths.h"
@@ -14,9 +14,11 @@
 
 int main(int argc, char* argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // scripts/bench runs every benchmark offscreen and on xcb; run alone, offscreen.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    constexpr int kRows = 10000;
+    constexpr int kRows = 100000;
 
     QTemporaryDir dir;
     AppPaths::setProgramFolder(dir.path());
@@ -47,15 +49,14 @@ int main(int argc, char* argv[])
     QApplication::processEvents();
     const double first = timer.nsecsElapsed() / 1e6;
     const long after = Bench::residentKiB();
-    Bench::report("fill of 10,000 identifiers", first, "ms", "sqlite3 CLI, same query", Bench::timeCommand(sqlite));
-    Bench::report("memory added by the fill", (after - before) / 1024.0, "MiB", "(store file size)",
-                  QFileInfo(LocalStore::databasePath(dir.path())).size() / 1048576.0);
+    Bench::report("fill of 100,000 identifiers", first, "ms", "sqlite3 CLI, same query", Bench::timeCommand(sqlite));
+    Bench::report("memory added by the fill", (after - before) / 1024.0, "MiB", "(target)", 60);
 
     QSqlQuery(db).exec(QStringLiteral("delete from biao where id % 2 = 0"));
     timer.restart();
     window.Body_url();
     QApplication::processEvents();
-    Bench::report("re-fill after deleting 5,000", timer.nsecsElapsed() / 1e6, "ms", "sqlite3 CLI, same query",
+    Bench::report("re-fill after deleting 50,000", timer.nsecsElapsed() / 1e6, "ms", "sqlite3 CLI, same query",
                   Bench::timeCommand(sqlite));
     window.close();
     return 0;
