@@ -8,13 +8,12 @@
 #include "ui/PasswordEcho.h"
 
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 PasswordWindow::PasswordWindow(ServiceConnection& service, QWidget* parent, std::chrono::milliseconds timeout)
-    : QDialog(parent)
+    : NoCancelDialog(parent)
 {
     setObjectName(QStringLiteral("mima"));
     setWindowTitle(QStringLiteral("修改密码"));
@@ -71,12 +70,4 @@ void PasswordWindow::UserInet_StateChanged(int state)
         setWindowTitle(message);
         close();
     });
-}
-
-void PasswordWindow::keyPressEvent(QKeyEvent* event)
-{
-    // The window has no cancel button: Esc neither closes nor hides it.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
-        return;
-    QDialog::keyPressEvent(event);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/NoCancelDialog.h"
+
 #include <chrono>
 
 class QLineEdit;
@@ -10,7 +11,7 @@ class TransferControl;
 
 // mima: sets a new account password on the service. Several may be open at once, each with its own
 // transfer.
-class PasswordWindow : public QDialog
+class PasswordWindow : public NoCancelDialog
 {
     Q_OBJECT
 
@@ -19,9 +20,6 @@ public:
                             std::chrono::milliseconds timeout = std::chrono::seconds(60));
 
     TransferControl* transfer() const { return m_userInet; }
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void ModOK_Click();

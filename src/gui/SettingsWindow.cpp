@@ -9,12 +9,11 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 
-SettingsWindow::SettingsWindow(QWidget* parent) : QDialog(parent)
+SettingsWindow::SettingsWindow(QWidget* parent) : NoCancelDialog(parent)
 {
     setObjectName(QStringLiteral("suiji"));
     setWindowTitle(QStringLiteral("网站设置"));
@@ -116,16 +115,8 @@ void SettingsWindow::baocun_Click()
     Messages::show(this, QStringLiteral("已保存！"));
 }
 
-void SettingsWindow::keyPressEvent(QKeyEvent* event)
-{
-    // The window has no cancel button: Esc neither closes nor hides it.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
-        return;
-    QDialog::keyPressEvent(event);
-}
-
 void SettingsWindow::closeEvent(QCloseEvent* event)
 {
     ProcessState::DataChanged = 100;
-    QDialog::closeEvent(event);
+    NoCancelDialog::closeEvent(event);
 }

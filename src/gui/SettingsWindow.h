@@ -1,13 +1,12 @@
 #pragma once
 
 #include "store/MaterialChoice.h"
-
-#include <QDialog>
+#include "ui/NoCancelDialog.h"
 
 class QButtonGroup;
 
 // suiji (网站设置): the title, body and industry material of the generated sites.
-class SettingsWindow : public QDialog
+class SettingsWindow : public NoCancelDialog
 {
     Q_OBJECT
 
@@ -16,7 +15,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QButtonGroup* addGroup(const QString& name, const QString& label, const QStringList& captions, int row);
