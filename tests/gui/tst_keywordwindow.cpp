@@ -489,11 +489,12 @@ private slots:
         KeywordWindow::setPacing({50ms, 20ms, 20ms, 1min, 50ms});
         auto fastAgain = qScopeGuard([] { KeywordWindow::setPacing({50ms, 20ms, 20ms}); });
         {
-            // A running search keeps the recovery file up to date.
+            // A running search keeps the recovery file up to date. The search may be further along by the
+            // time the file is first written, so only the seed's words next to each other are certain.
             Fixture f(QByteArray("old\r\n"), {u"k"_qs});
             f.waitLoaded();
             f.button(u"sousuo"_qs)->click();
-            QTRY_VERIFY(f.folder.read(u"word.recovery.txt"_qs).startsWith("k2\r\nk1\r\n"));
+            QTRY_VERIFY(f.folder.read(u"word.recovery.txt"_qs).contains("k2\r\nk1\r\n"));
             f.button(u"stopsou"_qs)->click();
             // 保存 removes it.
             QVERIFY(f.window->save());

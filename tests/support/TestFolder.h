@@ -28,7 +28,8 @@ public:
     QByteArray read(const QString& name) const
     {
         QFile file(filePath(name));
-        file.open(QIODevice::ReadOnly);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
         return file.readAll();
     }
 
