@@ -2,6 +2,7 @@
 
 #include "base/AppPaths.h"
 #include "base/TextRules.h"
+#include "gui/KeywordListBox.h"
 #include "gui/ProcessState.h"
 #include "keywords/KeywordFileLoader.h"
 #include "keywords/KeywordRules.h"
@@ -21,7 +22,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QNetworkAccessManager>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSaveFile>
@@ -92,14 +92,21 @@ KeywordWindow::KeywordWindow(QWidget* parent)
     m_recoveryTimer->setInterval(m_pacing.recovery);
     connect(m_recoveryTimer, &QTimer::timeout, this, &KeywordWindow::writeRecovery);
 
-    m_loader = std::make_unique<KeywordFileLoader>([this](QStringView lines) {
-        QTextCursor cursor(m_langword->document());
-        cursor.movePosition(QTextCursor::End);
-        m_programmaticEdit = true;
-        cursor.insertText(lines.toString());
-        m_programmaticEdit = false;
+    m_loader = std::make_unique<KeywordFileLoader>(
+        [this](QString lines) { m_langword->appendListInBackground(std::move(lines)); });
+    connect(m_loader.get(), &KeywordFileLoader::finished, this, [this] {
+        if (!m_langword->isFilling())
+            listSettled();
     });
-    connect(m_loader.get(), &KeywordFileLoader::finished, this, &KeywordWindow::listSettled);
+    connect(m_langword, &KeywordListBox::filled, this, [this](bool complete) {
+        if (complete) {
+            listSettled();
+            return;
+        }
+        // The list stays marked as not read in: nothing may save or filter what is only part of it.
+        reportError(QStringLiteral("内存不足，长尾词列表没能全部读入。为免丢失，现在不能保存或过滤；"
+                                   "请关闭其他程序后重新打开此窗口。"));
+    });
 
     m_jiazaiTimer->start(m_pacing.load);
     m_stopsou->setEnabled(false);
@@ -165,17 +172,12 @@ void KeywordWindow::buildControls()
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_status->setGeometry(Twips::rect(3790, 4150, 1580, 2000));
 
-    m_langword = new QPlainTextEdit(this);
+    m_langword = new KeywordListBox(this);
     m_langword->setObjectName(QStringLiteral("Langword"));
     m_langword->setGeometry(Twips::rect(5400, 0, 5175, 6220));
-    m_langword->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_langword->setAccessibleName(QStringLiteral("长尾关键词"));
-    m_langword->setTabChangesFocus(true);
-    m_langword->setUndoRedoEnabled(false); // until the file has loaded
-    connect(m_langword->document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
-        if (!m_programmaticEdit && (removed || added))
-            m_unsaved = true;
-    });
+    m_langword->setUndoEnabled(false); // until the file has loaded
+    connect(m_langword, &KeywordListBox::edited, this, [this] { m_unsaved = true; });
 
     m_picButtons = new QWidget(this);
     m_picButtons->setObjectName(QStringLiteral("picButtons"));
@@ -219,12 +221,12 @@ void KeywordWindow::resizeEvent(QResizeEvent* event)
 
 bool KeywordWindow::isLoading() const
 {
-    return m_loader->isRunning();
+    return m_loader->isRunning() || m_langword->isFilling();
 }
 
 bool KeywordWindow::listBusy() const
 {
-    return !m_listReady || m_loader->isRunning();
+    return !m_listReady || m_loader->isRunning() || m_langword->isFilling();
 }
 
 void KeywordWindow::jiazaiTimer_Timer()
@@ -242,7 +244,7 @@ void KeywordWindow::loadList()
                                            "选“否”则读入 word.txt，恢复文件保留到下次保存。"))) {
         // The box then holds what word.txt does not: it counts as unsaved.
         connect(
-            m_loader.get(), &KeywordFileLoader::finished, this, [this] { m_unsaved = true; }, Qt::SingleShotConnection);
+            this, &KeywordWindow::listReady, this, [this] { m_unsaved = true; }, Qt::SingleShotConnection);
         m_ownsRecovery = true;
         m_loader->start(RecoveryFile::path());
         return;
@@ -262,12 +264,13 @@ void KeywordWindow::listSettled()
     const bool firstLoad = !m_listReady;
     m_listReady = true;
     if (firstLoad)
-        m_langword->setUndoRedoEnabled(true);
+        m_langword->setUndoEnabled(true);
     updateButtons();
     if (m_passWaiting && m_searching) {
         m_passWaiting = false;
         StartNextPass();
     }
+    emit listReady();
     if (firstLoad)
         emit loadFinished();
 }
@@ -341,7 +344,7 @@ void KeywordWindow::baocun_Click()
 
 int KeywordWindow::lineCount() const
 {
-    return m_langword->document()->isEmpty() ? 0 : m_langword->document()->blockCount();
+    return m_langword->lineCount();
 }
 
 void KeywordWindow::showCount()
@@ -356,11 +359,11 @@ void KeywordWindow::guolv_Click()
     if (listBusy())
         return;
     QString text = m_langword->toPlainText();
-    m_langword->clear();
+    m_langword->clearList();
     m_unsaved = true;
     // The filter and the refill of a long list run off the GUI thread; the count is shown once the
     // list is all back in the box.
-    connect(m_loader.get(), &KeywordFileLoader::finished, this, &KeywordWindow::showCount, Qt::SingleShotConnection);
+    connect(this, &KeywordWindow::listReady, this, &KeywordWindow::showCount, Qt::SingleShotConnection);
     m_loader->run([text = std::move(text)] { return KeywordRules::joinLines(KeywordRules::DistinctLines(text)); });
     updateButtons();
 }
@@ -374,9 +377,7 @@ void KeywordWindow::insertAtTop(const QStringList& keywords)
         block += TextRules::trimSpaces(*it);
         block += u'\n';
     }
-    QTextCursor cursor(m_langword->document());
-    cursor.movePosition(QTextCursor::Start);
-    cursor.insertText(block);
+    m_langword->insertAtTop(block);
 }
 
 void KeywordWindow::updateButtons()
@@ -385,6 +386,8 @@ void KeywordWindow::updateButtons()
         button->setEnabled(!m_searching);
     m_guolv->setEnabled(!m_searching && !listBusy());
     m_baocun->setEnabled(!m_searching && !listBusy());
+    // Typing into a list that is still coming in would be overwritten or lost.
+    m_langword->setReadOnly(listBusy());
     m_stopsou->setEnabled(m_searching);
 }
 
@@ -583,6 +586,7 @@ void KeywordWindow::closeEvent(QCloseEvent* event)
     m_searching = false;
     ++m_searchRun;
     m_loader->stop();
+    m_langword->cancelFill();
     // Closed normally, saved or not by the user's choice: this window's own recovery file has done its
     // job. One the user declined to restore stays until the next save.
     if (m_ownsRecovery)

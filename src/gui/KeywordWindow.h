@@ -14,13 +14,13 @@
 class QFrame;
 class QLabel;
 class QNetworkAccessManager;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTableView;
 class QTimer;
 class CheckedTableModel;
 class KeywordFileLoader;
+class KeywordListBox;
 
 // The keyword window's timers: the list is read in a moment after opening; the search rests before
 // each pass and after each seed, waits out a block in steps of backoffUnit, and writes the recovery
@@ -47,7 +47,7 @@ public:
     explicit KeywordWindow(QWidget* parent = nullptr);
     ~KeywordWindow() override;
 
-    QPlainTextEdit* resultBox() const { return m_langword; }
+    KeywordListBox* resultBox() const { return m_langword; }
     bool isLoading() const;
     // From opening until the list has been read in completely, and while a filtered list goes back
     // into the box: the box does not hold the whole list, so nothing may save or filter it.
@@ -60,7 +60,10 @@ public:
     bool save();
 
 signals:
+    // The list is read in for the first time.
     void loadFinished();
+    // The whole list is in the box: read in, or back from the filter.
+    void listReady();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -109,7 +112,7 @@ private:
     QPushButton* m_sousuo = nullptr;
     QPushButton* m_stopsou = nullptr;
     QRadioButton* m_fenlei[2] = {};
-    QPlainTextEdit* m_langword = nullptr;
+    KeywordListBox* m_langword = nullptr;
     QWidget* m_picButtons = nullptr;
     QFrame* m_divider = nullptr;
     QPushButton* m_cmdAdd = nullptr;
@@ -131,7 +134,6 @@ private:
     bool m_listReady = false;
     bool m_passWaiting = false; // a pass is due but waits for the list to settle
     bool m_unsaved = false;
-    bool m_programmaticEdit = false;
     bool m_searching = false;
     bool m_paused = false;
     QString m_pauseReason;

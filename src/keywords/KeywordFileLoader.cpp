@@ -5,13 +5,7 @@
 
 #include <QFile>
 #include <QFutureWatcher>
-#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
-
-namespace {
-// The text box takes about 4 µs a line once it holds a million: 2,000 lines stay well inside a frame.
-constexpr int kLinesPerSlice = 2000;
-} // namespace
 
 KeywordFileLoader::KeywordFileLoader(Sink sink, QObject* parent) : QObject(parent), m_sink(std::move(sink)) {}
 
@@ -71,20 +65,11 @@ void KeywordFileLoader::run(Producer produce)
     auto* watcher = new QFutureWatcher<QString>(this);
     connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher] {
         watcher->deleteLater();
-        if (m_stopped) {
-            finish();
-            return;
-        }
-        feed(watcher->result());
+        if (!m_stopped)
+            m_sink(watcher->result());
+        finish();
     });
     watcher->setFuture(QtConcurrent::run(std::move(produce)));
-}
-
-void KeywordFileLoader::feed(QString lines)
-{
-    m_lines = std::move(lines);
-    m_position = 0;
-    nextSlice();
 }
 
 void KeywordFileLoader::stop()
@@ -94,24 +79,6 @@ void KeywordFileLoader::stop()
 
 void KeywordFileLoader::finish()
 {
-    m_lines.clear();
-    m_position = 0;
     m_running = false;
     emit finished();
-}
-
-void KeywordFileLoader::nextSlice()
-{
-    if (m_stopped || m_position >= m_lines.size()) {
-        finish();
-        return;
-    }
-    qsizetype end = m_position;
-    for (int i = 0; i < kLinesPerSlice && end < m_lines.size(); ++i) {
-        end = m_lines.indexOf(u'\n', end);
-        end = end < 0 ? m_lines.size() : end + 1;
-    }
-    m_sink(QStringView(m_lines).mid(m_position, end - m_position));
-    m_position = end;
-    QTimer::singleShot(0, this, &KeywordFileLoader::nextSlice);
 }

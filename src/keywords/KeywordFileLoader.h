@@ -5,15 +5,14 @@
 #include <functional>
 
 // Feeds the result list without freezing the window. The whole-text work (reading and decoding
-// word.txt, filtering a large list) runs on Qt's thread pool; its lines are then handed over in slices
-// small enough for the text box to take in a few milliseconds, so the window keeps handling input (and
-// closing) between slices. Stopping, or destroying the loader, drops whatever is still to come at once.
+// word.txt, filtering a large list) runs on Qt's thread pool; its lines are then handed over at once.
+// Stopping, or destroying the loader, drops whatever is still to come.
 class KeywordFileLoader : public QObject
 {
     Q_OBJECT
 
 public:
-    using Sink = std::function<void(QStringView lines)>;
+    using Sink = std::function<void(QString lines)>;
     using Producer = std::function<QString()>;
 
     explicit KeywordFileLoader(Sink sink, QObject* parent = nullptr);
@@ -44,13 +43,9 @@ signals:
     void finished();
 
 private:
-    void feed(QString lines);
-    void nextSlice();
     void finish();
 
     Sink m_sink;
     bool m_running = false;
     bool m_stopped = false;
-    QString m_lines;
-    qsizetype m_position = 0;
 };

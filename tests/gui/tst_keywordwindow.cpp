@@ -1,4 +1,5 @@
 #include "base/TextCodec.h"
+#include "gui/KeywordListBox.h"
 #include "gui/KeywordWindow.h"
 #include "keywords/KeywordFileLoader.h"
 #include "support/MessageRecorder.h"
@@ -7,7 +8,6 @@
 
 #include <QDateTime>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
@@ -165,7 +165,7 @@ private slots:
         QCOMPARE(boxText(*f.window), u"a\nb\nc\nx, y\n中\n\n"_qs);
         QVERIFY(!f.window->hasUnsavedResults());
 
-        f.window->resultBox()->setPlainText(u"  新 词\nb\n\n  "_qs);
+        f.window->resultBox()->setText(u"  新 词\nb\n\n  "_qs);
         QVERIFY(f.window->hasUnsavedResults());
         f.button(u"baocun"_qs)->click();
         QCOMPARE(f.messages.texts(), QStringList{u"已保存！"_qs});
@@ -186,7 +186,7 @@ private slots:
         QVERIFY(QFile::exists(f.folder.filePath(u"word.txt"_qs)));
         QCOMPARE(boxText(*f.window), QString());
         QFile::remove(f.folder.filePath(u"word.txt"_qs));
-        f.window->resultBox()->setPlainText(u"k"_qs);
+        f.window->resultBox()->setText(u"k"_qs);
         QVERIFY(f.window->save()); // saving recreates it
         QCOMPARE(f.folder.read(u"word.txt"_qs), QByteArray("k\r\n"));
     }
@@ -197,7 +197,7 @@ private slots:
         f.waitLoaded();
         QFile::remove(f.folder.filePath(u"word.txt"_qs));
         QDir().mkpath(f.folder.filePath(u"word.txt"_qs)); // nothing can replace a folder
-        f.window->resultBox()->setPlainText(u"new"_qs);
+        f.window->resultBox()->setText(u"new"_qs);
         QVERIFY(!f.window->save());
         QVERIFY(f.messages.texts().last().startsWith(u"保存失败"_qs));
         QVERIFY(f.window->hasUnsavedResults());
@@ -221,7 +221,7 @@ private slots:
     {
         Fixture f;
         f.waitLoaded();
-        f.window->resultBox()->setPlainText(u"found"_qs);
+        f.window->resultBox()->setText(u"found"_qs);
         f.messages.nextSaveAnswer = MessageSink::SaveAnswer::Cancel;
         QVERIFY(!f.window->close());
         QVERIFY(f.window->isVisible());
@@ -232,7 +232,7 @@ private slots:
 
         Fixture g;
         g.waitLoaded();
-        g.window->resultBox()->setPlainText(u"kept"_qs);
+        g.window->resultBox()->setText(u"kept"_qs);
         g.messages.nextSaveAnswer = MessageSink::SaveAnswer::Save;
         QVERIFY(g.window->close());
         QCOMPARE(g.folder.read(u"word.txt"_qs), QByteArray("kept\r\n"));
@@ -277,7 +277,7 @@ private slots:
         TestFolder folder;
         folder.write(u"word.txt"_qs, "a\r\nb\r\n");
         QString received;
-        KeywordFileLoader loader([&received](QStringView lines) { received += lines; });
+        KeywordFileLoader loader([&received](const QString& lines) { received += lines; });
         QSignalSpy finished(&loader, &KeywordFileLoader::finished);
         loader.start(folder.filePath(u"word.txt"_qs));
         loader.stop();
@@ -346,7 +346,6 @@ private slots:
         const QByteArray big = numberedLines(300000);
         Fixture f(big);
         QTRY_VERIFY(f.window->isLoading());
-        QTRY_VERIFY(f.window->lineCount() > 0);
         // Edits made while the file is still coming in cannot be saved over it.
         f.window->insertAtTop({u"typed"_qs});
         f.messages.nextSaveAnswer = MessageSink::SaveAnswer::Save;

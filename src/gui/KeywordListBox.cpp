@@ -1,0 +1,406 @@
+#include "gui/KeywordListBox.h"
+
+#include "gui/KeywordListAccessible.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFutureWatcher>
+#include <QMenu>
+#include <QtConcurrent/QtConcurrentRun>
+#include <cstddef>
+
+// Scintilla's ILoader (ILoader.h, which the distribution's package does not install): a document that
+// is filled on a worker thread before any view shows it. The methods and their order are Scintilla's.
+// It is implemented inside the library only, so it must not be in an anonymous namespace: the compiler
+// would then know of no implementation and turn every call into a pure virtual call.
+class ScintillaLoader
+{
+public:
+    virtual int Release() = 0;
+    virtual int AddData(const char* data, std::ptrdiff_t length) = 0;
+    virtual void* ConvertToDocument() = 0;
+
+protected:
+    ~ScintillaLoader() = default;
+};
+
+namespace {
+
+// Whether an assistive technology is connected, kept up to date by Qt's accessibility: reports of
+// changes cost time, so they are only made when someone listens.
+class AccessibilityListener : public QAccessible::ActivationObserver
+{
+public:
+    AccessibilityListener() : m_active(QAccessible::isActive()) { QAccessible::installActivationObserver(this); }
+    void accessibilityActiveChanged(bool active) override { m_active = active; }
+    bool active() const { return m_active; }
+
+private:
+    bool m_active;
+};
+
+bool assistiveTechnologyListens()
+{
+    static AccessibilityListener listener;
+    return listener.active();
+}
+
+constexpr int kLoaderOk = 0;
+// Pieces small enough to stop soon after closing, large enough to cost nothing in calls; growing the
+// buffer piece by piece also leaves room for the insertions that follow.
+constexpr qsizetype kPieceBytes = 1 << 20;
+
+} // namespace
+
+// A document being filled off the GUI thread; released unless a box takes it.
+class KeywordListBox::Document
+{
+public:
+    explicit Document(ScintillaLoader* loader) : m_loader(loader) {}
+    ~Document()
+    {
+        if (m_loader)
+            m_loader->Release();
+    }
+    Document(const Document&) = delete;
+    Document& operator=(const Document&) = delete;
+
+    bool add(const QByteArray& bytes, const std::atomic_bool& cancelled)
+    {
+        for (qsizetype at = 0; at < bytes.size(); at += kPieceBytes) {
+            if (cancelled)
+                return false;
+            const qsizetype length = std::min(kPieceBytes, bytes.size() - at);
+            if (m_loader->AddData(bytes.constData() + at, length) != kLoaderOk)
+                return false;
+        }
+        return true;
+    }
+    // The document for SCI_SETDOCPOINTER; this object keeps its reference until destroyed.
+    void* document() const { return m_loader->ConvertToDocument(); }
+
+private:
+    ScintillaLoader* m_loader;
+};
+
+KeywordListBox::KeywordListBox(QWidget* parent) : QsciScintilla(parent)
+{
+    // A document without a style byte per character: the list is never highlighted, and styles would
+    // double its memory.
+    const long document = SendScintilla(SCI_CREATEDOCUMENT, 0UL, long(SC_DOCUMENTOPTION_STYLES_NONE));
+    SendScintilla(SCI_SETDOCPOINTER, 0UL, reinterpret_cast<void*>(document));
+    SendScintilla(SCI_RELEASEDOCUMENT, 0UL, reinterpret_cast<void*>(document));
+
+    setUtf8(true);
+    setEolMode(EolUnix);
+    setWrapMode(WrapNone);
+    for (int margin = 0; margin < 3; ++margin)
+        setMarginWidth(margin, 0);
+    // The horizontal scroll bar follows the widest line shown so far, as in other text boxes.
+    SendScintilla(SCI_SETSCROLLWIDTH, 1UL);
+    SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1UL);
+    setFrameShape(QFrame::StyledPanel);
+    setFont(QApplication::font(this));
+    applyPalette();
+    // Changes are reported before they are made, and nothing after: the library's own report of a
+    // change counts every character from the start of the text to it, a quarter of a second at the end
+    // of a million lines, at every key pressed there.
+    SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int position, int type, const char*, int length) { aboutToChange(position, type, length); });
+    connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this] {
+        reportInsertion();
+        reportCaret();
+    });
+    KeywordListAccessible::install();
+    assistiveTechnologyListens(); // from now on, follows connecting and leaving
+}
+
+void KeywordListBox::aboutToChange(int position, int type, int length)
+{
+    reportInsertion();
+    if (!m_quiet)
+        emit edited();
+    if (!assistiveTechnologyListens() || length <= 0)
+        return;
+    if (type & SC_MOD_BEFOREDELETE) {
+        QAccessibleTextRemoveEvent removed(this, offsetAt(position), textBetween(position, position + length));
+        QAccessible::updateAccessibility(&removed);
+    } else if (type & SC_MOD_BEFOREINSERT) {
+        // The text is there to report once the insertion is done: before the next change or update.
+        m_insertedAt = position;
+        m_insertedLength = length;
+        QMetaObject::invokeMethod(this, &KeywordListBox::reportInsertion, Qt::QueuedConnection);
+    }
+}
+
+void KeywordListBox::reportInsertion()
+{
+    if (m_insertedAt < 0)
+        return;
+    const long at = std::exchange(m_insertedAt, -1);
+    QAccessibleTextInsertEvent inserted(this, offsetAt(at), textBetween(at, at + m_insertedLength));
+    QAccessible::updateAccessibility(&inserted);
+}
+
+void KeywordListBox::reportCaret()
+{
+    if (!assistiveTechnologyListens())
+        return;
+    const int caret = offsetAt(SendScintilla(SCI_GETCURRENTPOS));
+    const int anchor = offsetAt(SendScintilla(SCI_GETANCHOR));
+    const int start = std::min(caret, anchor);
+    const int end = std::max(caret, anchor);
+    // A selection that appears, changes or goes away is reported; a caret moving without one is not.
+    if ((start != m_reportedStart || end != m_reportedEnd) && (start != end || m_reportedStart != m_reportedEnd)) {
+        QAccessibleTextSelectionEvent selection(this, start, end);
+        QAccessible::updateAccessibility(&selection);
+    }
+    if (caret != m_reportedCaret) {
+        QAccessibleTextCursorEvent moved(this, caret);
+        QAccessible::updateAccessibility(&moved);
+    }
+    m_reportedCaret = caret;
+    m_reportedStart = start;
+    m_reportedEnd = end;
+}
+
+void KeywordListBox::ensureLineIndex() const
+{
+    if (!(SendScintilla(SCI_GETLINECHARACTERINDEX) & SC_LINECHARACTERINDEX_UTF16))
+        SendScintilla(SCI_ALLOCATELINECHARACTERINDEX, static_cast<unsigned long>(SC_LINECHARACTERINDEX_UTF16));
+}
+
+int KeywordListBox::characterCount() const
+{
+    ensureLineIndex();
+    return int(SendScintilla(SCI_INDEXPOSITIONFROMLINE, static_cast<unsigned long>(SendScintilla(SCI_GETLINECOUNT)),
+                             long(SC_LINECHARACTERINDEX_UTF16)));
+}
+
+int KeywordListBox::offsetAt(long position) const
+{
+    ensureLineIndex();
+    const long line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+    const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    return int(
+        SendScintilla(SCI_INDEXPOSITIONFROMLINE, static_cast<unsigned long>(line), long(SC_LINECHARACTERINDEX_UTF16)) +
+        SendScintilla(SCI_COUNTCODEUNITS, static_cast<unsigned long>(lineStart), position));
+}
+
+long KeywordListBox::positionAt(int offset) const
+{
+    ensureLineIndex();
+    offset = std::clamp(offset, 0, characterCount());
+    const long line =
+        SendScintilla(SCI_LINEFROMINDEXPOSITION, static_cast<unsigned long>(offset), long(SC_LINECHARACTERINDEX_UTF16));
+    const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    const long lineOffset =
+        SendScintilla(SCI_INDEXPOSITIONFROMLINE, static_cast<unsigned long>(line), long(SC_LINECHARACTERINDEX_UTF16));
+    if (offset == lineOffset)
+        return lineStart;
+    // An offset inside a surrogate pair gives 0: the character's start is meant.
+    const long position =
+        SendScintilla(SCI_POSITIONRELATIVECODEUNITS, static_cast<unsigned long>(lineStart), long(offset - lineOffset));
+    return position > 0 ? position
+                        : SendScintilla(SCI_POSITIONRELATIVECODEUNITS, static_cast<unsigned long>(lineStart),
+                                        long(offset - lineOffset - 1));
+}
+
+QString KeywordListBox::textBetween(long from, long to) const
+{
+    const long length = SendScintilla(SCI_GETLENGTH);
+    from = std::clamp(from, 0L, length);
+    to = std::clamp(to, from, length);
+    QByteArray bytes(to - from + 1, Qt::Uninitialized);
+    SendScintilla(SCI_GETTEXTRANGE, from, to, bytes.data());
+    return QString::fromUtf8(bytes.constData(), to - from);
+}
+
+KeywordListBox::~KeywordListBox()
+{
+    cancelFill();
+}
+
+void KeywordListBox::cancelFill()
+{
+    if (m_fillCancelled)
+        *m_fillCancelled = true;
+}
+
+void KeywordListBox::applyPalette()
+{
+    const QPalette colors = palette();
+    setPaper(colors.color(QPalette::Base));
+    setColor(colors.color(QPalette::Text));
+    setCaretForegroundColor(colors.color(QPalette::Text));
+    setSelectionBackgroundColor(colors.color(QPalette::Highlight));
+    setSelectionForegroundColor(colors.color(QPalette::HighlightedText));
+}
+
+void KeywordListBox::changeEvent(QEvent* event)
+{
+    QsciScintilla::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        applyPalette();
+    else if (event->type() == QEvent::FontChange)
+        setFont(font());
+}
+
+void KeywordListBox::appendList(QStringView text)
+{
+    if (text.isEmpty())
+        return;
+    const bool collecting = SendScintilla(SCI_GETUNDOCOLLECTION);
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+    const QByteArray bytes = text.toUtf8();
+    m_quiet = true;
+    SendScintilla(SCI_APPENDTEXT, uintptr_t(bytes.size()), bytes.constData());
+    m_quiet = false;
+    SendScintilla(SCI_SETUNDOCOLLECTION, collecting ? 1UL : 0UL);
+}
+
+void KeywordListBox::appendListInBackground(QString lines)
+{
+    if (isFilling())
+        return;
+    QString head = isEmpty() ? QString() : toPlainText();
+    auto* loader =
+        reinterpret_cast<ScintillaLoader*>(SendScintilla(SCI_CREATELOADER, 0UL, long(SC_DOCUMENTOPTION_STYLES_NONE)));
+    auto document = std::make_shared<Document>(loader);
+    m_fillCancelled = std::make_shared<std::atomic_bool>(false);
+    m_readOnlyBeforeFill = isReadOnly();
+    setReadOnly(true);
+    m_filling = new QFutureWatcher<std::shared_ptr<Document>>(this);
+    connect(m_filling, &QFutureWatcher<std::shared_ptr<Document>>::finished, this, [this] {
+        const std::shared_ptr<Document> built = m_filling->result();
+        const bool cancelled = *m_fillCancelled;
+        m_filling->deleteLater();
+        m_filling = nullptr;
+        m_fillCancelled.reset();
+        setReadOnly(m_readOnlyBeforeFill);
+        const QString waiting = std::exchange(m_waitingForTop, QString());
+        if (cancelled)
+            return;
+        if (built)
+            adoptDocument(built);
+        insertAtTop(waiting);
+        emit filled(built != nullptr);
+    });
+    // What the box holds already goes first, then the new text.
+    m_filling->setFuture(
+        QtConcurrent::run([document, head = std::move(head), lines = std::move(lines), cancelled = m_fillCancelled] {
+            if (!document->add(head.toUtf8(), *cancelled) || !document->add(lines.toUtf8(), *cancelled))
+                return std::shared_ptr<Document>();
+            return document;
+        }));
+}
+
+void KeywordListBox::adoptDocument(const std::shared_ptr<Document>& document)
+{
+    const bool collecting = SendScintilla(SCI_GETUNDOCOLLECTION);
+    m_quiet = true;
+    SendScintilla(SCI_SETDOCPOINTER, 0UL, document->document());
+    // A new document has the defaults: no styles are kept, line ends are LF, and undo is as it was.
+    SendScintilla(SCI_SETEOLMODE, SC_EOL_LF);
+    SendScintilla(SCI_SETUNDOCOLLECTION, collecting ? 1UL : 0UL);
+    // New keywords go in at the top: the buffer's gap is moved there now, as part of the loading,
+    // rather than by the first insertion.
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+    SendScintilla(SCI_INSERTTEXT, 0UL, "\n");
+    SendScintilla(SCI_DELETERANGE, 0UL, 1L);
+    m_quiet = false;
+    SendScintilla(SCI_SETUNDOCOLLECTION, collecting ? 1UL : 0UL);
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+}
+
+void KeywordListBox::clearList()
+{
+    clear();
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+}
+
+void KeywordListBox::insertAtTop(QStringView text)
+{
+    if (text.isEmpty())
+        return;
+    if (isFilling()) {
+        m_waitingForTop.prepend(text);
+        return;
+    }
+    const QByteArray bytes = text.toUtf8();
+    const bool readOnly = isReadOnly();
+    setReadOnly(false);
+    const long anchor = SendScintilla(SCI_GETANCHOR);
+    const long caret = SendScintilla(SCI_GETCURRENTPOS);
+    SendScintilla(SCI_SETTARGETRANGE, 0UL, 0L);
+    SendScintilla(SCI_REPLACETARGET, uintptr_t(bytes.size()), bytes.constData());
+    // Positions after the insertion moved with it; a caret at the very start stays with the old first
+    // line rather than ending up before the new text.
+    if (anchor == 0 || caret == 0) {
+        const long moved = bytes.size();
+        const long newAnchor = anchor == 0 ? moved : SendScintilla(SCI_GETANCHOR);
+        const long newCaret = caret == 0 ? moved : SendScintilla(SCI_GETCURRENTPOS);
+        SendScintilla(SCI_SETSEL, static_cast<unsigned long>(newAnchor), newCaret);
+    }
+    setReadOnly(readOnly);
+}
+
+QVariant KeywordListBox::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    // The base class gives the whole paragraph around the caret, which in a list without blank lines
+    // is the whole list, copied at every caret move.
+    switch (query) {
+    case Qt::ImSurroundingText:
+    case Qt::ImCursorPosition:
+    case Qt::ImAnchorPosition: {
+        const long caret = SendScintilla(SCI_GETCURRENTPOS);
+        const long line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(caret));
+        const long start = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+        const long end = SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
+        if (query == Qt::ImSurroundingText)
+            return textBetween(start, end);
+        long position = query == Qt::ImCursorPosition ? caret : SendScintilla(SCI_GETANCHOR);
+        position = std::clamp(position, start, end);
+        return int(textBetween(start, position).size());
+    }
+    default:
+        return QsciScintilla::inputMethodQuery(query);
+    }
+}
+
+void KeywordListBox::setUndoEnabled(bool enabled)
+{
+    SendScintilla(SCI_SETUNDOCOLLECTION, enabled ? 1UL : 0UL);
+    if (!enabled)
+        SendScintilla(SCI_EMPTYUNDOBUFFER);
+}
+
+bool KeywordListBox::focusNextPrevChild(bool next)
+{
+    // Tab moves on to the next control; a list of keywords has no use for tab characters.
+    return QWidget::focusNextPrevChild(next);
+}
+
+void KeywordListBox::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    const bool writable = !isReadOnly();
+    const bool selected = hasSelectedText();
+    menu.addAction(QStringLiteral("撤销(&U)"), QKeySequence::Undo, this, &KeywordListBox::undo)
+        ->setEnabled(writable && isUndoAvailable());
+    menu.addAction(QStringLiteral("重做(&R)"), QKeySequence::Redo, this, &KeywordListBox::redo)
+        ->setEnabled(writable && isRedoAvailable());
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("剪切(&T)"), QKeySequence::Cut, this, &KeywordListBox::cut)
+        ->setEnabled(writable && selected);
+    menu.addAction(QStringLiteral("复制(&C)"), QKeySequence::Copy, this, &KeywordListBox::copy)->setEnabled(selected);
+    menu.addAction(QStringLiteral("粘贴(&P)"), QKeySequence::Paste, this, &KeywordListBox::paste)
+        ->setEnabled(writable && SendScintilla(SCI_CANPASTE));
+    menu.addAction(QStringLiteral("删除"), this, &KeywordListBox::removeSelectedText)->setEnabled(writable && selected);
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("全选(&A)"), QKeySequence::SelectAll, this, [this] { selectAll(true); })
+        ->setEnabled(!isEmpty());
+    menu.exec(event->globalPos());
+}

@@ -1,0 +1,272 @@
+#include "gui/KeywordListBox.h"
+
+#include <QAccessible>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QSignalSpy>
+#include <QtTest>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
+
+namespace {
+
+// Places the caret, and the anchor when given, by line and UTF-16 index.
+void place(KeywordListBox& box, int line, int index, int anchorLine = -1, int anchorIndex = -1)
+{
+    if (anchorLine < 0)
+        box.setCursorPosition(line, index);
+    else
+        box.setSelection(anchorLine, anchorIndex, line, index);
+}
+
+QString caretLineText(const KeywordListBox& box)
+{
+    int line = 0;
+    int index = 0;
+    box.getCursorPosition(&line, &index);
+    return box.text(line);
+}
+
+// The events the accessibility bridge would have sent, while this object lives. The platform's
+// accessibility is switched on as a screen reader connecting would.
+struct AccessibleEvents
+{
+    struct Event
+    {
+        QAccessible::Event type;
+        int position;
+        QString text;
+    };
+    static inline QList<Event> events;
+    QAccessible::UpdateHandler previous;
+
+    AccessibleEvents()
+    {
+        events.clear();
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+        previous = QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+            switch (event->type()) {
+            case QAccessible::TextInserted: {
+                auto* inserted = static_cast<QAccessibleTextInsertEvent*>(event);
+                events.append({event->type(), inserted->changePosition(), inserted->textInserted()});
+                break;
+            }
+            case QAccessible::TextRemoved: {
+                auto* removed = static_cast<QAccessibleTextRemoveEvent*>(event);
+                events.append({event->type(), removed->changePosition(), removed->textRemoved()});
+                break;
+            }
+            case QAccessible::TextCaretMoved:
+                events.append({event->type(), static_cast<QAccessibleTextCursorEvent*>(event)->cursorPosition(), {}});
+                break;
+            default:
+                break;
+            }
+        });
+    }
+    ~AccessibleEvents()
+    {
+        QAccessible::installUpdateHandler(previous);
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(false);
+    }
+    bool has(QAccessible::Event type, int position, const QString& text = {}) const
+    {
+        return std::any_of(events.cbegin(), events.cend(), [&](const Event& event) {
+            return event.type == type && event.position == position && (text.isNull() || event.text == text);
+        });
+    }
+};
+
+} // namespace
+
+class KeywordListBoxTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void editsAsATextBoxDoes()
+    {
+        KeywordListBox box;
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        box.appendList(u"甲\n乙\n");
+        QSignalSpy edited(&box, &KeywordListBox::edited);
+        QVERIFY(!box.isUndoAvailable()); // a list read in is not an edit
+        QCOMPARE(box.lineCount(), 3);
+
+        place(box, 2, 0);
+        QInputMethodEvent typed; // Chinese comes through the input method
+        typed.setCommitString(u"丙"_qs);
+        QCoreApplication::sendEvent(&box, &typed);
+        QTest::keyClicks(&box, u" d"_qs);
+        QCOMPARE(box.toPlainText(), u"甲\n乙\n丙 d"_qs);
+        QVERIFY(!edited.isEmpty());
+        QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(box.toPlainText(), u"甲\n乙\n"_qs);
+
+        // Copy a line, paste it elsewhere; pasted Windows line ends become the box's own.
+        place(box, 1, 2, 1, 0);
+        QTest::keyClick(&box, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), u"乙\n"_qs);
+        place(box, 0, 0);
+        QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(box.toPlainText(), u"乙\n甲\n乙\n"_qs);
+        QGuiApplication::clipboard()->setText(u"x\r\ny\r\n"_qs);
+        QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(box.toPlainText(), u"乙\nx\ny\n甲\n乙\n"_qs);
+
+        box.clearList();
+        QCOMPARE(box.lineCount(), 0);
+        QVERIFY(!box.isUndoAvailable());
+    }
+
+    void insertingAtTheTopKeepsCaretSelectionAndView()
+    {
+        KeywordListBox box;
+        box.resize(200, 200);
+        box.show();
+        box.appendList(u"one\ntwo\nthree\n");
+
+        place(box, 1, 1); // t|wo
+        box.insertAtTop(u"new\n");
+        QCOMPARE(caretLineText(box), u"two\n"_qs);
+        int line = 0;
+        int index = 0;
+        box.getCursorPosition(&line, &index);
+        QCOMPARE(index, 1);
+
+        place(box, 3, 3, 3, 0); // "thr" selected
+        box.insertAtTop(u"a\nb\n");
+        QCOMPARE(box.selectedText(), u"thr"_qs);
+
+        // A caret at the very start stays with the line it was on.
+        place(box, 0, 0);
+        box.insertAtTop(u"top\n");
+        QCOMPARE(caretLineText(box), u"a\n"_qs);
+
+        // Scrolled down, the same lines stay in view; a read-only box still takes new keywords.
+        QString many;
+        for (int i = 0; i < 500; ++i)
+            many += QString::number(i) + u'\n';
+        box.appendList(many);
+        box.setFirstVisibleLine(300);
+        const QString firstShown = box.text(300);
+        box.setReadOnly(true);
+        box.insertAtTop(u"x\ny\n");
+        QCOMPARE(box.text(box.firstVisibleLine()), firstShown);
+        QCOMPARE(box.text(0), u"x\n"_qs);
+    }
+
+    void fillsInTheBackground()
+    {
+        KeywordListBox box;
+        box.appendList(u"head\n");
+        QSignalSpy filled(&box, &KeywordListBox::filled);
+        QSignalSpy edited(&box, &KeywordListBox::edited);
+        box.appendListInBackground(u"k1\nk2\n"_qs);
+        QVERIFY(box.isFilling());
+        QVERIFY(box.isReadOnly());
+        box.insertAtTop(u"found\n"); // waits for the list
+        QVERIFY(filled.wait(5000));
+        QCOMPARE(filled.first().first().toBool(), true);
+        QCOMPARE(box.toPlainText(), u"found\nhead\nk1\nk2\n"_qs);
+        QCOMPARE(edited.size(), 1); // the insertion only
+        QVERIFY(!box.isReadOnly());
+        // The list is not undone, and the new document is edited as the old one was.
+        box.undo();
+        QVERIFY(box.toPlainText().endsWith(u"head\nk1\nk2\n"_qs));
+        box.setCursorPosition(0, 0);
+        box.insert(u"z"_qs);
+        QVERIFY(box.toPlainText().startsWith(u"z"_qs));
+        QCOMPARE(box.eolMode(), QsciScintilla::EolUnix);
+
+        // Cancelled: nothing changes and nothing is signalled.
+        const QString before = box.toPlainText();
+        filled.clear();
+        box.appendListInBackground(u"dropped\n"_qs);
+        box.cancelFill();
+        QTRY_VERIFY(!box.isFilling());
+        QTest::qWait(50);
+        QVERIFY(filled.isEmpty());
+        QCOMPARE(box.toPlainText(), before);
+        QVERIFY(!box.isReadOnly());
+    }
+
+    void assistiveTechnologyReadsAndEditsTheText()
+    {
+        KeywordListBox box;
+        box.setAccessibleName(u"长尾关键词"_qs);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        // 😀 is two UTF-16 code units, 中 one: offsets are counted as Qt counts them.
+        box.appendList(u"中😀a\nsecond line\n");
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&box);
+        QVERIFY(accessible);
+        QCOMPARE(accessible->text(QAccessible::Name), u"长尾关键词"_qs);
+        QVERIFY(accessible->state().editable && accessible->state().multiLine);
+        QAccessibleTextInterface* text = accessible->textInterface();
+        QVERIFY(text);
+        const QString whole = box.toPlainText();
+        QCOMPARE(text->characterCount(), whole.size());
+        QCOMPARE(text->text(0, text->characterCount()), whole);
+        QCOMPARE(text->text(1, 4), u"😀a"_qs);
+
+        // Caret and selection, both ways.
+        text->setCursorPosition(4);
+        QCOMPARE(text->cursorPosition(), 4);
+        QCOMPARE(caretLineText(box), u"中😀a\n"_qs);
+        place(box, 1, 6, 1, 0);
+        int start = 0;
+        int end = 0;
+        QCOMPARE(text->selectionCount(), 1);
+        text->selection(0, &start, &end);
+        QCOMPARE(whole.mid(start, end - start), u"second"_qs);
+        text->setSelection(0, 0, 1);
+        QCOMPARE(box.selectedText(), u"中"_qs);
+        text->removeSelection(0);
+        QCOMPARE(text->selectionCount(), 0);
+
+        // Lines and characters around an offset.
+        QCOMPARE(text->textAtOffset(8, QAccessible::LineBoundary, &start, &end), u"second line\n"_qs);
+        QCOMPARE(text->textBeforeOffset(8, QAccessible::LineBoundary, &start, &end), u"中😀a\n"_qs);
+        QCOMPARE(text->textAfterOffset(1, QAccessible::LineBoundary, &start, &end), u"second line\n"_qs);
+        QCOMPARE(text->textAtOffset(1, QAccessible::CharBoundary, &start, &end), u"😀"_qs);
+        QCOMPARE(text->textAtOffset(14, QAccessible::WordBoundary, &start, &end), u"line"_qs);
+
+        // Edits through the interface, and what the bridge is told.
+        AccessibleEvents events;
+        QAccessibleEditableTextInterface* editable = accessible->editableTextInterface();
+        QVERIFY(editable);
+        QSignalSpy edited(&box, &KeywordListBox::edited);
+        editable->insertText(4, u"b"_qs);
+        QCOMPARE(box.text(0), u"中😀ab\n"_qs);
+        QTRY_VERIFY(events.has(QAccessible::TextInserted, 4, u"b"_qs));
+        editable->deleteText(1, 3);
+        QCOMPARE(box.text(0), u"中ab\n"_qs);
+        QVERIFY(events.has(QAccessible::TextRemoved, 1, u"😀"_qs));
+        QCOMPARE(edited.size(), 2);
+        box.setCursorPosition(1, 3);
+        QTRY_VERIFY(events.has(QAccessible::TextCaretMoved, 7)); // "中ab\n" is 4 code units
+
+        box.setReadOnly(true);
+        QVERIFY(accessible->state().readOnly);
+        editable->insertText(0, u"no"_qs);
+        QCOMPARE(box.text(0), u"中ab\n"_qs);
+    }
+
+    void inputMethodsSeeTheCaretLine()
+    {
+        KeywordListBox box;
+        box.appendList(u"first\n中😀文\nlast\n");
+        place(box, 1, 2); // after 😀: the box counts characters, input methods UTF-16 code units
+        QCOMPARE(box.inputMethodQuery(Qt::ImSurroundingText).toString(), u"中😀文"_qs);
+        QCOMPARE(box.inputMethodQuery(Qt::ImCursorPosition).toInt(), 3);
+        place(box, 1, 2, 1, 0);
+        QCOMPARE(box.inputMethodQuery(Qt::ImAnchorPosition).toInt(), 0);
+    }
+};
+
+QTEST_MAIN(KeywordListBoxTest)
+#include "tst_keywordlistbox.moc"
