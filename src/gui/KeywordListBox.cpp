@@ -47,8 +47,7 @@ bool assistiveTechnologyListens()
 }
 
 constexpr int kLoaderOk = 0;
-// Pieces small enough to stop soon after closing, large enough to cost nothing in calls; growing the
-// buffer piece by piece also leaves room for the insertions that follow.
+// Pieces small enough to stop soon after closing, large enough to cost nothing in calls.
 constexpr qsizetype kPieceBytes = 1 << 20;
 
 } // namespace
@@ -248,30 +247,32 @@ void KeywordListBox::changeEvent(QEvent* event)
         setFont(font());
 }
 
-void KeywordListBox::appendList(QStringView text)
+void KeywordListBox::appendListInBackground(QByteArray utf8Lines)
 {
-    if (text.isEmpty())
-        return;
-    const bool collecting = SendScintilla(SCI_GETUNDOCOLLECTION);
-    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
-    const QByteArray bytes = text.toUtf8();
-    m_quiet = true;
-    SendScintilla(SCI_APPENDTEXT, uintptr_t(bytes.size()), bytes.constData());
-    m_quiet = false;
-    SendScintilla(SCI_SETUNDOCOLLECTION, collecting ? 1UL : 0UL);
+    const qsizetype added = utf8Lines.size();
+    rewriteInBackground(
+        [lines = std::move(utf8Lines)](QByteArrayView current) {
+            return current.isEmpty() ? lines : current.toByteArray() + lines;
+        },
+        length() + added);
 }
 
-void KeywordListBox::appendListInBackground(QString lines)
+void KeywordListBox::rewriteInBackground(Rewrite rewrite, qsizetype sizeHint)
 {
     if (isFilling())
         return;
-    QString head = isEmpty() ? QString() : toPlainText();
-    auto* loader =
-        reinterpret_cast<ScintillaLoader*>(SendScintilla(SCI_CREATELOADER, 0UL, long(SC_DOCUMENTOPTION_STYLES_NONE)));
-    auto document = std::make_shared<Document>(loader);
-    m_fillCancelled = std::make_shared<std::atomic_bool>(false);
     m_readOnlyBeforeFill = isReadOnly();
     setReadOnly(true);
+    // Read in place by the worker: the document cannot change while the box is read-only, and nothing
+    // moves its text while nothing is inserted.
+    const QByteArrayView current(reinterpret_cast<const char*>(SendScintilla(SCI_GETCHARACTERPOINTER)), length());
+    // The new buffer is allocated whole before it is filled, with room for the keywords a search adds:
+    // growing it piece by piece would copy it again and again.
+    auto* loader = reinterpret_cast<ScintillaLoader*>(
+        SendScintilla(SCI_CREATELOADER, static_cast<unsigned long>(sizeHint + sizeHint / 8 + 65536),
+                      long(SC_DOCUMENTOPTION_STYLES_NONE)));
+    auto document = std::make_shared<Document>(loader);
+    m_fillCancelled = std::make_shared<std::atomic_bool>(false);
     m_filling = new QFutureWatcher<std::shared_ptr<Document>>(this);
     connect(m_filling, &QFutureWatcher<std::shared_ptr<Document>>::finished, this, [this] {
         const std::shared_ptr<Document> built = m_filling->result();
@@ -288,10 +289,9 @@ void KeywordListBox::appendListInBackground(QString lines)
         insertAtTop(waiting);
         emit filled(built != nullptr);
     });
-    // What the box holds already goes first, then the new text.
     m_filling->setFuture(
-        QtConcurrent::run([document, head = std::move(head), lines = std::move(lines), cancelled = m_fillCancelled] {
-            if (!document->add(head.toUtf8(), *cancelled) || !document->add(lines.toUtf8(), *cancelled))
+        QtConcurrent::run([document, current, rewrite = std::move(rewrite), cancelled = m_fillCancelled] {
+            if (*cancelled || !document->add(rewrite(current), *cancelled))
                 return std::shared_ptr<Document>();
             return document;
         }));
@@ -342,7 +342,9 @@ void KeywordListBox::insertAtTop(QStringView text)
         const long moved = bytes.size();
         const long newAnchor = anchor == 0 ? moved : SendScintilla(SCI_GETANCHOR);
         const long newCaret = caret == 0 ? moved : SendScintilla(SCI_GETCURRENTPOS);
-        SendScintilla(SCI_SETSEL, static_cast<unsigned long>(newAnchor), newCaret);
+        // Set without scrolling the caret into view: the lines in view stay where they are.
+        SendScintilla(SCI_SETCURRENTPOS, static_cast<unsigned long>(newCaret));
+        SendScintilla(SCI_SETANCHOR, static_cast<unsigned long>(newAnchor));
     }
     setReadOnly(readOnly);
 }

@@ -2,6 +2,7 @@
 
 #include <Qsci/qsciscintilla.h>
 #include <atomic>
+#include <functional>
 #include <memory>
 
 template <typename T> class QFutureWatcher;
@@ -24,11 +25,14 @@ public:
     // Lines as the user sees them; an empty box has none, and a final line end starts an empty line.
     int lineCount() const { return isEmpty() ? 0 : lines(); }
 
-    // Appends text that is already the list's (read from a file, say): kept out of the undo history.
-    void appendList(QStringView text);
-    // Appends a whole list without holding up the window: its document is built on a worker thread and
-    // then put in place of the box's. The box is read-only until filled() follows.
-    void appendListInBackground(QString lines);
+    // Appends a list read in (from a file, say) without holding up the window: its document is built
+    // on a worker thread and then put in place of the box's, with no undo history. The box is read-only
+    // until filled() follows.
+    void appendListInBackground(QByteArray utf8Lines);
+    // Replaces the text with what rewrite makes of it (both UTF-8), in the same way: rewrite runs on a
+    // worker thread, reading the text in place. sizeHint is about the size of the result.
+    using Rewrite = std::function<QByteArray(QByteArrayView text)>;
+    void rewriteInBackground(Rewrite rewrite, qsizetype sizeHint);
     bool isFilling() const { return m_filling != nullptr; }
     // Drops the text still being appended: nothing changes, and filled() does not follow.
     void cancelFill();
@@ -52,8 +56,7 @@ public:
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 signals:
-    // The text changed other than by appendList() and appendListInBackground(): by the user, or by
-    // insertAtTop().
+    // The text changed other than by appendListInBackground(): by the user, or by insertAtTop().
     void edited();
     // The text given to appendListInBackground() is in the box; false when there was no memory for it
     // and the box is unchanged.

@@ -93,7 +93,7 @@ KeywordWindow::KeywordWindow(QWidget* parent)
     connect(m_recoveryTimer, &QTimer::timeout, this, &KeywordWindow::writeRecovery);
 
     m_loader = std::make_unique<KeywordFileLoader>(
-        [this](QString lines) { m_langword->appendListInBackground(std::move(lines)); });
+        [this](QByteArray lines) { m_langword->appendListInBackground(std::move(lines)); });
     connect(m_loader.get(), &KeywordFileLoader::finished, this, [this] {
         if (!m_langword->isFilling())
             listSettled();
@@ -358,13 +358,12 @@ void KeywordWindow::guolv_Click()
 {
     if (listBusy())
         return;
-    QString text = m_langword->toPlainText();
-    m_langword->clearList();
     m_unsaved = true;
-    // The filter and the refill of a long list run off the GUI thread; the count is shown once the
-    // list is all back in the box.
+    // The filter and the new list run off the GUI thread; the count is shown once the list is back.
     connect(this, &KeywordWindow::listReady, this, &KeywordWindow::showCount, Qt::SingleShotConnection);
-    m_loader->run([text = std::move(text)] { return KeywordRules::joinLines(KeywordRules::DistinctLines(text)); });
+    m_langword->rewriteInBackground(
+        [](QByteArrayView text) { return KeywordRules::joinLines(KeywordRules::DistinctLines(text)); },
+        m_langword->length());
     updateButtons();
 }
 

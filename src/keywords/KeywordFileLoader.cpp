@@ -51,7 +51,7 @@ KeywordFileLoader::UploadList KeywordFileLoader::readUploadList(const QString& p
 
 void KeywordFileLoader::start(const QString& path)
 {
-    run([path] { return readFieldLines(path); });
+    run([path] { return readFieldLines(path).toUtf8(); });
 }
 
 void KeywordFileLoader::run(Producer produce)
@@ -62,8 +62,8 @@ void KeywordFileLoader::run(Producer produce)
     m_stopped = false;
     // The watcher belongs to this object: once it is gone, the result is dropped with the thread pool's
     // task, and nobody waits for it.
-    auto* watcher = new QFutureWatcher<QString>(this);
-    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher] {
+    auto* watcher = new QFutureWatcher<QByteArray>(this);
+    connect(watcher, &QFutureWatcher<QByteArray>::finished, this, [this, watcher] {
         watcher->deleteLater();
         if (!m_stopped)
             m_sink(watcher->result());

@@ -12,14 +12,15 @@ class KeywordFileLoader : public QObject
     Q_OBJECT
 
 public:
-    using Sink = std::function<void(QString lines)>;
-    using Producer = std::function<QString()>;
+    // The lines as UTF-8, each followed by "\n".
+    using Sink = std::function<void(QByteArray lines)>;
+    using Producer = std::function<QByteArray()>;
 
     explicit KeywordFileLoader(Sink sink, QObject* parent = nullptr);
 
     // Loads word.txt: every field followed by a line end.
     void start(const QString& path);
-    // Runs produce off the GUI thread and feeds the lines it returns (each followed by "\n").
+    // Runs produce off the GUI thread and feeds the lines it returns.
     void run(Producer produce);
     // Drops the rest: nothing more is handed over, and finished() follows.
     void stop();

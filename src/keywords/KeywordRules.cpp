@@ -12,25 +12,45 @@ namespace KeywordRules {
 
 namespace {
 
-// FNV-1a over the UTF-16 units: cheap, and good enough to spread keyword lines over the table.
-quint64 lineHash(QStringView line)
+// Qt's string hash runs over several bytes at a time (with AES instructions where the processor has
+// them): the lines of a long list are spread over the table at a fraction of a byte-wise hash's cost.
+size_t lineHash(QStringView line)
 {
-    quint64 hash = 1469598103934665603ull;
-    for (const QChar c : line) {
-        hash ^= c.unicode();
-        hash *= 1099511628211ull;
-    }
-    return hash ^ (hash >> 29);
+    return qHash(line);
 }
 
-} // namespace
-
-std::vector<QStringView> DistinctLines(QStringView text)
+size_t lineHash(QByteArrayView line)
 {
-    std::vector<QStringView> kept;
+    return qHash(line);
+}
+
+bool isBlankLine(QStringView line)
+{
+    return line.isEmpty() || line == u" " || line == u"\u3000";
+}
+
+bool isBlankLine(QByteArrayView line)
+{
+    return line.isEmpty() || line == " " || line == "\xE3\x80\x80"; // U+3000 in UTF-8
+}
+
+// A line end is the same code unit in UTF-16 and in UTF-8.
+constexpr char16_t unit(QStringView, char c)
+{
+    return char16_t(c);
+}
+
+constexpr char unit(QByteArrayView, char c)
+{
+    return c;
+}
+
+template <typename View> std::vector<View> distinctLinesOf(View text)
+{
+    std::vector<View> kept;
     if (text.isEmpty())
         return kept;
-    const qsizetype estimate = text.count(u'\n') + 1;
+    const qsizetype estimate = std::count(text.begin(), text.end(), unit(text, '\n')) + 1;
     size_t capacity = 16;
     while (capacity < size_t(estimate) * 2)
         capacity <<= 1;
@@ -39,14 +59,14 @@ std::vector<QStringView> DistinctLines(QStringView text)
     kept.reserve(size_t(estimate));
     qsizetype start = 0;
     while (start <= text.size()) {
-        qsizetype end = text.indexOf(u'\n', start);
+        qsizetype end = text.indexOf(unit(text, '\n'), start);
         if (end < 0)
             end = text.size();
-        QStringView line = text.mid(start, end - start);
+        View line = text.sliced(start, end - start);
         start = end + 1;
-        if (line.endsWith(u'\r'))
+        if (line.endsWith(unit(text, '\r')))
             line.chop(1);
-        if (line.isEmpty() || line == u" " || line == u"\u3000")
+        if (isBlankLine(line))
             continue;
         size_t slot = lineHash(line) & (capacity - 1);
         bool seen = false;
@@ -66,18 +86,40 @@ std::vector<QStringView> DistinctLines(QStringView text)
     return kept;
 }
 
-QString joinLines(const std::vector<QStringView>& lines)
+template <typename Text, typename View> Text joinLinesOf(const std::vector<View>& lines)
 {
     qsizetype size = 0;
-    for (QStringView line : lines)
+    for (View line : lines)
         size += line.size() + 1;
-    QString text;
+    Text text;
     text.reserve(size);
-    for (QStringView line : lines) {
+    for (View line : lines) {
         text += line;
-        text += u'\n';
+        text += unit(View(), '\n');
     }
     return text;
+}
+
+} // namespace
+
+std::vector<QStringView> DistinctLines(QStringView text)
+{
+    return distinctLinesOf(text);
+}
+
+std::vector<QByteArrayView> DistinctLines(QByteArrayView utf8)
+{
+    return distinctLinesOf(utf8);
+}
+
+QString joinLines(const std::vector<QStringView>& lines)
+{
+    return joinLinesOf<QString>(lines);
+}
+
+QByteArray joinLines(const std::vector<QByteArrayView>& lines)
+{
+    return joinLinesOf<QByteArray>(lines);
 }
 
 QByteArray keywordFileBytes(QStringView boxText)

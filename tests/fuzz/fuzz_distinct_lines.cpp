@@ -1,5 +1,5 @@
 // The duplicate filter against a plain reference: no line twice, nothing that was not there, nothing
-// lost, the line nearest the bottom first.
+// lost, the line nearest the bottom first; and the filter over the same text as UTF-8 agrees.
 #include "FuzzInput.h"
 #include "base/TextCodec.h"
 #include "keywords/KeywordRules.h"
@@ -23,5 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FuzzInput::require(qsizetype(kept.size()) == expected.size());
     for (size_t i = 0; i < kept.size(); ++i)
         FuzzInput::require(kept[i] == expected[qsizetype(i)]);
+    const QByteArray utf8 = text.toUtf8();
+    const std::vector<QByteArrayView> keptUtf8 = KeywordRules::DistinctLines(QByteArrayView(utf8));
+    FuzzInput::require(keptUtf8.size() == kept.size());
+    for (size_t i = 0; i < kept.size(); ++i)
+        FuzzInput::require(QString::fromUtf8(keptUtf8[i]) == kept[i]);
     return 0;
 }

@@ -277,7 +277,7 @@ private slots:
         TestFolder folder;
         folder.write(u"word.txt"_qs, "a\r\nb\r\n");
         QString received;
-        KeywordFileLoader loader([&received](const QString& lines) { received += lines; });
+        KeywordFileLoader loader([&received](const QByteArray& lines) { received += QString::fromUtf8(lines); });
         QSignalSpy finished(&loader, &KeywordFileLoader::finished);
         loader.start(folder.filePath(u"word.txt"_qs));
         loader.stop();

@@ -32,12 +32,19 @@ QStringList literalDistinctLines(const QString& text)
     return lines;
 }
 
+// The filter's lines; the same filter over the text as UTF-8 must give the same ones.
 QStringList distinct(const QString& text)
 {
     QStringList lines;
     for (QStringView line : KeywordRules::DistinctLines(text))
         lines.append(line.toString());
-    return lines;
+    const QByteArray utf8 = text.toUtf8();
+    QStringList utf8Lines;
+    for (QByteArrayView line : KeywordRules::DistinctLines(QByteArrayView(utf8)))
+        utf8Lines.append(QString::fromUtf8(line));
+    if (utf8Lines != lines)
+        qWarning() << "UTF-8 filter differs:" << utf8Lines << lines;
+    return utf8Lines == lines ? lines : QStringList{u"(the UTF-8 filter differs)"_qs};
 }
 
 } // namespace
@@ -112,6 +119,7 @@ private slots:
                  (QStringList{u" a"_qs, u"a"_qs, u"A"_qs, u"  "_qs}));
         QCOMPARE(distinct(QString()), QStringList{});
         QCOMPARE(KeywordRules::joinLines(KeywordRules::DistinctLines(u"x\ny\nx"_qs)), u"y\nx\n"_qs);
+        QCOMPARE(KeywordRules::joinLines(KeywordRules::DistinctLines(QByteArrayView("x\ny\nx"))), "y\nx\n");
 
         // The marker string and whole lines agree unless a line holds "|" or is exactly "*"; these differ.
         for (const QString& text : {u"#|a\r\na"_qs, u"*"_qs, u"a|*"_qs, u"*|a"_qs})
