@@ -17,6 +17,7 @@ public:
     // Makes Qt ask this class for every KeywordListBox; done once.
     static void install();
 
+    using QAccessibleWidget::text; // the name and description, beside the text interface's text()
     QAccessible::State state() const override;
     void* interface_cast(QAccessible::InterfaceType type) override;
 

@@ -10,19 +10,16 @@
 #include <QtConcurrent/QtConcurrentRun>
 #include <cstddef>
 
-// Scintilla's ILoader (ILoader.h, which the distribution's package does not install): a document that
-// is filled on a worker thread before any view shows it. The methods and their order are Scintilla's.
-// It is implemented inside the library only, so it must not be in an anonymous namespace: the compiler
-// would then know of no implementation and turn every call into a pure virtual call.
-class ScintillaLoader
+// Scintilla's ILoader, declared as its ILoader.h does (the distribution's package does not install that
+// header): a document that is filled on a worker thread before any view shows it. It is the same class
+// as the library's, at global scope and by the same name, so calls through it are calls on the
+// library's objects; in an anonymous namespace the compiler would know no implementation of it.
+class ILoader
 {
 public:
     virtual int Release() = 0;
     virtual int AddData(const char* data, std::ptrdiff_t length) = 0;
     virtual void* ConvertToDocument() = 0;
-
-protected:
-    ~ScintillaLoader() = default;
 };
 
 namespace {
@@ -56,7 +53,7 @@ constexpr qsizetype kPieceBytes = 1 << 20;
 class KeywordListBox::Document
 {
 public:
-    explicit Document(ScintillaLoader* loader) : m_loader(loader) {}
+    explicit Document(ILoader* loader) : m_loader(loader) {}
     ~Document()
     {
         if (m_loader)
@@ -80,7 +77,7 @@ public:
     void* document() const { return m_loader->ConvertToDocument(); }
 
 private:
-    ScintillaLoader* m_loader;
+    ILoader* m_loader;
 };
 
 KeywordListBox::KeywordListBox(QWidget* parent) : QsciScintilla(parent)
@@ -268,9 +265,9 @@ void KeywordListBox::rewriteInBackground(Rewrite rewrite, qsizetype sizeHint)
     const QByteArrayView current(reinterpret_cast<const char*>(SendScintilla(SCI_GETCHARACTERPOINTER)), length());
     // The new buffer is allocated whole before it is filled, with room for the keywords a search adds:
     // growing it piece by piece would copy it again and again.
-    auto* loader = reinterpret_cast<ScintillaLoader*>(
-        SendScintilla(SCI_CREATELOADER, static_cast<unsigned long>(sizeHint + sizeHint / 8 + 65536),
-                      long(SC_DOCUMENTOPTION_STYLES_NONE)));
+    auto* loader = reinterpret_cast<ILoader*>(SendScintilla(SCI_CREATELOADER,
+                                                            static_cast<unsigned long>(sizeHint + sizeHint / 8 + 65536),
+                                                            long(SC_DOCUMENTOPTION_STYLES_NONE)));
     auto document = std::make_shared<Document>(loader);
     m_fillCancelled = std::make_shared<std::atomic_bool>(false);
     m_filling = new QFutureWatcher<std::shared_ptr<Document>>(this);
