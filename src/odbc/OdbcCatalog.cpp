@@ -1,7 +1,38 @@
 #include "odbc/OdbcCatalog.h"
 
+#include <QLibrary>
 #include <sql.h>
 #include <sqlext.h>
+
+namespace {
+
+// The driver manager (unixODBC) is loaded when its catalogue is first asked for, not at every start of
+// the program: the catalogue is all this program uses of it.
+struct DriverManager
+{
+    decltype(&SQLAllocEnv) allocEnv = nullptr;
+    decltype(&SQLDataSources) dataSources = nullptr;
+    decltype(&SQLFreeEnv) freeEnv = nullptr;
+
+    bool isLoaded() const { return allocEnv && dataSources && freeEnv; }
+
+    static const DriverManager& instance()
+    {
+        static const DriverManager manager = [] {
+            DriverManager loaded;
+            QLibrary library(QStringLiteral("odbc"), 2);
+            if (!library.load())
+                return loaded;
+            loaded.allocEnv = reinterpret_cast<decltype(&SQLAllocEnv)>(library.resolve("SQLAllocEnv"));
+            loaded.dataSources = reinterpret_cast<decltype(&SQLDataSources)>(library.resolve("SQLDataSources"));
+            loaded.freeEnv = reinterpret_cast<decltype(&SQLFreeEnv)>(library.resolve("SQLFreeEnv"));
+            return loaded;
+        }();
+        return manager;
+    }
+};
+
+} // namespace
 
 void OdbcCatalog::removeAdjacentDuplicates(QStringList& list)
 {
@@ -18,8 +49,9 @@ OdbcCatalog OdbcCatalog::GetDSNsAndDrivers()
 {
     OdbcCatalog catalog;
     catalog.dataSources.append(QStringLiteral("(None)"));
+    const DriverManager& odbc = DriverManager::instance();
     SQLHENV environment = SQL_NULL_HENV;
-    if (SQLAllocEnv(&environment) == SQL_ERROR)
+    if (!odbc.isLoaded() || odbc.allocEnv(&environment) == SQL_ERROR)
         return catalog;
     SQLRETURN result = SQL_SUCCESS;
     do {
@@ -27,8 +59,8 @@ OdbcCatalog OdbcCatalog::GetDSNsAndDrivers()
         SQLCHAR description[1024];
         SQLSMALLINT nameLength = 0;
         SQLSMALLINT descriptionLength = 0;
-        result = SQLDataSources(environment, SQL_FETCH_NEXT, name, sizeof name, &nameLength, description,
-                                sizeof description, &descriptionLength);
+        result = odbc.dataSources(environment, SQL_FETCH_NEXT, name, sizeof name, &nameLength, description,
+                                  sizeof description, &descriptionLength);
         if (result != SQL_SUCCESS && result != SQL_SUCCESS_WITH_INFO)
             break;
         const QString source =
@@ -39,7 +71,7 @@ OdbcCatalog OdbcCatalog::GetDSNsAndDrivers()
                                                           std::min<int>(descriptionLength, sizeof description - 1)));
         }
     } while (true);
-    SQLFreeEnv(environment);
+    odbc.freeEnv(environment);
     if (catalog.drivers.size() > 1)
         removeAdjacentDuplicates(catalog.drivers);
     return catalog;
