@@ -7,6 +7,7 @@
 #include <QContextMenuEvent>
 #include <QFutureWatcher>
 #include <QMenu>
+#include <Qsci/qscicommandset.h>
 #include <QtConcurrent/QtConcurrentRun>
 #include <cstddef>
 
@@ -96,6 +97,9 @@ KeywordListBox::KeywordListBox(QWidget* parent) : QsciScintilla(parent)
     // The horizontal scroll bar follows the widest line shown so far, as in other text boxes.
     SendScintilla(SCI_SETSCROLLWIDTH, 1UL);
     SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1UL);
+    // Redo also on the platform's own key, which the context menu shows.
+    if (QsciCommand* redo = standardCommands()->find(QsciCommand::Redo))
+        redo->setAlternateKey(QKeySequence(QKeySequence::Redo)[0].toCombined());
     setFrameShape(QFrame::StyledPanel);
     setFont(QApplication::font(this));
     applyPalette();

@@ -113,6 +113,13 @@ private slots:
         QVERIFY(!edited.isEmpty());
         QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(box.toPlainText(), u"甲\n乙\n"_qs);
+        // Redone with Ctrl+Y and with the platform's own key, which the context menu shows.
+        QTest::keyClick(&box, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(box.toPlainText(), u"甲\n乙\n丙 d"_qs);
+        QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keySequence(&box, QKeySequence::Redo);
+        QCOMPARE(box.toPlainText(), u"甲\n乙\n丙 d"_qs);
+        QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
 
         // Copy a line, paste it elsewhere; pasted Windows line ends become the box's own.
         place(box, 1, 2, 1, 0);
