@@ -54,8 +54,10 @@ template <typename View> std::vector<View> distinctLinesOf(View text)
     size_t capacity = 16;
     while (capacity < size_t(estimate) * 2)
         capacity <<= 1;
-    // Open addressing over indexes into kept (0 = free): a million lines without a million allocations.
-    std::vector<quint32> table(capacity, 0);
+    // Open addressing without a million allocations. A slot holds the line's index into kept (0 = free)
+    // in its low half and the high half of its hash in the other: most slots that hold another line are
+    // passed over without reading that line.
+    std::vector<quint64> table(capacity, 0);
     kept.reserve(size_t(estimate));
     qsizetype start = 0;
     while (start <= text.size()) {
@@ -68,10 +70,12 @@ template <typename View> std::vector<View> distinctLinesOf(View text)
             line.chop(1);
         if (isBlankLine(line))
             continue;
-        size_t slot = lineHash(line) & (capacity - 1);
+        const quint64 hash = lineHash(line);
+        const quint64 tag = hash & 0xFFFFFFFF00000000ull;
+        size_t slot = hash & (capacity - 1);
         bool seen = false;
-        while (const quint32 entry = table[slot]) {
-            if (kept[entry - 1] == line) {
+        while (const quint64 entry = table[slot]) {
+            if ((entry & 0xFFFFFFFF00000000ull) == tag && kept[quint32(entry) - 1] == line) {
                 seen = true;
                 break;
             }
@@ -79,7 +83,7 @@ template <typename View> std::vector<View> distinctLinesOf(View text)
         }
         if (!seen) {
             kept.push_back(line);
-            table[slot] = quint32(kept.size());
+            table[slot] = tag | quint32(kept.size());
         }
     }
     std::reverse(kept.begin(), kept.end());
