@@ -5,8 +5,8 @@
 #include "base/AppPaths.h"
 #include "base/DelimitedFieldReader.h"
 #include "base/TextCodec.h"
-#include "gui/KeywordListBox.h"
 #include "gui/KeywordWindow.h"
+#include "keywordlist/KeywordList.h"
 #include "keywords/KeywordRules.h"
 #include "store/LocalStore.h"
 
@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <Qsci/qsciscintilla.h>
 
 namespace {
 
@@ -139,7 +140,7 @@ int main(int argc, char* argv[])
 
     // Ten keywords in at the top while the caret is at the end of the list; the repaint that follows is
     // set beside a repaint of the unchanged box.
-    KeywordListBox* box = window.resultBox();
+    auto* box = qobject_cast<QsciScintilla*>(window.resultBox()->widget());
     box->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
     QTest::qWait(100);
     QStringList found;

@@ -1,12 +1,11 @@
 #include "browser/BrowserWindow.h"
 
+#include "base/ModuleLoader.h"
 #include "browser/WebPage.h"
 #include "ui/Twips.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
-#include <QLibrary>
 #include <QOpenGLContext>
 #include <QTimer>
 #include <QUrl>
@@ -46,18 +45,9 @@ CreateWebPageFunction loadEngine(QString* error)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     }
 #endif
-    // Beside the executable in the build tree; under <prefix>/lib/.../quillon once installed.
-    const QDir executable(QCoreApplication::applicationDirPath());
-    for (const QString& folder :
-         {executable.path(), executable.filePath(QStringLiteral(QUILLON_MODULEDIR_FROM_BINDIR))}) {
-        QLibrary module(QDir(folder).filePath(QStringLiteral("quillon_webengine")));
-        create = reinterpret_cast<CreateWebPageFunction>(module.resolve(QUILLON_CREATE_WEB_PAGE));
-        if (create)
-            return create;
-        if (error && (error->isEmpty() || QFileInfo::exists(module.fileName())))
-            *error = module.errorString();
-    }
-    return nullptr;
+    create = reinterpret_cast<CreateWebPageFunction>(
+        ModuleLoader::resolve(QStringLiteral("quillon_webengine"), QUILLON_CREATE_WEB_PAGE, error));
+    return create;
 }
 
 } // namespace

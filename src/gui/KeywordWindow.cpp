@@ -1,9 +1,10 @@
 #include "gui/KeywordWindow.h"
 
 #include "base/AppPaths.h"
+#include "base/ModuleLoader.h"
 #include "base/TextRules.h"
-#include "gui/KeywordListBox.h"
 #include "gui/ProcessState.h"
+#include "keywordlist/KeywordList.h"
 #include "keywords/KeywordFileLoader.h"
 #include "keywords/KeywordRules.h"
 #include "keywords/RecoveryFile.h"
@@ -98,7 +99,7 @@ KeywordWindow::KeywordWindow(QWidget* parent)
         if (!m_langword->isFilling())
             listSettled();
     });
-    connect(m_langword, &KeywordListBox::filled, this, [this](bool complete) {
+    m_langword->onFilled = [this](bool complete) {
         if (complete) {
             listSettled();
             return;
@@ -106,11 +107,36 @@ KeywordWindow::KeywordWindow(QWidget* parent)
         // The list stays marked as not read in: nothing may save or filter what is only part of it.
         reportError(QStringLiteral("内存不足，长尾词列表没能全部读入。为免丢失，现在不能保存或过滤；"
                                    "请关闭其他程序后重新打开此窗口。"));
-    });
+    };
 
     m_jiazaiTimer->start(m_pacing.load);
     m_stopsou->setEnabled(false);
     updateButtons();
+}
+
+namespace {
+
+CreateKeywordListFunction listFactory(QString* error)
+{
+    static const auto create = reinterpret_cast<CreateKeywordListFunction>(
+        ModuleLoader::resolve(QStringLiteral("quillon_keywordlist"), QUILLON_CREATE_KEYWORD_LIST, error));
+    return create;
+}
+
+} // namespace
+
+bool KeywordWindow::canOpen(QString* error)
+{
+    return listFactory(error) != nullptr;
+}
+
+KeywordList* KeywordWindow::createList(QWidget* parent)
+{
+    // Opened only after canOpen(): without the module there is no window to show.
+    CreateKeywordListFunction create = listFactory(nullptr);
+    if (!create)
+        qFatal("quillon: the keyword list module (quillon_keywordlist) cannot be loaded");
+    return create(parent);
 }
 
 KeywordWindow::~KeywordWindow() = default;
@@ -172,12 +198,13 @@ void KeywordWindow::buildControls()
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_status->setGeometry(Twips::rect(3790, 4150, 1580, 2000));
 
-    m_langword = new KeywordListBox(this);
-    m_langword->setObjectName(QStringLiteral("Langword"));
-    m_langword->setGeometry(Twips::rect(5400, 0, 5175, 6220));
-    m_langword->setAccessibleName(QStringLiteral("长尾关键词"));
+    m_langword = createList(this);
+    QWidget* box = m_langword->widget();
+    box->setObjectName(QStringLiteral("Langword"));
+    box->setGeometry(Twips::rect(5400, 0, 5175, 6220));
+    box->setAccessibleName(QStringLiteral("长尾关键词"));
     m_langword->setUndoEnabled(false); // until the file has loaded
-    connect(m_langword, &KeywordListBox::edited, this, [this] { m_unsaved = true; });
+    m_langword->onEdited = [this] { m_unsaved = true; };
 
     m_picButtons = new QWidget(this);
     m_picButtons->setObjectName(QStringLiteral("picButtons"));
@@ -212,7 +239,7 @@ void KeywordWindow::resizeEvent(QResizeEvent* event)
     const int listHeight = height() - Twips::px(450);
     if (listHeight > 0) {
         m_grid->resize(m_grid->width(), listHeight);
-        m_langword->resize(m_langword->width(), listHeight);
+        m_langword->widget()->resize(m_langword->widget()->width(), listHeight);
     }
     m_divider->resize(m_divider->width(), height());
     m_picButtons->move(0, height() - m_picButtons->height());
@@ -363,7 +390,7 @@ void KeywordWindow::guolv_Click()
     connect(this, &KeywordWindow::listReady, this, &KeywordWindow::showCount, Qt::SingleShotConnection);
     m_langword->rewriteInBackground(
         [](QByteArrayView text) { return KeywordRules::joinLines(KeywordRules::DistinctLines(text)); },
-        m_langword->length());
+        m_langword->utf8Length());
     updateButtons();
 }
 

@@ -20,7 +20,7 @@ class QTableView;
 class QTimer;
 class CheckedTableModel;
 class KeywordFileLoader;
-class KeywordListBox;
+class KeywordList;
 
 // The keyword window's timers: the list is read in a moment after opening; the search rests before
 // each pass and after each seed, waits out a block in steps of backoffUnit, and writes the recovery
@@ -44,10 +44,13 @@ public:
     // For tests: windows opened from now on use these.
     static void setPacing(const KeywordPacing& pacing) { s_pacing = pacing; }
 
+    // Whether the list box can be loaded; the window cannot open without it.
+    static bool canOpen(QString* error);
+
     explicit KeywordWindow(QWidget* parent = nullptr);
     ~KeywordWindow() override;
 
-    KeywordListBox* resultBox() const { return m_langword; }
+    KeywordList* resultBox() const { return m_langword; }
     bool isLoading() const;
     // From opening until the list has been read in completely, and while a filtered list goes back
     // into the box: the box does not hold the whole list, so nothing may save or filter it.
@@ -70,6 +73,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    static KeywordList* createList(QWidget* parent);
     void buildControls();
     void jiazaiTimer_Timer();
     void cmdAdd_Click();
@@ -112,7 +116,7 @@ private:
     QPushButton* m_sousuo = nullptr;
     QPushButton* m_stopsou = nullptr;
     QRadioButton* m_fenlei[2] = {};
-    KeywordListBox* m_langword = nullptr;
+    KeywordList* m_langword = nullptr; // owned as a child widget
     QWidget* m_picButtons = nullptr;
     QFrame* m_divider = nullptr;
     QPushButton* m_cmdAdd = nullptr;

@@ -236,7 +236,14 @@ void MainWindow::buildMenus()
 
     QAction* keywords = menuBar()->addAction(QStringLiteral("关键词(&K)"));
     keywords->setObjectName(QStringLiteral("Wordkey"));
-    connect(keywords, &QAction::triggered, this, [this] { showModeless(new KeywordWindow); });
+    connect(keywords, &QAction::triggered, this, [this] {
+        QString error;
+        if (!KeywordWindow::canOpen(&error)) {
+            Messages::showLater(this, u"长尾词列表组件（quillon_keywordlist）无法载入，关键词窗口打不开：" + error);
+            return;
+        }
+        showModeless(new KeywordWindow);
+    });
     QAction* settings = menuBar()->addAction(QStringLiteral("网站设置(&S)"));
     settings->setObjectName(QStringLiteral("shezhi"));
     connect(settings, &QAction::triggered, this, [this] { showModeless(new SettingsWindow); });

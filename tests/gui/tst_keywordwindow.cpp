@@ -1,6 +1,6 @@
 #include "base/TextCodec.h"
-#include "gui/KeywordListBox.h"
 #include "gui/KeywordWindow.h"
+#include "keywordlist/KeywordList.h"
 #include "keywords/KeywordFileLoader.h"
 #include "support/MessageRecorder.h"
 #include "support/TestFolder.h"
@@ -15,6 +15,7 @@
 #include <QSqlQuery>
 #include <QTableView>
 #include <QUrlQuery>
+#include <Qsci/qsciscintilla.h>
 #include <QtTest>
 #include <atomic>
 #ifdef Q_OS_UNIX
@@ -92,6 +93,12 @@ public:
     }
 };
 
+// The list box as the user meets it: the module's text box.
+QsciScintilla* box(const KeywordWindow& window)
+{
+    return qobject_cast<QsciScintilla*>(window.resultBox()->widget());
+}
+
 QString boxText(KeywordWindow& window)
 {
     return window.resultBox()->toPlainText();
@@ -165,7 +172,7 @@ private slots:
         QCOMPARE(boxText(*f.window), u"a\nb\nc\nx, y\n中\n\n"_qs);
         QVERIFY(!f.window->hasUnsavedResults());
 
-        f.window->resultBox()->setText(u"  新 词\nb\n\n  "_qs);
+        box(*f.window)->setText(u"  新 词\nb\n\n  "_qs);
         QVERIFY(f.window->hasUnsavedResults());
         f.button(u"baocun"_qs)->click();
         QCOMPARE(f.messages.texts(), QStringList{u"已保存！"_qs});
@@ -186,7 +193,7 @@ private slots:
         QVERIFY(QFile::exists(f.folder.filePath(u"word.txt"_qs)));
         QCOMPARE(boxText(*f.window), QString());
         QFile::remove(f.folder.filePath(u"word.txt"_qs));
-        f.window->resultBox()->setText(u"k"_qs);
+        box(*f.window)->setText(u"k"_qs);
         QVERIFY(f.window->save()); // saving recreates it
         QCOMPARE(f.folder.read(u"word.txt"_qs), QByteArray("k\r\n"));
     }
@@ -197,7 +204,7 @@ private slots:
         f.waitLoaded();
         QFile::remove(f.folder.filePath(u"word.txt"_qs));
         QDir().mkpath(f.folder.filePath(u"word.txt"_qs)); // nothing can replace a folder
-        f.window->resultBox()->setText(u"new"_qs);
+        box(*f.window)->setText(u"new"_qs);
         QVERIFY(!f.window->save());
         QVERIFY(f.messages.texts().last().startsWith(u"保存失败"_qs));
         QVERIFY(f.window->hasUnsavedResults());
@@ -211,7 +218,7 @@ private slots:
         QTRY_COMPARE(f.window->findChild<QLabel*>(u"tongji"_qs)->text(), u"总共3个"_qs);
         QCOMPARE(boxText(*f.window), u"b\na\n"_qs);
         QVERIFY(f.window->hasUnsavedResults());
-        f.window->resultBox()->clear();
+        box(*f.window)->clear();
         f.button(u"guolv"_qs)->click();
         QTRY_COMPARE(f.window->findChild<QLabel*>(u"tongji"_qs)->text(), u"总共0个"_qs);
         QCOMPARE(boxText(*f.window), QString());
@@ -221,7 +228,7 @@ private slots:
     {
         Fixture f;
         f.waitLoaded();
-        f.window->resultBox()->setText(u"found"_qs);
+        box(*f.window)->setText(u"found"_qs);
         f.messages.nextSaveAnswer = MessageSink::SaveAnswer::Cancel;
         QVERIFY(!f.window->close());
         QVERIFY(f.window->isVisible());
@@ -232,7 +239,7 @@ private slots:
 
         Fixture g;
         g.waitLoaded();
-        g.window->resultBox()->setText(u"kept"_qs);
+        box(*g.window)->setText(u"kept"_qs);
         g.messages.nextSaveAnswer = MessageSink::SaveAnswer::Save;
         QVERIFY(g.window->close());
         QCOMPARE(g.folder.read(u"word.txt"_qs), QByteArray("kept\r\n"));
@@ -295,10 +302,10 @@ private slots:
         f.waitLoaded();
         f.window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
-        f.window->resultBox()->setFocus();
-        QTRY_VERIFY(f.window->resultBox()->hasFocus());
-        QTest::keyClick(f.window->resultBox(), Qt::Key_Tab);
-        QVERIFY(!f.window->resultBox()->hasFocus());
+        box(*f.window)->setFocus();
+        QTRY_VERIFY(box(*f.window)->hasFocus());
+        QTest::keyClick(box(*f.window), Qt::Key_Tab);
+        QVERIFY(!box(*f.window)->hasFocus());
         QCOMPARE(boxText(*f.window), u"k\n"_qs);
     }
 

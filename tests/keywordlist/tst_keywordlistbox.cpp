@@ -1,4 +1,4 @@
-#include "gui/KeywordListBox.h"
+#include "keywordlist/KeywordListBox.h"
 
 #include <QAccessible>
 #include <QClipboard>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "keywordlist/KeywordList.h"
+
 #include <Qsci/qsciscintilla.h>
 #include <atomic>
 #include <functional>
@@ -12,7 +14,7 @@ template <typename T> class QFutureWatcher;
 // and takes insertions at once and in little memory. It behaves as a text box does: typing, selection,
 // clipboard, undo, Tab to the next control, a context menu in Chinese, and the accessible text
 // interface with the whole text, caret and selection.
-class KeywordListBox : public QsciScintilla
+class KeywordListBox : public QsciScintilla, public KeywordList
 {
     Q_OBJECT
 
@@ -20,30 +22,32 @@ public:
     explicit KeywordListBox(QWidget* parent = nullptr);
     ~KeywordListBox() override;
 
-    QString toPlainText() const { return text(); }
+    QWidget* widget() override { return this; }
+    QString toPlainText() const override { return text(); }
+    qsizetype utf8Length() const override { return length(); }
     bool isEmpty() const { return length() == 0; }
     // Lines as the user sees them; an empty box has none, and a final line end starts an empty line.
-    int lineCount() const { return isEmpty() ? 0 : lines(); }
+    int lineCount() const override { return isEmpty() ? 0 : lines(); }
 
     // Appends a list read in (from a file, say) without holding up the window: its document is built
     // on a worker thread and then put in place of the box's, with no undo history. The box is read-only
     // until filled() follows.
-    void appendListInBackground(QByteArray utf8Lines);
+    void appendListInBackground(QByteArray utf8Lines) override;
     // Replaces the text with what rewrite makes of it (both UTF-8), in the same way: rewrite runs on a
     // worker thread, reading the text in place. sizeHint is about the size of the result.
-    using Rewrite = std::function<QByteArray(QByteArrayView text)>;
-    void rewriteInBackground(Rewrite rewrite, qsizetype sizeHint);
-    bool isFilling() const { return m_filling != nullptr; }
+    void rewriteInBackground(Rewrite rewrite, qsizetype sizeHint) override;
+    bool isFilling() const override { return m_filling != nullptr; }
     // Drops the text still being appended: nothing changes, and filled() does not follow.
-    void cancelFill();
+    void cancelFill() override;
     // Empties the box and its undo history.
     void clearList();
     // Puts text before the first line, also while the box is read-only. The caret, the selection and,
     // when scrolled down, the lines in view stay with the text they were on. While the box is being
     // filled, the text waits and goes on top of the filled list.
-    void insertAtTop(QStringView text);
+    void insertAtTop(QStringView text) override;
     // Off while the box is filled from a file: a million lines of undo history would be of no use.
-    void setUndoEnabled(bool enabled);
+    void setUndoEnabled(bool enabled) override;
+    void setReadOnly(bool readOnly) override { QsciScintilla::setReadOnly(readOnly); }
 
     // Positions in the text as assistive technology counts them (UTF-16 code units), converted through
     // Scintilla's line index in time that does not grow with the list.

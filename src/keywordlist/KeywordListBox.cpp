@@ -1,6 +1,6 @@
-#include "gui/KeywordListBox.h"
+#include "keywordlist/KeywordListBox.h"
 
-#include "gui/KeywordListAccessible.h"
+#include "keywordlist/KeywordListAccessible.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -112,6 +112,15 @@ KeywordListBox::KeywordListBox(QWidget* parent) : QsciScintilla(parent)
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this] {
         reportInsertion();
         reportCaret();
+    });
+    // The same, for the keyword window, which knows the box through its interface only.
+    connect(this, &KeywordListBox::edited, this, [this] {
+        if (onEdited)
+            onEdited();
+    });
+    connect(this, &KeywordListBox::filled, this, [this](bool complete) {
+        if (onFilled)
+            onFilled(complete);
     });
     KeywordListAccessible::install();
     assistiveTechnologyListens(); // from now on, follows connecting and leaving

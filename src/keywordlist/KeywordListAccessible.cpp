@@ -1,6 +1,6 @@
-#include "gui/KeywordListAccessible.h"
+#include "keywordlist/KeywordListAccessible.h"
 
-#include "gui/KeywordListBox.h"
+#include "keywordlist/KeywordListBox.h"
 
 #include <QTextBoundaryFinder>
 
