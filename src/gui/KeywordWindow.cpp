@@ -388,9 +388,7 @@ void KeywordWindow::guolv_Click()
     m_unsaved = true;
     // The filter and the new list run off the GUI thread; the count is shown once the list is back.
     connect(this, &KeywordWindow::listReady, this, &KeywordWindow::showCount, Qt::SingleShotConnection);
-    m_langword->rewriteInBackground(
-        [](QByteArrayView text) { return KeywordRules::joinLines(KeywordRules::DistinctLines(text)); },
-        m_langword->utf8Length());
+    m_langword->keepLinesInBackground([](QByteArrayView text) { return KeywordRules::DistinctLines(text); });
     updateButtons();
 }
 

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <functional>
+#include <vector>
 
 class QWidget;
 
@@ -13,7 +14,8 @@ class QWidget;
 class KeywordList
 {
 public:
-    using Rewrite = std::function<QByteArray(QByteArrayView utf8Text)>;
+    // The lines to keep, each a piece of the text it is given (UTF-8, without its line end).
+    using LineFilter = std::function<std::vector<QByteArrayView>(QByteArrayView utf8Text)>;
 
     virtual ~KeywordList() = default;
 
@@ -28,8 +30,9 @@ public:
     // Appends lines read in (UTF-8) without holding up the window and without undo history; the box is
     // read-only until onFilled.
     virtual void appendListInBackground(QByteArray utf8Lines) = 0;
-    // Replaces the text with what rewrite makes of it, on a worker thread, in the same way.
-    virtual void rewriteInBackground(Rewrite rewrite, qsizetype sizeHint) = 0;
+    // Keeps only the lines the filter picks, in its order, each followed by a line end: on a worker
+    // thread, in the same way.
+    virtual void keepLinesInBackground(LineFilter filter) = 0;
     virtual bool isFilling() const = 0;
     // Drops what is still being filled in: nothing changes, and onFilled does not follow.
     virtual void cancelFill() = 0;

@@ -63,7 +63,7 @@ public:
     Document(const Document&) = delete;
     Document& operator=(const Document&) = delete;
 
-    bool add(const QByteArray& bytes, const std::atomic_bool& cancelled)
+    bool add(QByteArrayView bytes, const std::atomic_bool& cancelled)
     {
         for (qsizetype at = 0; at < bytes.size(); at += kPieceBytes) {
             if (cancelled)
@@ -259,15 +259,36 @@ void KeywordListBox::changeEvent(QEvent* event)
 
 void KeywordListBox::appendListInBackground(QByteArray utf8Lines)
 {
-    const qsizetype added = utf8Lines.size();
-    rewriteInBackground(
-        [lines = std::move(utf8Lines)](QByteArrayView current) {
-            return current.isEmpty() ? lines : current.toByteArray() + lines;
+    const qsizetype size = length() + utf8Lines.size();
+    fillInBackground(
+        [lines = std::move(utf8Lines)](Document& document, QByteArrayView current, const std::atomic_bool& cancelled) {
+            return document.add(current, cancelled) && document.add(lines, cancelled);
         },
-        length() + added);
+        size);
 }
 
-void KeywordListBox::rewriteInBackground(Rewrite rewrite, qsizetype sizeHint)
+void KeywordListBox::keepLinesInBackground(LineFilter filter)
+{
+    fillInBackground(
+        [filter = std::move(filter)](Document& document, QByteArrayView current, const std::atomic_bool& cancelled) {
+            // Written piece by piece through a small buffer: the kept lines are never copied whole.
+            QByteArray piece;
+            piece.reserve(kPieceBytes + 4096);
+            for (QByteArrayView line : filter(current)) {
+                piece += line;
+                piece += '\n';
+                if (piece.size() >= kPieceBytes) {
+                    if (!document.add(piece, cancelled))
+                        return false;
+                    piece.resize(0);
+                }
+            }
+            return document.add(piece, cancelled);
+        },
+        length());
+}
+
+void KeywordListBox::fillInBackground(Build build, qsizetype sizeHint)
 {
     if (isFilling())
         return;
@@ -299,12 +320,11 @@ void KeywordListBox::rewriteInBackground(Rewrite rewrite, qsizetype sizeHint)
         insertAtTop(waiting);
         emit filled(built != nullptr);
     });
-    m_filling->setFuture(
-        QtConcurrent::run([document, current, rewrite = std::move(rewrite), cancelled = m_fillCancelled] {
-            if (*cancelled || !document->add(rewrite(current), *cancelled))
-                return std::shared_ptr<Document>();
-            return document;
-        }));
+    m_filling->setFuture(QtConcurrent::run([document, current, build = std::move(build), cancelled = m_fillCancelled] {
+        if (*cancelled || !build(*document, current, *cancelled))
+            return std::shared_ptr<Document>();
+        return document;
+    }));
 }
 
 void KeywordListBox::adoptDocument(const std::shared_ptr<Document>& document)

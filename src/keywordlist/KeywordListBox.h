@@ -33,9 +33,7 @@ public:
     // on a worker thread and then put in place of the box's, with no undo history. The box is read-only
     // until filled() follows.
     void appendListInBackground(QByteArray utf8Lines) override;
-    // Replaces the text with what rewrite makes of it (both UTF-8), in the same way: rewrite runs on a
-    // worker thread, reading the text in place. sizeHint is about the size of the result.
-    void rewriteInBackground(Rewrite rewrite, qsizetype sizeHint) override;
+    void keepLinesInBackground(LineFilter filter) override;
     bool isFilling() const override { return m_filling != nullptr; }
     // Drops the text still being appended: nothing changes, and filled() does not follow.
     void cancelFill() override;
@@ -73,6 +71,9 @@ protected:
 
 private:
     class Document;
+    // Builds the new document on a worker thread from the text in place; false when it cannot.
+    using Build = std::function<bool(Document& document, QByteArrayView current, const std::atomic_bool& cancelled)>;
+    void fillInBackground(Build build, qsizetype sizeHint);
     void adoptDocument(const std::shared_ptr<Document>& document);
     void applyPalette();
     void aboutToChange(int position, int type, int length);

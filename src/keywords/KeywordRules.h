@@ -20,9 +20,6 @@ namespace KeywordRules {
 std::vector<QStringView> DistinctLines(QStringView text);
 // The same over UTF-8 text: the lines of a long list without converting it.
 std::vector<QByteArrayView> DistinctLines(QByteArrayView utf8);
-// The lines joined as the box shows them, each followed by a line end.
-QString joinLines(const std::vector<QStringView>& lines);
-QByteArray joinLines(const std::vector<QByteArrayView>& lines);
 
 // The result list as word.txt holds it: spaces trimmed at both ends, CR LF line ends, one CR LF after.
 QByteArray keywordFileBytes(QStringView boxText);
