@@ -104,6 +104,16 @@ QString boxText(KeywordWindow& window)
     return window.resultBox()->toPlainText();
 }
 
+// Returns once the window has begun reading its list: at that moment, not at QTRY's next 50 ms step, by
+// which time a list of a few hundred thousand lines may be in already.
+bool waitUntilLoading(const KeywordWindow& window)
+{
+    QDeadlineTimer deadline(5000);
+    while (!window.isLoading() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    return window.isLoading();
+}
+
 QByteArray numberedLines(int count)
 {
     QByteArray lines;
@@ -352,7 +362,7 @@ private slots:
     {
         const QByteArray big = numberedLines(300000);
         Fixture f(big);
-        QTRY_VERIFY(f.window->isLoading());
+        QVERIFY(waitUntilLoading(*f.window));
         // Edits made while the file is still coming in cannot be saved over it.
         f.window->insertAtTop({u"typed"_qs});
         f.messages.nextSaveAnswer = MessageSink::SaveAnswer::Save;
