@@ -345,12 +345,6 @@ void KeywordListBox::adoptDocument(const std::shared_ptr<Document>& document)
     SendScintilla(SCI_EMPTYUNDOBUFFER);
 }
 
-void KeywordListBox::clearList()
-{
-    clear();
-    SendScintilla(SCI_EMPTYUNDOBUFFER);
-}
-
 void KeywordListBox::insertAtTop(QStringView text)
 {
     if (text.isEmpty())

@@ -37,8 +37,6 @@ public:
     bool isFilling() const override { return m_filling != nullptr; }
     // Drops the text still being appended: nothing changes, and filled() does not follow.
     void cancelFill() override;
-    // Empties the box and its undo history.
-    void clearList();
     // Puts text before the first line, also while the box is read-only. The caret, the selection and,
     // when scrolled down, the lines in view stay with the text they were on. While the box is being
     // filled, the text waits and goes on top of the filled list.
