@@ -311,12 +311,13 @@ void KeywordListBox::fillInBackground(Build build, qsizetype sizeHint)
         m_filling->deleteLater();
         m_filling = nullptr;
         m_fillCancelled.reset();
-        setReadOnly(m_readOnlyBeforeFill);
         const QString waiting = std::exchange(m_waitingForTop, QString());
+        if (!cancelled && built)
+            adoptDocument(built);
+        // Read-only is a property of the document: set it on the one now shown.
+        setReadOnly(m_readOnlyBeforeFill);
         if (cancelled)
             return;
-        if (built)
-            adoptDocument(built);
         insertAtTop(waiting);
         emit filled(built != nullptr);
     });

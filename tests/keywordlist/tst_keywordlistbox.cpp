@@ -195,6 +195,12 @@ private slots:
         QVERIFY(box.toPlainText().startsWith(u"z"_qs));
         QCOMPARE(box.eolMode(), QsciScintilla::EolUnix);
 
+        // A box that was read-only stays so with its new document.
+        box.setReadOnly(true);
+        fill(box, u"more\n"_qs);
+        QVERIFY(box.isReadOnly());
+        box.setReadOnly(false);
+
         // Cancelled: nothing changes and nothing is signalled.
         const QString before = box.toPlainText();
         filled.clear();
