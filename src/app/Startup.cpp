@@ -38,8 +38,9 @@ void probeStartupIfAsked()
 
 bool Main()
 {
-    // A store that cannot be opened is no reason to stop: each window copes with it when it reads.
-    LocalStore::open(AppPaths::programFolder());
+    // The database driver loads on a worker while the login window is built; the store is open before
+    // the window shows.
+    LocalStore::loadDriverInBackground();
 
     // The one link to the service lives as long as the application; every window that talks to the
     // service is handed it.
@@ -48,6 +49,8 @@ bool Main()
     bool passed = false;
     {
         LoginWindow login(*service);
+        // A store that cannot be opened is no reason to stop: each window copes with it when it reads.
+        LocalStore::open(AppPaths::programFolder());
         probeStartupIfAsked();
         login.exec();
         passed = login.LoginPassed();

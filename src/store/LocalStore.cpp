@@ -5,6 +5,7 @@
 #include <QLockFile>
 #include <QSqlQuery>
 #include <QTemporaryFile>
+#include <QThreadPool>
 #include <QUuid>
 
 namespace LocalStore {
@@ -73,6 +74,17 @@ bool createFile(const QString& path)
     if (built && draft.rename(path))
         draft.setAutoRemove(false);
     return QFileInfo::exists(path);
+}
+
+void loadDriverInBackground()
+{
+    // The driver plugin and SQLite stay loaded once a connection has been made with them; this one is
+    // made and dropped on the worker, which is all a connection may be used for there.
+    QThreadPool::globalInstance()->start([] {
+        const QString name = u"LocalStoreDriver-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
+        QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        QSqlDatabase::removeDatabase(name);
+    });
 }
 
 bool open(const QString& programFolder)

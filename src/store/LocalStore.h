@@ -11,6 +11,9 @@ namespace LocalStore {
 QString connectionName();
 QString databasePath(const QString& programFolder);
 
+// Starts loading the database driver on a worker thread, so that open() later finds it loaded; the
+// program calls it early and builds its first window meanwhile.
+void loadDriverInBackground();
 // Opens (and when missing creates) the store; false when it could not be opened. Never reports.
 bool open(const QString& programFolder);
 QSqlDatabase connection();

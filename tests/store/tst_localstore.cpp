@@ -11,6 +11,20 @@ class LocalStoreTest : public QObject
     Q_OBJECT
 
 private slots:
+    // First, while the driver is not yet loaded in this process.
+    void theStoreOpensWhileTheDriverLoadsOnAWorker()
+    {
+        TestFolder folder;
+        LocalStore::loadDriverInBackground();
+        QVERIFY(LocalStore::open(folder.path()));
+        QSqlQuery query(LocalStore::connection());
+        QVERIFY(query.exec(Sql::materialRows()));
+        QVERIFY(QThreadPool::globalInstance()->waitForDone(10000));
+        // The worker's connection is gone; only the store's own is left.
+        QCOMPARE(QSqlDatabase::connectionNames(), QStringList{LocalStore::connectionName()});
+        LocalStore::close();
+    }
+
     void createsTheFiveTablesWhenMissing()
     {
         TestFolder folder;
