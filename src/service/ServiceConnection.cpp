@@ -2,7 +2,13 @@
 
 #include <QNetworkAccessManager>
 
-ServiceConnection::ServiceConnection(QObject* parent) : QObject(parent), m_network(new QNetworkAccessManager(this))
+ServiceConnection::ServiceConnection(QObject* parent) : QObject(parent) {}
+
+QNetworkAccessManager& ServiceConnection::network()
 {
-    m_network->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+    if (!m_network) {
+        m_network = new QNetworkAccessManager(this);
+        m_network->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+    }
+    return *m_network;
 }

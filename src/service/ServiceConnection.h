@@ -15,7 +15,8 @@ class ServiceConnection : public QObject
 public:
     explicit ServiceConnection(QObject* parent = nullptr);
 
-    QNetworkAccessManager& network() const { return *m_network; }
+    // Made on the first request: start-up does not wait for it.
+    QNetworkAccessManager& network();
     // Base address of the service, "http:/" plus the first field of server.txt; empty until read.
     const QString& ServerAddr() const { return m_serverAddr; }
     void setServerAddr(const QString& address) { m_serverAddr = address; }
