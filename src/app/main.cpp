@@ -53,7 +53,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     setApplicationNames();
     QGuiApplication::setDesktopFileName(AppInfo::desktopId());
-    QtTranslations::install(app);
+    QtTranslations::install(app, QStringLiteral("qtbase"));
     QNetworkProxyFactory::setUseSystemConfiguration(true);
     QDir().mkpath(command.programFolder);
     AppPaths::setProgramFolder(command.programFolder);

@@ -7,11 +7,10 @@
 
 namespace QtTranslations {
 
-bool install(QCoreApplication& app)
+bool install(QCoreApplication& app, const QString& catalog)
 {
     auto* translator = new QTranslator(&app);
-    // qt_zh_CN loads qtbase_zh_CN and the other modules' files it names.
-    if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qt"), QStringLiteral("_"),
+    if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), catalog, QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return false;

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QString>
+
 class QCoreApplication;
 
 namespace QtTranslations {
 
-// Loads Qt's own Chinese translations, so that standard buttons and Qt's dialogs read Chinese like the
-// rest of the program. False when they are not installed; the program then runs with Qt's English.
-bool install(QCoreApplication& app);
+// Loads one of Qt's own Chinese catalogs ("qtbase" for the widgets, "qtwebengine" for the web engine's
+// menus), so that standard buttons and Qt's dialogs read Chinese like the rest of the program. False
+// when it is not installed; those texts then stay in Qt's English.
+bool install(QCoreApplication& app, const QString& catalog);
 
 } // namespace QtTranslations

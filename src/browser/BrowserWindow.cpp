@@ -1,6 +1,7 @@
 #include "browser/BrowserWindow.h"
 
 #include "base/ModuleLoader.h"
+#include "base/QtTranslations.h"
 #include "browser/WebPage.h"
 #include "ui/Twips.h"
 
@@ -47,6 +48,10 @@ CreateWebPageFunction loadEngine(QString* error)
 #endif
     create = reinterpret_cast<CreateWebPageFunction>(
         ModuleLoader::resolve(QStringLiteral("quillon_webengine"), QUILLON_CREATE_WEB_PAGE, error));
+    // The page's own menu (back, copy, view source) comes from the engine and is translated by its
+    // catalog, loaded with it.
+    if (create)
+        QtTranslations::install(*QCoreApplication::instance(), QStringLiteral("qtwebengine"));
     return create;
 }
 

@@ -75,7 +75,7 @@ private slots:
 
     void qtsOwnButtonsReadChinese()
     {
-        QVERIFY(QtTranslations::install(*QCoreApplication::instance()));
+        QVERIFY(QtTranslations::install(*QCoreApplication::instance(), u"qtbase"_qs));
         QMessageBox box(QMessageBox::Question, u"t"_qs, u"q"_qs,
                         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
         QCOMPARE(box.button(QMessageBox::Save)->text(), u"保存"_qs);

@@ -49,6 +49,16 @@ private slots:
         QCOMPARE(browser->windowTitle(), QString());
     }
 
+    void thePagesOwnMenuReadsChinese()
+    {
+        QString error;
+        std::unique_ptr<BrowserWindow> browser(BrowserWindow::create(&error));
+        QVERIFY2(browser, qPrintable(error));
+        auto* view = qobject_cast<QWebEngineView*>(browser->view());
+        QCOMPARE(view->pageAction(QWebEnginePage::Copy)->text(), u"复制"_qs);
+        QCOMPARE(view->pageAction(QWebEnginePage::Back)->text(), u"后退"_qs);
+    }
+
     void captionsFollowTheLoad()
     {
         TestFolder folder;
