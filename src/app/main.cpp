@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QNetworkProxyFactory>
 #include <cstdio>
 
 namespace {
@@ -54,7 +53,6 @@ int main(int argc, char* argv[])
     setApplicationNames();
     QGuiApplication::setDesktopFileName(AppInfo::desktopId());
     QtTranslations::install(app, QStringLiteral("qtbase"));
-    QNetworkProxyFactory::setUseSystemConfiguration(true);
     QDir().mkpath(command.programFolder);
     AppPaths::setProgramFolder(command.programFolder);
 

@@ -1,6 +1,7 @@
 #include "gui/KeywordWindow.h"
 
 #include "base/AppPaths.h"
+#include "base/HttpClient.h"
 #include "base/ModuleLoader.h"
 #include "base/TextRules.h"
 #include "gui/ProcessState.h"
@@ -22,7 +23,6 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
-#include <QNetworkAccessManager>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSaveFile>
@@ -73,7 +73,7 @@ KeywordWindow::KeywordWindow(QWidget* parent)
     buildControls();
 
     // The search has a network of its own, apart from the service link.
-    m_network = new QNetworkAccessManager(this);
+    m_network = HttpClient::create();
 
     m_jiazaiTimer = new QTimer(this);
     m_jiazaiTimer->setObjectName(QStringLiteral("jiazaiTimer"));
@@ -127,7 +127,7 @@ CreateKeywordListFunction listFactory(QString* error)
 
 bool KeywordWindow::canOpen(QString* error)
 {
-    return listFactory(error) != nullptr;
+    return listFactory(error) != nullptr && HttpClient::available(error);
 }
 
 KeywordList* KeywordWindow::createList(QWidget* parent)
@@ -498,7 +498,7 @@ void KeywordWindow::SuggestWords(const QString& word)
 {
     const int run = m_searchRun;
     m_progress.requestSent(now());
-    XMLHttpGET(*m_network, KeywordRules::suggestionUrl(m_hosts.suggest, word), 0, this,
+    XMLHttpGET(m_network.get(), KeywordRules::suggestionUrl(m_hosts.suggest, word), 0, this,
                [this, run](const FetchReply& reply) { handleReply(run, reply, true); });
 }
 
@@ -508,7 +508,7 @@ void KeywordWindow::RelatedWords(const QString& word)
     m_progress.requestSent(now());
     // The result page is asked for as a browser asks it, coming from the search host's home page.
     XMLHttpGET(
-        *m_network, KeywordRules::searchUrl(m_hosts.search, word), 1, this,
+        m_network.get(), KeywordRules::searchUrl(m_hosts.search, word), 1, this,
         [this, run](const FetchReply& reply) { handleReply(run, reply, false); }, m_hosts.search + u'/');
 }
 

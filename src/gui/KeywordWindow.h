@@ -13,7 +13,7 @@
 
 class QFrame;
 class QLabel;
-class QNetworkAccessManager;
+class HttpClient;
 class QPushButton;
 class QRadioButton;
 class QTableView;
@@ -132,7 +132,7 @@ private:
     QLabel* m_status = nullptr;
     std::unique_ptr<KeywordFileLoader> m_loader;
     KeywordHosts m_hosts;
-    QNetworkAccessManager* m_network = nullptr;
+    std::unique_ptr<HttpClient> m_network;
 
     int m_wordColumn = -1;
     bool m_listReady = false;

@@ -1,14 +1,14 @@
 #include "keywords/XMLHttpGET.h"
 
 #include "base/AppPaths.h"
+#include "base/HttpClient.h"
 #include "base/TextCodec.h"
 #include "keywords/WebText.h"
 
 #include <QFile>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QSettings>
 #include <QUrl>
+#include <memory>
 
 QByteArray BrowserHeaders::userAgent()
 {
@@ -26,12 +26,12 @@ QByteArray BrowserHeaders::accept()
     return QByteArrayLiteral("text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8");
 }
 
-void XMLHttpGET(QNetworkAccessManager& network, const QString& url, int bm, QObject* context,
+void XMLHttpGET(HttpClient* network, const QString& url, int bm, QObject* context,
                 std::function<void(const FetchReply&)> done, const QString& referer, std::chrono::milliseconds timeout)
 {
     // Percent escapes are already in the address; take it as it stands.
     const QUrl address = QUrl::fromEncoded(url.toUtf8(), QUrl::TolerantMode);
-    if (!address.isValid() || address.host().isEmpty()) {
+    if (!network || !address.isValid() || address.host().isEmpty()) {
         QMetaObject::invokeMethod(
             context,
             [done, address] {
@@ -40,32 +40,28 @@ void XMLHttpGET(QNetworkAccessManager& network, const QString& url, int bm, QObj
             Qt::QueuedConnection);
         return;
     }
-    QNetworkRequest request(address);
-    request.setTransferTimeout(int(timeout.count()));
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setHeader(QNetworkRequest::UserAgentHeader, BrowserHeaders::userAgent());
-    request.setRawHeader("Accept-Language", BrowserHeaders::acceptLanguage());
-    request.setRawHeader("Accept", BrowserHeaders::accept());
+    HttpRequest request;
+    request.url = address;
+    request.timeout = timeout;
+    request.followRedirects = true;
+    request.headers = {{"User-Agent", BrowserHeaders::userAgent()},
+                       {"Accept-Language", BrowserHeaders::acceptLanguage()},
+                       {"Accept", BrowserHeaders::accept()}};
     if (!referer.isEmpty())
-        request.setRawHeader("Referer", referer.toUtf8());
-    QNetworkReply* reply = network.get(request);
-    // The context is half destroyed when it says so: the abort's finished() must not reach it.
-    QObject::connect(context, &QObject::destroyed, reply, [reply, context] {
-        QObject::disconnect(reply, nullptr, context, nullptr);
-        reply->abort();
-    });
-    QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
-    QObject::connect(reply, &QNetworkReply::finished, context, [reply, bm, done, address] {
-        FetchReply result{{}, 0, address, reply->url()};
-        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-        const QByteArray body = reply->readAll();
-        if (status.isValid() && reply->error() != QNetworkReply::OperationCanceledError) {
-            result.status = status.toInt();
-            result.text = bm == 0 ? TextCodec::fromAnsi(body) : bBytesToBstr(body);
-            result.body = body;
+        request.headers.append({"Referer", referer.toUtf8()});
+    auto body = std::make_shared<QByteArray>();
+    HttpEvents events;
+    events.data = [body](const QByteArray& data) { body->append(data); };
+    events.finished = [body, bm, done, address](const HttpResult& answer) {
+        FetchReply result{{}, 0, address, answer.finalUrl};
+        if (answer.status != 0 && !answer.aborted) {
+            result.status = answer.status;
+            result.text = bm == 0 ? TextCodec::fromAnsi(*body) : bBytesToBstr(*body);
+            result.body = *body;
         }
         done(result);
-    });
+    };
+    network->send(request, context, std::move(events));
 }
 
 KeywordHosts KeywordHosts::load()

@@ -1,14 +1,14 @@
 #include "service/ServiceConnection.h"
 
-#include <QNetworkAccessManager>
+#include "base/HttpClient.h"
 
 ServiceConnection::ServiceConnection(QObject* parent) : QObject(parent) {}
 
-QNetworkAccessManager& ServiceConnection::network()
+ServiceConnection::~ServiceConnection() = default;
+
+HttpClient* ServiceConnection::client(QString* error)
 {
-    if (!m_network) {
-        m_network = new QNetworkAccessManager(this);
-        m_network->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
-    }
-    return *m_network;
+    if (!m_client)
+        m_client = HttpClient::create(error);
+    return m_client.get();
 }

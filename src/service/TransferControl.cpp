@@ -1,13 +1,13 @@
 #include "service/TransferControl.h"
 
+#include "base/HttpClient.h"
 #include "base/TextCodec.h"
 #include "service/ServiceConnection.h"
 #include "service/ServiceProtocol.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
+#include <QIODevice>
 #include <QUrl>
+#include <cstdio>
 
 namespace {
 // How many reply bytes are kept; the rest of a long reply is read and dropped.
@@ -32,9 +32,13 @@ bool TransferControl::execute(const QString& url, const QString& method, const Q
 
     const QUrl address(url, QUrl::StrictMode);
     m_chunk.clear();
-    m_sawHeaders = false;
+    m_replyFinished = false;
     m_executing = true;
-    if (!address.isValid() || address.host().isEmpty()) {
+    QString error;
+    HttpClient* client = m_service.client(&error);
+    if (!client)
+        std::fprintf(stderr, "quillon: %s\n", qPrintable(error));
+    if (!client || !address.isValid() || address.host().isEmpty()) {
         // An address that cannot be used fails like an unreachable host.
         QMetaObject::invokeMethod(
             this,
@@ -47,30 +51,31 @@ bool TransferControl::execute(const QString& url, const QString& method, const Q
         return true;
     }
 
-    QNetworkRequest request(address);
-    request.setTransferTimeout(static_cast<int>(m_timeout.count()));
+    HttpRequest request;
+    request.url = address;
+    request.method = method.toLatin1();
+    request.body = body;
+    request.timeout = m_timeout;
     const qsizetype colon = headerLine.indexOf(u':');
     if (colon > 0)
-        request.setRawHeader(headerLine.left(colon).trimmed().toLatin1(),
-                             headerLine.mid(colon + 1).trimmed().toLatin1());
+        request.headers.append(
+            {headerLine.left(colon).trimmed().toLatin1(), headerLine.mid(colon + 1).trimmed().toLatin1()});
 
-    QNetworkReply* reply = m_service.network().sendCustomRequest(request, method.toLatin1(), body);
+    HttpEvents events;
+    events.connecting = [this] { report(ServiceProtocol::kStateConnecting); };
+    events.sent = [this] { report(ServiceProtocol::kStateRequestSent); };
+    events.headers = [this] { report(ServiceProtocol::kStateReceiving); };
+    events.data = [this](const QByteArray& data) {
+        if (m_chunk.size() < kKeptBytes)
+            m_chunk += data.left(kKeptBytes - m_chunk.size());
+    };
+    events.finished = [this](const HttpResult& result) { onFinished(result); };
+    QIODevice* reply = client->send(request, this, std::move(events));
     m_reply = reply;
-    connect(reply, &QNetworkReply::socketStartedConnecting, this,
-            [this] { report(ServiceProtocol::kStateConnecting); });
-    connect(reply, &QNetworkReply::requestSent, this, [this] { report(ServiceProtocol::kStateRequestSent); });
-    connect(reply, &QNetworkReply::metaDataChanged, this, [this] {
-        if (!m_sawHeaders) {
-            m_sawHeaders = true;
-            report(ServiceProtocol::kStateReceiving);
-        }
-    });
-    connect(reply, &QNetworkReply::readyRead, this, &TransferControl::onReadyRead);
-    connect(reply, &QNetworkReply::finished, this, &TransferControl::onFinished);
     QMetaObject::invokeMethod(
         this,
         [this, reply] {
-            if (m_reply == reply && !reply->isFinished())
+            if (m_reply == reply && !m_replyFinished)
                 report(ServiceProtocol::kStateResolving);
         },
         Qt::QueuedConnection);
@@ -82,28 +87,12 @@ void TransferControl::report(int state)
     emit stateChanged(state);
 }
 
-void TransferControl::onReadyRead()
+void TransferControl::onFinished(const HttpResult& result)
 {
     if (!m_reply)
         return;
-    const QByteArray data = m_reply->readAll();
-    if (m_chunk.size() < kKeptBytes)
-        m_chunk += data.left(kKeptBytes - m_chunk.size());
-}
-
-void TransferControl::onFinished()
-{
-    QNetworkReply* reply = m_reply;
-    if (!reply)
-        return;
-    onReadyRead();
-    const QNetworkReply::NetworkError error = reply->error();
-    const bool httpAnswered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
-    // Errors below 200 are transport failures (refused, time-out, lost connection); the others are
-    // HTTP answers whose body is the reply like any other.
-    const bool transportFailed = error != QNetworkReply::NoError && (error < 200 || !httpAnswered);
-
-    if (transportFailed) {
+    m_replyFinished = true;
+    if (result.transportFailed) {
         report(ServiceProtocol::kStateError);
     } else {
         report(ServiceProtocol::kStateResponseReceived);
@@ -140,10 +129,11 @@ void TransferControl::cancel()
 
 void TransferControl::releaseReply()
 {
-    if (QNetworkReply* reply = m_reply) {
+    if (QIODevice* reply = m_reply) {
         m_reply = nullptr;
         reply->disconnect(this);
-        reply->abort();
+        if (HttpClient* client = m_service.client())
+            client->abort(reply);
         reply->deleteLater();
     }
 }

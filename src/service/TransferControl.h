@@ -6,7 +6,8 @@
 #include <QString>
 #include <chrono>
 
-class QNetworkReply;
+class QIODevice;
+struct HttpResult;
 class ServiceConnection;
 
 // One asynchronous form POST at a time, reported as the numbered transfer states of the service link
@@ -36,15 +37,14 @@ signals:
 
 private:
     void report(int state);
-    void onReadyRead();
-    void onFinished();
+    void onFinished(const HttpResult& result);
     void releaseReply();
 
     ServiceConnection& m_service;
     std::chrono::milliseconds m_timeout;
-    QPointer<QNetworkReply> m_reply;
+    QPointer<QIODevice> m_reply;
     QByteArray m_chunk;
     bool m_executing = false;
     bool m_handlingLastState = false;
-    bool m_sawHeaders = false;
+    bool m_replyFinished = false;
 };

@@ -29,6 +29,7 @@ for file in bin/quillon bin/quillon-standin share/quillon/Manual.txt share/quill
 done
 [[ -n "$(find "$prefix" -path '*/quillon/quillon_webengine.so')" ]] || fail "the web-engine module is not installed"
 [[ -n "$(find "$prefix" -path '*/quillon/quillon_keywordlist.so')" ]] || fail "the keyword list module is not installed"
+[[ -n "$(find "$prefix" -path '*/quillon/quillon_network.so')" ]] || fail "the network module is not installed"
 desktop-file-validate "$prefix/share/applications/com.example.quillon.desktop"
 appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/com.example.quillon.metainfo.xml" >/dev/null ||
     appstreamcli validate --no-net "$prefix/share/metainfo/com.example.quillon.metainfo.xml"

@@ -1,0 +1,99 @@
+// The module's entry point: HttpClient on Qt's network access manager.
+#include "base/HttpClient.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkProxyFactory>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+
+namespace {
+
+class NetworkClient final : public HttpClient
+{
+public:
+    NetworkClient()
+    {
+        // Manual by default: the service's answers are taken as they come.
+        m_network.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+    }
+
+    ~NetworkClient() override
+    {
+        // The replies go with the manager; whoever waits for them may be half destroyed already.
+        for (QNetworkReply* reply : m_network.findChildren<QNetworkReply*>()) {
+            reply->disconnect();
+            reply->abort();
+        }
+    }
+
+    QIODevice* send(const HttpRequest& request, QObject* context, HttpEvents events) override
+    {
+        QNetworkRequest message(request.url);
+        message.setTransferTimeout(int(request.timeout.count()));
+        if (request.followRedirects)
+            message.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+        for (const auto& [name, value] : request.headers)
+            message.setRawHeader(name, value);
+        QNetworkReply* reply = m_network.sendCustomRequest(message, request.method, request.body);
+
+        // The context is half destroyed when it says so: the abort's finished() must not reach it.
+        QObject::connect(context, &QObject::destroyed, reply, [reply, context] {
+            QObject::disconnect(reply, nullptr, context, nullptr);
+            reply->abort();
+        });
+        QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
+        if (events.connecting)
+            QObject::connect(reply, &QNetworkReply::socketStartedConnecting, context, events.connecting);
+        if (events.sent)
+            QObject::connect(reply, &QNetworkReply::requestSent, context, events.sent);
+        if (events.headers) {
+            QObject::connect(reply, &QNetworkReply::metaDataChanged, context,
+                             [reply, headers = events.headers, seen = false]() mutable {
+                                 if (!std::exchange(seen, true))
+                                     headers();
+                             });
+        }
+        auto deliver = [reply, data = events.data] {
+            const QByteArray bytes = reply->readAll();
+            if (data && !bytes.isEmpty())
+                data(bytes);
+        };
+        QObject::connect(reply, &QNetworkReply::readyRead, context, deliver);
+        QObject::connect(reply, &QNetworkReply::finished, context, [reply, deliver, finished = events.finished] {
+            deliver();
+            const QNetworkReply::NetworkError error = reply->error();
+            const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+            HttpResult result;
+            result.status = status.isValid() ? status.toInt() : 0;
+            result.aborted = error == QNetworkReply::OperationCanceledError;
+            // Errors below 200 are transport failures (refused, time-out, lost connection); the others
+            // are HTTP answers whose body is the reply like any other.
+            result.transportFailed = error != QNetworkReply::NoError && (error < 200 || !status.isValid());
+            result.finalUrl = reply->url();
+            if (finished)
+                finished(result);
+        });
+        return reply;
+    }
+
+    void abort(QIODevice* reply) override
+    {
+        if (auto* networkReply = qobject_cast<QNetworkReply*>(reply))
+            networkReply->abort();
+    }
+
+private:
+    QNetworkAccessManager m_network;
+};
+
+} // namespace
+
+extern "C" Q_DECL_EXPORT HttpClient* quillon_create_http_client()
+{
+    static const bool proxiesFromTheSystem = [] {
+        QNetworkProxyFactory::setUseSystemConfiguration(true);
+        return true;
+    }();
+    Q_UNUSED(proxiesFromTheSystem);
+    return new NetworkClient;
+}
