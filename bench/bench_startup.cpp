@@ -92,7 +92,7 @@ int main(int argc, char* argv[])
     std::vector<Run> clientRuns;
     std::vector<Run> bareRuns;
     std::vector<Run> captionRuns;
-    for (int i = 0; i < 21; ++i) {
+    for (int i = 0; i < 41; ++i) {
         clientRuns.push_back(start(client, {QStringLiteral("--dir"), folder.path()}));
         bareRuns.push_back(start(QCoreApplication::applicationFilePath(), {QStringLiteral("--bare")}));
         captionRuns.push_back(start(QCoreApplication::applicationFilePath(), {QStringLiteral("--bare-captions")}));
