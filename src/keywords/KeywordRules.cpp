@@ -62,6 +62,22 @@ template <typename View> std::vector<View> distinctLinesOf(View text)
     // passed over without reading that line.
     std::vector<quint64> table(capacity, 0);
     kept.reserve(size_t(estimate));
+    auto keep = [&](View line, quint64 hash) {
+        const quint64 tag = hash & 0xFFFFFFFF00000000ull;
+        size_t slot = hash & (capacity - 1);
+        while (const quint64 entry = table[slot]) {
+            if ((entry & 0xFFFFFFFF00000000ull) == tag && kept[quint32(entry) - 1] == line)
+                return;
+            slot = (slot + 1) & (capacity - 1);
+        }
+        kept.push_back(line);
+        table[slot] = tag | quint32(kept.size());
+    };
+    // The table is far larger than the caches: lines are hashed a batch ahead and their slots fetched
+    // while the batch before is looked up, instead of waiting for memory line by line.
+    constexpr int kBatch = 16;
+    std::pair<View, quint64> batch[kBatch];
+    int batched = 0;
     qsizetype start = 0;
     while (start <= text.size()) {
         qsizetype end = text.indexOf(unit(text, '\n'), start);
@@ -74,21 +90,16 @@ template <typename View> std::vector<View> distinctLinesOf(View text)
         if (isBlankLine(line))
             continue;
         const quint64 hash = lineHash(line);
-        const quint64 tag = hash & 0xFFFFFFFF00000000ull;
-        size_t slot = hash & (capacity - 1);
-        bool seen = false;
-        while (const quint64 entry = table[slot]) {
-            if ((entry & 0xFFFFFFFF00000000ull) == tag && kept[quint32(entry) - 1] == line) {
-                seen = true;
-                break;
-            }
-            slot = (slot + 1) & (capacity - 1);
-        }
-        if (!seen) {
-            kept.push_back(line);
-            table[slot] = tag | quint32(kept.size());
+        __builtin_prefetch(&table[hash & (capacity - 1)]);
+        batch[batched++] = {line, hash};
+        if (batched == kBatch) {
+            for (const auto& [pending, pendingHash] : batch)
+                keep(pending, pendingHash);
+            batched = 0;
         }
     }
+    for (int i = 0; i < batched; ++i)
+        keep(batch[i].first, batch[i].second);
     std::reverse(kept.begin(), kept.end());
     return kept;
 }
