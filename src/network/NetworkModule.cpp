@@ -34,7 +34,11 @@ public:
             message.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
         for (const auto& [name, value] : request.headers)
             message.setRawHeader(name, value);
-        QNetworkReply* reply = m_network.sendCustomRequest(message, request.method, request.body);
+        // A GET goes out as a browser sends it: a request with a body, even an empty one, would carry
+        // a Content-Length header.
+        QNetworkReply* reply = request.method == "GET" && request.body.isEmpty()
+                                   ? m_network.get(message)
+                                   : m_network.sendCustomRequest(message, request.method, request.body);
 
         // The context is half destroyed when it says so: the abort's finished() must not reach it.
         QObject::connect(context, &QObject::destroyed, reply, [reply, context] {

@@ -573,6 +573,8 @@ private slots:
         QVERIFY(first.userAgent.startsWith("Mozilla/5.0"));
         QCOMPARE(first.acceptLanguage, QByteArray("zh-CN,zh;q=0.9"));
         QVERIFY(first.referer.isEmpty());
+        QCOMPARE(first.method, QByteArray("GET"));
+        QVERIFY(!first.hasContentLength);
         const int requests = f.baidu.searched().size();
         QTest::qWait(1300);
         QCOMPARE(f.baidu.searched().size(), requests);

@@ -16,7 +16,8 @@ TestHttpServer::TestHttpServer() : m_server(std::make_unique<httplib::Server>())
                         QByteArray::fromStdString(in.get_header_value("Content-Type")),
                         QByteArray::fromStdString(in.get_header_value("User-Agent")),
                         QByteArray::fromStdString(in.get_header_value("Accept-Language")),
-                        QByteArray::fromStdString(in.get_header_value("Referer"))};
+                        QByteArray::fromStdString(in.get_header_value("Referer")),
+                        in.has_header("Content-Length")};
         const auto queryStart = in.target.find('?');
         if (queryStart != std::string::npos)
             request.query = QByteArray::fromStdString(in.target.substr(queryStart + 1));

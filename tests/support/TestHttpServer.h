@@ -28,6 +28,7 @@ public:
         QByteArray userAgent;
         QByteArray acceptLanguage;
         QByteArray referer;
+        bool hasContentLength = false;
     };
     struct Reply
     {
