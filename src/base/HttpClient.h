@@ -28,6 +28,7 @@ struct HttpResult
     bool transportFailed = false; // refused, timed out, cut off: no usable answer
     bool aborted = false;         // ended by its caller or by its context going away
     QUrl finalUrl;                // where the redirects ended
+    QByteArray contentType;       // the Content-Type header as it came, charset included
 };
 
 // What a request reports, in this order: connecting, sent, headers, data (any number of times),

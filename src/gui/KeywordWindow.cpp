@@ -3,13 +3,18 @@
 #include "base/AppPaths.h"
 #include "base/HttpClient.h"
 #include "base/ModuleLoader.h"
+#include "base/PrivateFiles.h"
 #include "base/TextRules.h"
 #include "gui/ProcessState.h"
+#include "gui/SearchSettingsDialog.h"
 #include "keywordlist/KeywordList.h"
+#include "keywords/KeywordExport.h"
+#include "keywords/KeywordFetcher.h"
 #include "keywords/KeywordFileLoader.h"
 #include "keywords/KeywordRules.h"
+#include "keywords/LongTailSearch.h"
 #include "keywords/RecoveryFile.h"
-#include "keywords/SearchReply.h"
+#include "keywords/SearchClock.h"
 #include "store/CheckedTableModel.h"
 #include "store/LocalStore.h"
 #include "store/StoreQueries.h"
@@ -20,12 +25,12 @@
 
 #include <QCloseEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QSqlError>
 #include <QStyle>
 #include <QTableView>
@@ -57,41 +62,57 @@ QString wordFilePath()
     return AppPaths::filePath(QStringLiteral("word.txt"));
 }
 
-} // namespace
-
-namespace {
-// Failures to get any answer that pause the search, in a row.
-constexpr int kNetworkFailuresBeforePause = 5;
-} // namespace
-
-KeywordWindow::KeywordWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window), m_filter(KeywordFilter::load()), m_hosts(KeywordHosts::load())
+QString settingsPath()
 {
-    m_clock.start();
+    return AppPaths::filePath(QStringLiteral("keywords.ini"));
+}
+
+// The lines of the box; the empty piece after the last line end is none.
+QStringList boxLines(const QString& text)
+{
+    QStringList lines = text.split(u'\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+} // namespace
+
+KeywordWindow::KeywordWindow(QWidget* parent) : QWidget(parent, Qt::Window)
+{
     setObjectName(QStringLiteral("Word"));
     setWindowTitle(QStringLiteral("关键词"));
     buildControls();
 
-    // The search has a network of its own, apart from the service link.
-    m_network = HttpClient::create();
+    m_fetcher = std::make_unique<NetworkKeywordFetcher>();
+    m_search = new LongTailSearch(SearchClock::system(), *m_fetcher, this);
+    m_search->setObjectName(QStringLiteral("Timer1"));
+    LongTailSearch::Pacing pacing;
+    pacing.beforePass = m_pacing.beforePass;
+    pacing.afterSeed = m_pacing.afterSeed;
+    pacing.backoffUnit = m_pacing.backoffUnit;
+    pacing.recovery = m_pacing.recovery;
+    m_search->setPacing(pacing);
+    m_search->setSettings(SearchSettings::load(settingsPath()));
+    m_search->records() = KeywordRecords::read(KeywordRecords::pathBeside(wordFilePath()));
+    m_search->classicSource = [this] {
+        return m_fenlei[0]->isChecked() ? QStringLiteral("baidu") : QStringLiteral("baidu-related");
+    };
+    m_search->listText = [this]() -> std::optional<QString> {
+        if (listBusy())
+            return std::nullopt;
+        return m_langword->toPlainText();
+    };
+    connect(m_search, &LongTailSearch::stepStarted, this, &KeywordWindow::Timer1_Timer);
+    connect(m_search, &LongTailSearch::found, this, &KeywordWindow::insertAtTop);
+    connect(m_search, &LongTailSearch::statusChanged, this, &KeywordWindow::updateStatus);
+    connect(m_search, &LongTailSearch::recoveryDue, this, &KeywordWindow::writeRecovery);
+    connect(m_search, &LongTailSearch::finished, this, &KeywordWindow::searchEnded);
 
     m_jiazaiTimer = new QTimer(this);
     m_jiazaiTimer->setObjectName(QStringLiteral("jiazaiTimer"));
     m_jiazaiTimer->setSingleShot(true);
     connect(m_jiazaiTimer, &QTimer::timeout, this, &KeywordWindow::jiazaiTimer_Timer);
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setSingleShot(true);
-    connect(m_timer1, &QTimer::timeout, this, &KeywordWindow::Timer1_Timer);
-    m_retryTimer = new QTimer(this);
-    m_retryTimer->setSingleShot(true);
-    connect(m_retryTimer, &QTimer::timeout, this, &KeywordWindow::resumeAfterPause);
-    m_statusTimer = new QTimer(this);
-    m_statusTimer->setInterval(1000);
-    connect(m_statusTimer, &QTimer::timeout, this, &KeywordWindow::updateStatus);
-    m_recoveryTimer = new QTimer(this);
-    m_recoveryTimer->setInterval(m_pacing.recovery);
-    connect(m_recoveryTimer, &QTimer::timeout, this, &KeywordWindow::writeRecovery);
 
     m_loader = std::make_unique<KeywordFileLoader>(
         [this](QByteArray lines) { m_langword->appendListInBackground(std::move(lines)); });
@@ -222,6 +243,10 @@ void KeywordWindow::buildControls()
         makeButton(m_picButtons, QStringLiteral("baocun"), QStringLiteral("保 存"), Twips::rect(8280, 10, 1300, 400));
     makeDivider(m_picButtons, 3735, m_picButtons->height());
     makeDivider(m_picButtons, 5400, m_picButtons->height());
+    m_settingsButton = makeButton(m_picButtons, QStringLiteral("searchSettings"), QStringLiteral("搜索设置…"),
+                                  Twips::rect(3850, 10, 1450, 400));
+    m_exportButton = makeButton(m_picButtons, QStringLiteral("exportList"), QStringLiteral("导出…"),
+                                Twips::rect(9650, 10, 900, 400));
     m_divider = makeDivider(this, 3728, height());
 
     connect(m_cmdAdd, &QPushButton::clicked, this, &KeywordWindow::cmdAdd_Click);
@@ -231,6 +256,8 @@ void KeywordWindow::buildControls()
     connect(m_baocun, &QPushButton::clicked, this, &KeywordWindow::baocun_Click);
     connect(m_sousuo, &QPushButton::clicked, this, &KeywordWindow::sousuo_Click);
     connect(m_stopsou, &QPushButton::clicked, this, &KeywordWindow::stopsou_Click);
+    connect(m_settingsButton, &QPushButton::clicked, this, &KeywordWindow::searchSettings_Click);
+    connect(m_exportButton, &QPushButton::clicked, this, &KeywordWindow::export_Click);
 }
 
 void KeywordWindow::resizeEvent(QResizeEvent* event)
@@ -293,10 +320,7 @@ void KeywordWindow::listSettled()
     if (firstLoad)
         m_langword->setUndoEnabled(true);
     updateButtons();
-    if (m_passWaiting && m_searching) {
-        m_passWaiting = false;
-        StartNextPass();
-    }
+    m_search->listSettled();
     emit listReady();
     if (firstLoad)
         emit loadFinished();
@@ -352,12 +376,13 @@ bool KeywordWindow::save()
         Messages::show(this, QStringLiteral("列表还没有全部读入，现在保存会丢掉其余的部分。请等读完后再保存。"));
         return false;
     }
-    QSaveFile file(wordFilePath());
-    const QByteArray bytes = KeywordRules::keywordFileBytes(m_langword->toPlainText());
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        Messages::show(this, u"保存失败，word.txt 保持原样：" + file.errorString());
+    QString error;
+    if (!PrivateFiles::writeAtomically(wordFilePath(), KeywordRules::keywordFileBytes(m_langword->toPlainText()),
+                                       &error)) {
+        Messages::show(this, u"保存失败，word.txt 保持原样：" + error);
         return false;
     }
+    writeRecords();
     m_unsaved = false;
     RecoveryFile::remove();
     Messages::show(this, QStringLiteral("已保存！"));
@@ -406,178 +431,101 @@ void KeywordWindow::insertAtTop(const QStringList& keywords)
 
 void KeywordWindow::updateButtons()
 {
+    const bool searching = m_search->isRunning();
     for (QPushButton* button : {m_cmdAdd, m_cmdUpdate, m_cmdDelete, m_sousuo})
-        button->setEnabled(!m_searching);
-    m_guolv->setEnabled(!m_searching && !listBusy());
-    m_baocun->setEnabled(!m_searching && !listBusy());
+        button->setEnabled(!searching);
+    m_guolv->setEnabled(!searching && !listBusy());
+    m_baocun->setEnabled(!searching && !listBusy());
+    m_exportButton->setEnabled(!listBusy());
     // Typing into a list that is still coming in would be overwritten or lost.
     m_langword->setReadOnly(listBusy());
-    m_stopsou->setEnabled(m_searching);
+    m_stopsou->setEnabled(searching);
 }
 
 void KeywordWindow::sousuo_Click()
 {
-    // The seeds are searched from the highest id to the lowest.
-    QStringList seeds = StoreQueries::keywordSeeds(LocalStore::connection());
-    std::reverse(seeds.begin(), seeds.end());
-    m_seeds.setList(std::move(seeds));
-    m_seedPos = 0;
-    m_searching = true;
-    m_passWaiting = false;
-    m_paused = false;
-    m_networkFailures = 0;
-    m_backoff.reset();
-    ++m_searchRun;
-    m_progress.startPass(1, m_seeds.size(), now());
+    m_search->start(StoreQueries::keywordSeeds(LocalStore::connection()));
     updateButtons();
-    m_timer1->start(m_pacing.beforePass);
-    m_statusTimer->start();
-    m_recoveryTimer->start();
-    updateStatus();
 }
 
 void KeywordWindow::stopsou_Click()
 {
-    m_searching = false;
-    m_passWaiting = false;
-    m_paused = false; // a paused search ends at once
+    m_search->stop();
     updateButtons();
-    ++m_searchRun; // a fetch under way still inserts its keywords, but starts nothing
-    m_timer1->stop();
-    m_retryTimer->stop();
-    m_statusTimer->stop();
-    m_recoveryTimer->stop();
+}
+
+void KeywordWindow::searchEnded()
+{
+    updateButtons();
     updateStatus();
+    writeRecovery();
 }
 
 void KeywordWindow::Timer1_Timer()
 {
-    m_timer1->stop();
     showCount();
-    if (m_seedPos < m_seeds.size()) {
-        SearchNextWord();
+}
+
+void KeywordWindow::searchSettings_Click()
+{
+    SearchSettingsDialog dialog(m_search->settings(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    SearchSettings settings = m_search->settings();
+    dialog.apply(settings);
+    QString error;
+    if (!settings.save(settingsPath(), &error)) {
+        reportError(u"搜索设置没有保存：" + error);
         return;
     }
-    // A pass takes its seeds from the whole list, never from one still being read in or refilled.
-    if (listBusy())
-        m_passWaiting = true;
-    else
-        StartNextPass();
+    m_search->setSettings(settings);
 }
 
-void KeywordWindow::StartNextPass()
+void KeywordWindow::export_Click()
 {
-    m_seeds.setPass(m_langword->toPlainText());
-    m_seedPos = 0;
-    m_progress.startPass(m_progress.pass() + 1, m_seeds.size(), now());
-    m_timer1->start(m_pacing.beforePass);
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("导出长尾词"), AppPaths::filePath(QStringLiteral("长尾词.csv")),
+        QStringLiteral("CSV 表格 (*.csv);;Excel 工作簿 (*.xlsx);;文本文件 (*.txt)"));
+    if (!path.isEmpty())
+        exportTo(path);
 }
 
-void KeywordWindow::SearchNextWord()
+bool KeywordWindow::exportTo(const QString& path)
 {
-    const QString word = TextRules::trimmed(m_seeds.at(m_seedPos));
-    if (word.isEmpty()) {
-        seedDone(m_searchRun);
-        return;
+    const std::optional<KeywordExport::Format> format = KeywordExport::formatOf(path);
+    if (!format) {
+        reportError(QStringLiteral("不认识这种文件：请以 .csv、.xlsx 或 .txt 结尾"));
+        return false;
     }
-    if (m_fenlei[0]->isChecked())
-        SuggestWords(word);
-    else
-        RelatedWords(word);
-}
-
-void KeywordWindow::seedDone(int run)
-{
-    if (run != m_searchRun || !m_searching)
-        return;
-    ++m_seedPos;
-    m_timer1->start(m_pacing.afterSeed);
-}
-
-void KeywordWindow::SuggestWords(const QString& word)
-{
-    const int run = m_searchRun;
-    m_progress.requestSent(now());
-    XMLHttpGET(m_network.get(), KeywordRules::suggestionUrl(m_hosts.suggest, word), 0, this,
-               [this, run](const FetchReply& reply) { handleReply(run, reply, true); });
-}
-
-void KeywordWindow::RelatedWords(const QString& word)
-{
-    const int run = m_searchRun;
-    m_progress.requestSent(now());
-    // The result page is asked for as a browser asks it, coming from the search host's home page.
-    XMLHttpGET(
-        m_network.get(), KeywordRules::searchUrl(m_hosts.search, word), 1, this,
-        [this, run](const FetchReply& reply) { handleReply(run, reply, false); }, m_hosts.search + u'/');
-}
-
-void KeywordWindow::handleReply(int run, const FetchReply& reply, bool suggestion)
-{
-    const bool current = run == m_searchRun && m_searching;
-    const ReplyCheck check = SearchReply::check(reply);
-    if (check.verdict == ReplyCheck::Verdict::Blocked) {
-        // Nothing of a verification page is a keyword; the same seed is tried again later.
-        if (current)
-            pause(check.reason);
-        return;
+    if (listBusy()) {
+        reportError(QStringLiteral("列表还没有全部读入，请等读完后再导出。"));
+        return false;
     }
-    if (check.verdict == ReplyCheck::Verdict::NetworkFailure) {
-        if (current && ++m_networkFailures >= kNetworkFailuresBeforePause) {
-            pause(check.reason);
-            return;
-        }
-    } else if (current) {
-        m_networkFailures = 0;
-        m_backoff.reset();
+    QString error;
+    if (!KeywordExport::write(path, *format, boxLines(m_langword->toPlainText()), m_search->records(), &error)) {
+        reportError(u"导出失败：" + error);
+        return false;
     }
-    QStringList pieces;
-    if (!suggestion)
-        pieces = KeywordRules::RelatedPieces(reply.text);
-    else if (SearchReply::isSuggestionScript(reply.text, KeywordRules::suggestionCallback()))
-        pieces = KeywordRules::SuggestionPieces(reply.text);
-    pieces.removeIf([this](const QString& piece) { return !m_filter.allows(piece); });
-    insertAtTop(pieces);
-    if (current)
-        m_progress.seedDone(pieces.size(), now());
-    seedDone(run);
-}
-
-void KeywordWindow::pause(const QString& reason)
-{
-    m_paused = true;
-    m_pauseReason = reason;
-    writeRecovery();
-    const std::chrono::milliseconds wait = m_backoff.next();
-    m_resumeAt = now() + wait.count();
-    m_retryTimer->start(wait);
-    updateStatus();
-}
-
-void KeywordWindow::resumeAfterPause()
-{
-    if (!m_searching || !m_paused)
-        return;
-    m_paused = false;
-    updateStatus();
-    SearchNextWord(); // the seed that was refused, again
+    return true;
 }
 
 void KeywordWindow::updateStatus()
 {
-    if (!m_searching)
-        m_status->setText(m_progress.stoppedText());
-    else if (m_paused)
-        m_status->setText(SearchProgress::pausedText(m_pauseReason, m_resumeAt - now()));
-    else
-        m_status->setText(m_progress.runningText(m_seedPos, now()));
+    m_status->setText(m_search->statusText());
 }
 
 void KeywordWindow::writeRecovery()
 {
     // A list still being read in is not the list: it is not written anywhere.
-    if (!listBusy() && RecoveryFile::write(m_langword->toPlainText()))
+    if (!listBusy() && RecoveryFile::write(m_langword->toPlainText())) {
         m_ownsRecovery = true;
+        writeRecords();
+    }
+}
+
+void KeywordWindow::writeRecords()
+{
+    m_search->records().write(KeywordRecords::pathBeside(wordFilePath()));
 }
 
 void KeywordWindow::closeEvent(QCloseEvent* event)
@@ -603,12 +551,7 @@ void KeywordWindow::closeEvent(QCloseEvent* event)
         }
     }
     m_jiazaiTimer->stop();
-    m_timer1->stop();
-    m_retryTimer->stop();
-    m_statusTimer->stop();
-    m_recoveryTimer->stop();
-    m_searching = false;
-    ++m_searchRun;
+    m_search->stop();
     m_loader->stop();
     m_langword->cancelFill();
     // Closed normally, saved or not by the user's choice: this window's own recovery file has done its

@@ -1,11 +1,5 @@
 #pragma once
 
-#include "keywords/KeywordFilter.h"
-#include "keywords/SearchProgress.h"
-#include "keywords/SeedList.h"
-#include "keywords/XMLHttpGET.h"
-
-#include <QElapsedTimer>
 #include <QStringList>
 #include <QWidget>
 #include <chrono>
@@ -13,7 +7,8 @@
 
 class QFrame;
 class QLabel;
-class HttpClient;
+class KeywordFetcher;
+class LongTailSearch;
 class QPushButton;
 class QRadioButton;
 class QTableView;
@@ -23,13 +18,13 @@ class KeywordFileLoader;
 class KeywordList;
 
 // The keyword window's timers: the list is read in a moment after opening; the search rests before
-// each pass and after each seed, waits out a block in steps of backoffUnit, and writes the recovery
-// file at its interval.
+// each pass and after each seed (0: as keywords.ini says), waits out a block in steps of backoffUnit,
+// and writes the recovery file at its interval.
 struct KeywordPacing
 {
     std::chrono::milliseconds load{1000};
     std::chrono::milliseconds beforePass{600};
-    std::chrono::milliseconds afterSeed{1000};
+    std::chrono::milliseconds afterSeed{0};
     std::chrono::milliseconds backoffUnit{std::chrono::minutes(1)};
     std::chrono::milliseconds recovery{std::chrono::minutes(2)};
 };
@@ -61,6 +56,9 @@ public:
     // Number of lines of the result list as the count label shows it.
     int lineCount() const;
     bool save();
+    // Writes the list's lines with where each came from; the format goes by the file's extension.
+    bool exportTo(const QString& path);
+    LongTailSearch* search() const { return m_search; }
 
 signals:
     // The list is read in for the first time.
@@ -89,27 +87,18 @@ private:
     void sousuo_Click();
     void stopsou_Click();
     void Timer1_Timer();
-    void SearchNextWord();
-    void StartNextPass();
-    void SuggestWords(const QString& word);
-    void RelatedWords(const QString& word);
-    void handleReply(int run, const FetchReply& reply, bool suggestion);
-    void seedDone(int run);
-    void pause(const QString& reason);
-    void resumeAfterPause();
+    void searchSettings_Click();
+    void export_Click();
+    void searchEnded();
     void updateStatus();
     void writeRecovery();
+    void writeRecords();
     void loadList();
-    qint64 now() const { return m_clock.elapsed(); }
     void reportError(const QString& description);
 
     static inline KeywordPacing s_pacing;
 
     const KeywordPacing m_pacing = s_pacing;
-    SearchBackoff m_backoff{m_pacing.backoffUnit};
-    SearchProgress m_progress;
-    KeywordFilter m_filter;
-    QElapsedTimer m_clock;
     QTableView* m_grid = nullptr;
     CheckedTableModel* m_model = nullptr;
     QLabel* m_tongji = nullptr;
@@ -124,27 +113,17 @@ private:
     QPushButton* m_cmdDelete = nullptr;
     QPushButton* m_guolv = nullptr;
     QPushButton* m_baocun = nullptr;
+    QPushButton* m_settingsButton = nullptr;
+    QPushButton* m_exportButton = nullptr;
     QTimer* m_jiazaiTimer = nullptr;
-    QTimer* m_timer1 = nullptr;
-    QTimer* m_retryTimer = nullptr;    // the end of a pause
-    QTimer* m_statusTimer = nullptr;   // the status line while a search runs
-    QTimer* m_recoveryTimer = nullptr; // word.recovery.txt while a search runs
     QLabel* m_status = nullptr;
     std::unique_ptr<KeywordFileLoader> m_loader;
-    KeywordHosts m_hosts;
-    std::unique_ptr<HttpClient> m_network;
+    // The search has a network of its own, apart from the service link.
+    std::unique_ptr<KeywordFetcher> m_fetcher;
+    LongTailSearch* m_search = nullptr;
 
     int m_wordColumn = -1;
     bool m_listReady = false;
-    bool m_passWaiting = false; // a pass is due but waits for the list to settle
     bool m_unsaved = false;
-    bool m_searching = false;
-    bool m_paused = false;
-    QString m_pauseReason;
-    qint64 m_resumeAt = 0;
-    int m_networkFailures = 0;   // in a row
     bool m_ownsRecovery = false; // this window wrote or restored word.recovery.txt
-    int m_searchRun = 0;
-    SeedList m_seeds;
-    qsizetype m_seedPos = 0;
 };

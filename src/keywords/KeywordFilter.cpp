@@ -1,35 +1,36 @@
 #include "keywords/KeywordFilter.h"
 
-#include "base/AppPaths.h"
+namespace {
 
-#include <QFile>
-#include <QSettings>
-
-KeywordFilter::KeywordFilter(const QStringList& excluded)
+QStringList words(const QStringList& list)
 {
-    for (const QString& word : excluded) {
+    QStringList kept;
+    for (const QString& word : list) {
         if (!word.isEmpty())
-            m_excluded.append(word);
+            kept.append(word);
     }
+    return kept;
 }
 
-KeywordFilter KeywordFilter::load()
+} // namespace
+
+KeywordFilter::KeywordFilter(const QStringList& excluded, const QStringList& included)
+    : m_excluded(words(excluded)), m_included(words(included))
 {
-    const QString path = AppPaths::filePath(QStringLiteral("keywords.ini"));
-    if (!QFile::exists(path))
-        return {};
-    QSettings ini(path, QSettings::IniFormat);
-    // QSettings reads a value with commas as a list; the words are separated by "|" only.
-    const QVariant value = ini.value(QStringLiteral("filter/exclude"));
-    const QString text = value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString();
-    return KeywordFilter(text.split(u'|'));
 }
 
-bool KeywordFilter::allows(const QString& keyword) const
+bool KeywordFilter::allows(const QString& keyword, const QString& seed) const
 {
     for (const QString& word : m_excluded) {
         if (keyword.contains(word))
             return false;
     }
-    return true;
+    if (m_included.isEmpty())
+        return true;
+    for (const QString& word : m_included) {
+        const QString& needed = word == seedPlaceholder() ? seed : word;
+        if (!needed.isEmpty() && keyword.contains(needed))
+            return true;
+    }
+    return false;
 }

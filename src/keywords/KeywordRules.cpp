@@ -142,7 +142,7 @@ QStringList SuggestionPieces(const QString& reply)
 
 namespace {
 
-QString decodeEntities(QString text)
+QString decodeEntities(const QString& text)
 {
     static const QRegularExpression entity(QStringLiteral("&(#x[0-9a-fA-F]+|#[0-9]+|[a-zA-Z]+);"));
     QString out;
@@ -197,17 +197,36 @@ QStringList CurrentRelatedPieces(const QString& page)
     static const QRegularExpression link(QStringLiteral("<a\\b[^>]*>(.*?)</a>"),
                                          QRegularExpression::CaseInsensitiveOption |
                                              QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
     QStringList pieces;
     for (auto cells = cell.globalMatch(table); cells.hasNext();) {
         const QRegularExpressionMatch anchor = link.match(cells.next().captured(1));
         if (!anchor.hasMatch())
             continue;
-        const QString text = decodeEntities(anchor.captured(1).remove(tag)).trimmed();
+        const QString text = plainText(anchor.captured(1));
         if (!text.isEmpty())
             pieces.append(text);
     }
     return pieces;
+}
+
+QString plainText(const QString& html)
+{
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    return decodeEntities(QString(html).remove(tag)).trimmed();
+}
+
+QStringList linkTexts(const QString& html)
+{
+    static const QRegularExpression link(QStringLiteral("<a\\b[^>]*>(.*?)</a>"),
+                                         QRegularExpression::CaseInsensitiveOption |
+                                             QRegularExpression::DotMatchesEverythingOption);
+    QStringList texts;
+    for (auto links = link.globalMatch(html); links.hasNext();) {
+        const QString text = plainText(links.next().captured(1));
+        if (!text.isEmpty())
+            texts.append(text);
+    }
+    return texts;
 }
 
 QStringList RelatedPieces(const QString& page)

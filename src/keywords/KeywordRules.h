@@ -34,6 +34,11 @@ QStringList RelatedPieces(const QString& page);
 // <div id="rs_new"> (or <div id="rs">), tags removed and entities decoded, in page order.
 QStringList CurrentRelatedPieces(const QString& page);
 
+// Mark-up removed, entities decoded, white space trimmed.
+QString plainText(const QString& html);
+// The plain texts of the links (<a>) of a piece of a page, in page order; empty ones left out.
+QStringList linkTexts(const QString& html);
+
 // The callback a suggestion request names; its reply starts with it.
 QString suggestionCallback();
 QString suggestionUrl(const QString& base, const QString& keyword);

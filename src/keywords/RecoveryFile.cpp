@@ -1,11 +1,11 @@
 #include "keywords/RecoveryFile.h"
 
 #include "base/AppPaths.h"
+#include "base/PrivateFiles.h"
 #include "keywords/KeywordRules.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace RecoveryFile {
 
@@ -16,9 +16,7 @@ QString path()
 
 bool write(const QString& resultText)
 {
-    QSaveFile file(path());
-    const QByteArray bytes = KeywordRules::keywordFileBytes(resultText);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    return PrivateFiles::writeAtomically(path(), KeywordRules::keywordFileBytes(resultText));
 }
 
 void remove()

@@ -37,16 +37,16 @@ bool isVerificationPage(const QString& text)
 
 namespace SearchReply {
 
-ReplyCheck check(const FetchReply& reply)
+ReplyCheck check(const FetchReply& reply, const QString& service)
 {
     if (reply.status == 0)
         return {ReplyCheck::Verdict::NetworkFailure, QStringLiteral("网络不通")};
     if (reply.finalUrl.isValid() && reply.finalUrl != reply.requested && isVerificationAddress(reply.finalUrl))
-        return {ReplyCheck::Verdict::Blocked, QStringLiteral("百度要求安全验证")};
+        return {ReplyCheck::Verdict::Blocked, service + u"要求安全验证"};
     if (reply.status == 403 || reply.status == 429)
-        return {ReplyCheck::Verdict::Blocked, QStringLiteral("百度拒绝了请求（%1）").arg(reply.status)};
+        return {ReplyCheck::Verdict::Blocked, QString(service + u"拒绝了请求（%1）").arg(reply.status)};
     if (isVerificationPage(reply.text) || isVerificationPage(QString::fromUtf8(reply.body)))
-        return {ReplyCheck::Verdict::Blocked, QStringLiteral("百度要求安全验证")};
+        return {ReplyCheck::Verdict::Blocked, service + u"要求安全验证"};
     return {};
 }
 

@@ -12,6 +12,7 @@ struct FetchReply
     QUrl requested;  // the address asked
     QUrl finalUrl;   // where the redirects ended
     QByteArray body; // the bytes as they came: a verification page is UTF-8 whatever was asked
+    QByteArray contentType;
 };
 
 // What the search does with a reply.
@@ -29,8 +30,9 @@ struct ReplyCheck
 
 namespace SearchReply {
 
-// Redirects to a verification host or path, 403 and 429, and verification pages are blocks.
-ReplyCheck check(const FetchReply& reply);
+// Redirects to a verification host or path, 403 and 429, and verification pages are blocks; service
+// names the one asked in what the user is told.
+ReplyCheck check(const FetchReply& reply, const QString& service = QStringLiteral("百度"));
 // Whether a suggestion reply is the suggestion script itself (it starts with the callback named in the
 // request); anything else yields no keywords.
 bool isSuggestionScript(const QString& reply, const QString& callback);

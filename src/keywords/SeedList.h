@@ -12,6 +12,8 @@ class SeedList
 public:
     void setList(QStringList seeds);
     void setPass(QString resultText);
+    // Leaves out the seeds for which skip is true.
+    template <typename Predicate> void removeIf(Predicate skip) { std::erase_if(m_views, skip); }
 
     qsizetype size() const { return qsizetype(m_views.size()); }
     QStringView at(qsizetype index) const { return m_views[size_t(index)]; }

@@ -1,12 +1,10 @@
 #include "keywords/XMLHttpGET.h"
 
-#include "base/AppPaths.h"
 #include "base/HttpClient.h"
 #include "base/TextCodec.h"
 #include "keywords/WebText.h"
 
-#include <QFile>
-#include <QSettings>
+#include <QStringDecoder>
 #include <QUrl>
 #include <memory>
 
@@ -24,6 +22,25 @@ QByteArray BrowserHeaders::acceptLanguage()
 QByteArray BrowserHeaders::accept()
 {
     return QByteArrayLiteral("text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8");
+}
+
+QString decodeByCharset(const QByteArray& body, const QByteArray& contentType)
+{
+    const QByteArray type = contentType.toLower();
+    const qsizetype at = type.indexOf("charset=");
+    if (at >= 0) {
+        QByteArray charset = type.mid(at + 8).trimmed();
+        charset = charset.left(charset.indexOf(';') < 0 ? charset.size() : charset.indexOf(';')).trimmed();
+        charset.replace('"', "");
+        if (charset == "utf-8" || charset == "utf8")
+            return QString::fromUtf8(body);
+        if (charset == "gbk" || charset == "gb2312" || charset == "gb18030" || charset == "cp936")
+            return TextCodec::fromAnsi(body);
+    }
+    // No charset, or one of no use: UTF-8 when the bytes are that, the ANSI code page otherwise.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(body);
+    return utf8.hasError() ? TextCodec::fromAnsi(body) : text;
 }
 
 void XMLHttpGET(HttpClient* network, const QString& url, int bm, QObject* context,
@@ -56,29 +73,13 @@ void XMLHttpGET(HttpClient* network, const QString& url, int bm, QObject* contex
         FetchReply result{{}, 0, address, answer.finalUrl};
         if (answer.status != 0 && !answer.aborted) {
             result.status = answer.status;
-            result.text = bm == 0 ? TextCodec::fromAnsi(*body) : bBytesToBstr(*body);
+            result.contentType = answer.contentType;
+            result.text = bm == 0   ? TextCodec::fromAnsi(*body)
+                          : bm == 1 ? bBytesToBstr(*body)
+                                    : decodeByCharset(*body, answer.contentType);
             result.body = *body;
         }
         done(result);
     };
     network->send(request, context, std::move(events));
-}
-
-KeywordHosts KeywordHosts::load()
-{
-    KeywordHosts hosts{QStringLiteral("http://suggestion.baidu.com"), QStringLiteral("http://www.baidu.com")};
-    const QString path = AppPaths::filePath(QStringLiteral("keywords.ini"));
-    if (!QFile::exists(path))
-        return hosts;
-    QSettings ini(path, QSettings::IniFormat);
-    ini.beginGroup(QStringLiteral("hosts"));
-    auto base = [&ini](const QString& key, const QString& fallback) {
-        QString value = ini.value(key, fallback).toString().trimmed();
-        while (value.endsWith(u'/'))
-            value.chop(1);
-        return value.isEmpty() ? fallback : value;
-    };
-    hosts.suggest = base(QStringLiteral("suggest"), hosts.suggest);
-    hosts.search = base(QStringLiteral("search"), hosts.search);
-    return hosts;
 }

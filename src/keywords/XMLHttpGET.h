@@ -10,13 +10,17 @@ class HttpClient;
 class QObject;
 
 // Fetches a URL with GET through the keyword search's own HTTP client, as a desktop browser asks
-// (browserHeaders), and hands the reply to done: the body as text (bm 0 decodes the ANSI code page, any
-// other value UTF-8), the status and where redirects ended. A request that cannot be made (no client,
-// a bad address), fails, or gets no answer within the time-out hands over status 0 and no text. done
-// runs on the caller's thread, and not at all once context is gone.
+// (browserHeaders), and hands the reply to done: the body as text (bm 0 decodes the ANSI code page, 1
+// UTF-8, 2 the charset the reply names), the status and where redirects ended. A request that cannot be made (no
+// client, a bad address), fails, or gets no answer within the time-out hands over status 0 and no text. done runs on
+// the caller's thread, and not at all once context is gone.
 void XMLHttpGET(HttpClient* network, const QString& url, int bm, QObject* context,
                 std::function<void(const FetchReply&)> done, const QString& referer = {},
                 std::chrono::milliseconds timeout = std::chrono::seconds(30));
+
+// A reply's text by the charset of its Content-Type (UTF-8 or GBK and its relatives); without one, UTF-8
+// when the bytes are valid UTF-8, else the ANSI code page.
+QString decodeByCharset(const QByteArray& body, const QByteArray& contentType);
 
 // The headers every request of the search carries, in one place.
 struct BrowserHeaders
@@ -24,14 +28,4 @@ struct BrowserHeaders
     static QByteArray userAgent();
     static QByteArray acceptLanguage();
     static QByteArray accept();
-};
-
-// The bases of the two Baidu endpoints: keywords.ini beside the executable, section [hosts], keys
-// suggest and search; Baidu's own hosts without the file.
-struct KeywordHosts
-{
-    QString suggest;
-    QString search;
-
-    static KeywordHosts load();
 };

@@ -74,6 +74,7 @@ public:
             // are HTTP answers whose body is the reply like any other.
             result.transportFailed = error != QNetworkReply::NoError && (error < 200 || !status.isValid());
             result.finalUrl = reply->url();
+            result.contentType = reply->rawHeader("Content-Type");
             if (finished)
                 finished(result);
         });

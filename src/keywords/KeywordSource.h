@@ -1,0 +1,64 @@
+#pragma once
+
+#include "keywords/SearchReply.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// One request of the long-tail search: the address, the page it comes from (empty: none), and how its
+// reply is decoded (XMLHttpGET's bm).
+struct SourceRequest
+{
+    QString url;
+    QString referer;
+    int bm = 1;
+};
+
+// A service the long-tail search asks for longer keywords: its request and reply rules and how it
+// tells that it distrusts the client.
+class KeywordSource
+{
+public:
+    enum class Kind
+    {
+        BaiduSuggest,
+        BaiduRelated,
+        BaiduMobileSuggest,
+        BaiduMobileRelated,
+        So360Suggest,
+        SogouSuggest,
+    };
+
+    Kind kind;
+    QString name;        // as named in keywords.ini, the status line and exports
+    QString hostKey;     // its key in [hosts] of keywords.ini
+    QString defaultHost; // scheme and host without the file
+    QString service;     // the service's own name, for what the user is told
+    QString caption;     // for the settings
+
+    SourceRequest request(const QString& host, const QString& seed) const;
+    ReplyCheck check(const FetchReply& reply) const { return SearchReply::check(reply, service); }
+    // The keywords of a reply that is an answer, in the reply's order; nothing for a reply of another
+    // shape.
+    QStringList keywords(const FetchReply& reply) const;
+
+    // Every source, in the order of the settings.
+    static const QList<KeywordSource>& all();
+    static const KeywordSource* find(QStringView name);
+    // The names of all sources, separated by ", ".
+    static QString names();
+};
+
+namespace SourceReplies {
+
+// Baidu's mobile suggestions: JSON whose "g" is an array of objects with "q".
+QStringList baiduMobileSuggestions(const QString& reply);
+// The link texts of the related-searches block of Baidu's mobile result page.
+QStringList baiduMobileRelated(const QString& page);
+// 360's suggestions: JSON whose "result" is an array of objects with "word".
+QStringList so360Suggestions(const QString& reply);
+// Sogou's suggestions: window.sogou.sug(["Q",["a","b",…],…],-1); the words are element 1.
+QStringList sogouSuggestions(const QString& reply);
+
+} // namespace SourceReplies

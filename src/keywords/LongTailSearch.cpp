@@ -1,0 +1,363 @@
+#include "keywords/LongTailSearch.h"
+
+#include "base/TextRules.h"
+#include "keywords/KeywordFetcher.h"
+#include "keywords/KeywordSource.h"
+#include "keywords/SearchClock.h"
+#include "keywords/SearchReply.h"
+
+struct LongTailSearch::Lane
+{
+    size_t index = 0;
+    const KeywordSource* source = nullptr; // null: the owner names one for every seed
+    SeedList seeds;
+    qsizetype position = 0;
+    int pass = 0;
+    int passesCompleted = 0;
+    std::unique_ptr<SearchTimer> stepTimer;
+    std::unique_ptr<SearchTimer> retryTimer;
+    SearchBackoff backoff;
+    SearchProgress progress;
+    int networkFailures = 0; // in a row
+    bool paused = false;
+    QString pauseReason;
+    qint64 resumeAt = 0;
+    bool waitingForList = false;
+    bool done = false;
+    bool nothingNew = false;
+};
+
+namespace {
+
+quint32 sourceBit(const KeywordSource& source)
+{
+    return 1u << quint32(&source - KeywordSource::all().constData());
+}
+
+} // namespace
+
+LongTailSearch::LongTailSearch(SearchClock& clock, KeywordFetcher& fetcher, QObject* parent)
+    : QObject(parent), m_clock(clock), m_fetcher(fetcher)
+{
+    m_statusTimer = m_clock.timer([this] {
+        m_statusTimer->start(m_pacing.status);
+        emit statusChanged();
+    });
+    m_recoveryTimer = m_clock.timer([this] {
+        m_recoveryTimer->start(m_pacing.recovery);
+        emit recoveryDue();
+    });
+}
+
+LongTailSearch::~LongTailSearch() = default;
+
+void LongTailSearch::setSettings(const SearchSettings& settings)
+{
+    m_settings = settings;
+    m_settings.afterSeed = std::max(m_settings.afterSeed, SearchSettings::minimumAfterSeed());
+    m_filter = m_settings.filter();
+}
+
+LongTailSearch::Lane& LongTailSearch::addLane(const KeywordSource* source)
+{
+    auto lane = std::make_unique<Lane>();
+    Lane* raw = lane.get();
+    lane->index = m_lanes.size();
+    lane->source = source;
+    lane->backoff = SearchBackoff(m_pacing.backoffUnit);
+    lane->stepTimer = m_clock.timer([this, raw] { step(*raw); });
+    lane->retryTimer = m_clock.timer([this, raw] { resume(*raw); });
+    m_lanes.push_back(std::move(lane));
+    return *raw;
+}
+
+void LongTailSearch::start(const QStringList& tableSeeds)
+{
+    stop();
+    m_lanes.clear();
+    m_asked.clear();
+    m_endedWithNothingNew = false;
+    m_running = true;
+    ++m_run;
+    // The seeds are searched from the highest id to the lowest.
+    QStringList seeds(tableSeeds.crbegin(), tableSeeds.crend());
+    if (m_settings.sources.isEmpty())
+        addLane(nullptr);
+    for (const QString& name : std::as_const(m_settings.sources)) {
+        if (const KeywordSource* source = KeywordSource::find(name))
+            addLane(source);
+    }
+    for (const auto& lane : m_lanes) {
+        lane->seeds.setList(seeds);
+        lane->pass = 1;
+        lane->progress.startPass(1, lane->seeds.size(), m_clock.now());
+        lane->stepTimer->start(m_pacing.beforePass);
+    }
+    m_statusTimer->start(m_pacing.status);
+    m_recoveryTimer->start(m_pacing.recovery);
+    emit statusChanged();
+}
+
+void LongTailSearch::stop()
+{
+    if (!m_running)
+        return;
+    m_running = false;
+    ++m_run; // a fetch under way still hands over its keywords, but starts nothing
+    for (const auto& lane : m_lanes) {
+        lane->stepTimer->stop();
+        lane->retryTimer->stop();
+        lane->waitingForList = false;
+    }
+    m_statusTimer->stop();
+    m_recoveryTimer->stop();
+    emit statusChanged();
+}
+
+void LongTailSearch::listSettled()
+{
+    for (const auto& lane : m_lanes) {
+        if (m_running && lane->waitingForList) {
+            lane->waitingForList = false;
+            StartNextPass(*lane);
+        }
+    }
+}
+
+void LongTailSearch::step(Lane& lane)
+{
+    emit stepStarted();
+    if (lane.position < lane.seeds.size())
+        SearchNextWord(lane);
+    else
+        StartNextPass(lane);
+}
+
+void LongTailSearch::StartNextPass(Lane& lane)
+{
+    lane.passesCompleted = lane.pass;
+    if (m_maxPasses > 0 && lane.pass >= m_maxPasses) {
+        lane.done = true;
+        checkEnd();
+        return;
+    }
+    // A pass takes its seeds from the whole list, never from one still being read in or refilled.
+    std::optional<QString> list = listText ? listText() : QString();
+    if (!list) {
+        lane.waitingForList = true;
+        return;
+    }
+    lane.seeds.setPass(std::move(*list));
+    if (m_settings.skipAsked || m_settings.depth > 0) {
+        const KeywordSource* source = sourceFor(lane);
+        lane.seeds.removeIf([this, source](QStringView seed) {
+            const QString word = TextRules::trimmed(seed);
+            return !word.isEmpty() && source && shouldSkip(*source, word);
+        });
+    }
+    if (m_settings.skipAsked && lane.seeds.size() == 0) {
+        lane.done = true;
+        lane.nothingNew = true;
+        checkEnd();
+        return;
+    }
+    lane.position = 0;
+    ++lane.pass;
+    lane.progress.startPass(lane.pass, lane.seeds.size(), m_clock.now());
+    lane.stepTimer->start(m_pacing.beforePass);
+    emit statusChanged();
+}
+
+const KeywordSource* LongTailSearch::sourceFor(const Lane& lane) const
+{
+    if (lane.source)
+        return lane.source;
+    const KeywordSource* chosen = classicSource ? KeywordSource::find(classicSource()) : nullptr;
+    return chosen ? chosen : &KeywordSource::all().first();
+}
+
+bool LongTailSearch::wasAsked(const KeywordSource& source, const QString& seed) const
+{
+    return m_asked.value(seed) & sourceBit(source);
+}
+
+bool LongTailSearch::shouldSkip(const KeywordSource& source, const QString& seed) const
+{
+    if (m_settings.skipAsked && wasAsked(source, seed))
+        return true;
+    if (m_settings.depth > 0) {
+        const KeywordRecord* record = m_records.find(seed);
+        if (record && record->pass >= m_settings.depth)
+            return true;
+    }
+    return false;
+}
+
+void LongTailSearch::SearchNextWord(Lane& lane)
+{
+    const KeywordSource* source = sourceFor(lane);
+    // Seeds asked already or found too deep are passed over at once; a blank one takes its rest.
+    while (lane.position < lane.seeds.size()) {
+        const QString seed = TextRules::trimmed(lane.seeds.at(lane.position));
+        if (seed.isEmpty()) {
+            seedDone(lane);
+            return;
+        }
+        if (!shouldSkip(*source, seed)) {
+            ask(lane, *source, seed);
+            return;
+        }
+        ++lane.position;
+    }
+    StartNextPass(lane);
+}
+
+void LongTailSearch::ask(Lane& lane, const KeywordSource& source, const QString& seed)
+{
+    lane.progress.requestSent(m_clock.now());
+    const SourceRequest request = source.request(m_settings.host(source), seed);
+    m_fetcher.fetch(request, this,
+                    [this, run = m_run, index = lane.index, &source, seed, pass = lane.pass](const FetchReply& reply) {
+                        handleReply(run, index, source, seed, pass, reply);
+                    });
+}
+
+void LongTailSearch::handleReply(int run, size_t index, const KeywordSource& source, const QString& seed, int pass,
+                                 const FetchReply& reply)
+{
+    const bool current = run == m_run && m_running && index < m_lanes.size();
+    Lane* lane = current ? m_lanes[index].get() : nullptr;
+    const ReplyCheck check = source.check(reply);
+    if (check.verdict == ReplyCheck::Verdict::Blocked) {
+        // Nothing of a verification page is a keyword; the same seed is tried again later.
+        if (lane)
+            pause(*lane, check.reason);
+        return;
+    }
+    if (check.verdict == ReplyCheck::Verdict::NetworkFailure) {
+        if (lane && ++lane->networkFailures >= kNetworkFailuresBeforePause) {
+            pause(*lane, check.reason);
+            return;
+        }
+    } else if (lane) {
+        lane->networkFailures = 0;
+        lane->backoff.reset();
+        m_asked[seed] |= sourceBit(source);
+    }
+    QStringList keywords;
+    const QDateTime now = m_clock.wallTime();
+    for (const QString& piece : source.keywords(reply)) {
+        const QString keyword = TextRules::trimmed(piece);
+        if (!m_filter.allows(keyword, seed))
+            continue;
+        keywords.append(keyword);
+        if (!keyword.isEmpty())
+            m_records.add(keyword, {seed, source.name, pass, now});
+    }
+    if (!keywords.isEmpty())
+        emit found(keywords);
+    if (lane) {
+        lane->progress.seedDone(keywords.size(), m_clock.now());
+        seedDone(*lane);
+    }
+}
+
+void LongTailSearch::seedDone(Lane& lane)
+{
+    ++lane.position;
+    lane.stepTimer->start(m_pacing.afterSeed.count() > 0 ? m_pacing.afterSeed : m_settings.afterSeed);
+}
+
+void LongTailSearch::pause(Lane& lane, const QString& reason)
+{
+    lane.paused = true;
+    lane.pauseReason = reason;
+    emit recoveryDue();
+    const std::chrono::milliseconds wait = lane.backoff.next();
+    lane.resumeAt = m_clock.now() + wait.count();
+    lane.retryTimer->start(wait);
+    emit statusChanged();
+    if (m_maxPasses > 0)
+        checkEnd();
+}
+
+void LongTailSearch::resume(Lane& lane)
+{
+    if (!m_running || !lane.paused)
+        return;
+    lane.paused = false;
+    emit statusChanged();
+    SearchNextWord(lane); // the seed that was refused, again
+}
+
+void LongTailSearch::checkEnd()
+{
+    if (!m_running)
+        return;
+    bool allDone = true;
+    bool anyDone = false;
+    bool allDoneOrPaused = true;
+    for (const auto& lane : m_lanes) {
+        allDone = allDone && lane->done;
+        anyDone = anyDone || lane->done;
+        allDoneOrPaused = allDoneOrPaused && (lane->done || lane->paused);
+    }
+    bool nothingNew = true;
+    for (const auto& lane : m_lanes)
+        nothingNew = nothingNew && lane->nothingNew;
+    if (allDone && nothingNew)
+        finish(End::NothingNew);
+    else if (m_maxPasses > 0 && anyDone && allDoneOrPaused)
+        finish(End::PassesDone);
+    else if (allDone)
+        finish(End::PassesDone);
+}
+
+void LongTailSearch::finish(End end)
+{
+    m_endedWithNothingNew = end == End::NothingNew;
+    stop();
+    emit finished(end);
+}
+
+bool LongTailSearch::everySourcePaused() const
+{
+    for (const auto& lane : m_lanes) {
+        if (!lane->paused)
+            return false;
+    }
+    return true;
+}
+
+int LongTailSearch::passesCompleted() const
+{
+    int least = -1;
+    for (const auto& lane : m_lanes)
+        least = least < 0 ? lane->passesCompleted : std::min(least, lane->passesCompleted);
+    return std::max(least, 0);
+}
+
+QString LongTailSearch::laneText(const Lane& lane) const
+{
+    if (!m_running)
+        return lane.progress.stoppedText();
+    if (lane.paused)
+        return SearchProgress::pausedText(lane.pauseReason, lane.resumeAt - m_clock.now());
+    if (lane.done)
+        return lane.nothingNew ? QStringLiteral("没有新的词，已结束") : QStringLiteral("已完成");
+    return lane.progress.runningText(lane.position, m_clock.now());
+}
+
+QString LongTailSearch::statusText() const
+{
+    if (m_endedWithNothingNew)
+        return QStringLiteral("搜索完成：没有新的词");
+    if (m_lanes.empty())
+        return QStringLiteral("已停止");
+    if (m_lanes.size() == 1 && !m_lanes.front()->source)
+        return laneText(*m_lanes.front());
+    QStringList lines;
+    for (const auto& lane : m_lanes)
+        lines.append(lane->source->name + u"：" + laneText(*lane));
+    return lines.join(u'\n');
+}

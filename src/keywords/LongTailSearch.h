@@ -1,0 +1,128 @@
+#pragma once
+
+#include "keywords/KeywordRecords.h"
+#include "keywords/SearchProgress.h"
+#include "keywords/SearchSettings.h"
+#include "keywords/SeedList.h"
+
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class KeywordFetcher;
+class KeywordSource;
+class SearchClock;
+class SearchTimer;
+struct FetchReply;
+
+// The long-tail search without a window. For every seed it asks its sources for longer keywords and
+// hands them to its owner, who puts them at the top of the list; when a pass over the seeds is
+// through, the next pass takes the distinct lines of the list as it stands then.
+//
+// Each source walks the seeds at its own pace: one request at a time, a rest before every pass and
+// after every seed, its own pause and back-off when it is blocked. Without sources in the settings the
+// search has one lane, whose source the owner names for every seed (一级 or 二级).
+class LongTailSearch : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Pacing
+    {
+        std::chrono::milliseconds beforePass{600};
+        std::chrono::milliseconds backoffUnit{std::chrono::minutes(1)};
+        std::chrono::milliseconds recovery{std::chrono::minutes(2)};
+        std::chrono::milliseconds status{std::chrono::seconds(1)};
+        // For tests: the rest after each seed, in place of the settings' (which is never under a second).
+        std::chrono::milliseconds afterSeed{0};
+    };
+    enum class End
+    {
+        NothingNew, // skip-asked, and no source had a new line to ask
+        PassesDone, // every source that is not paused did its passes
+    };
+    // Failures to get any answer that pause a source, in a row.
+    static constexpr int kNetworkFailuresBeforePause = 5;
+
+    LongTailSearch(SearchClock& clock, KeywordFetcher& fetcher, QObject* parent = nullptr);
+    ~LongTailSearch() override;
+
+    // Applies from the next seed; the sources from the next start.
+    void setSettings(const SearchSettings& settings);
+    const SearchSettings& settings() const { return m_settings; }
+    void setPacing(const Pacing& pacing) { m_pacing = pacing; }
+    // Stop after this many passes (0: never).
+    void setMaxPasses(int passes) { m_maxPasses = passes; }
+
+    // The list as it stands, for a new pass; nothing while it is not complete (being read in or
+    // refilled): the pass then waits for listSettled().
+    std::function<std::optional<QString>()> listText;
+    // Without sources in the settings: the source to ask for the next seed.
+    std::function<QString()> classicSource;
+
+    // Starts with the seeds of the table, in id order; they are searched from the last to the first.
+    void start(const QStringList& tableSeeds);
+    // Ends the search; a reply already on its way still hands over its keywords.
+    void stop();
+    void listSettled();
+
+    bool isRunning() const { return m_running; }
+    // Every source is paused (blocked, or no answer) or there are none.
+    bool everySourcePaused() const;
+    QString statusText() const;
+    // The number of passes every source has finished, the slowest counted.
+    int passesCompleted() const;
+    KeywordRecords& records() { return m_records; }
+    const KeywordRecords& records() const { return m_records; }
+
+signals:
+    // A step of a source begins: the owner refreshes its count.
+    void stepStarted();
+    // Keywords of one reply, in the reply's order, trimmed and filtered, each recorded.
+    void found(const QStringList& keywords);
+    void statusChanged();
+    // Time to write the list where a crash cannot take it: at every pause and at the recovery interval.
+    void recoveryDue();
+    // The search ended by itself.
+    void finished(LongTailSearch::End end);
+
+private:
+    struct Lane;
+
+    Lane& addLane(const KeywordSource* source);
+    void step(Lane& lane);
+    void StartNextPass(Lane& lane);
+    void SearchNextWord(Lane& lane);
+    void ask(Lane& lane, const KeywordSource& source, const QString& seed);
+    void handleReply(int run, size_t lane, const KeywordSource& source, const QString& seed, int pass,
+                     const FetchReply& reply);
+    void seedDone(Lane& lane);
+    void pause(Lane& lane, const QString& reason);
+    void resume(Lane& lane);
+    void checkEnd();
+    void finish(End end);
+    bool shouldSkip(const KeywordSource& source, const QString& seed) const;
+    bool wasAsked(const KeywordSource& source, const QString& seed) const;
+    const KeywordSource* sourceFor(const Lane& lane) const;
+    QString laneText(const Lane& lane) const;
+
+    SearchClock& m_clock;
+    KeywordFetcher& m_fetcher;
+    SearchSettings m_settings;
+    KeywordFilter m_filter;
+    Pacing m_pacing;
+    int m_maxPasses = 0;
+    std::vector<std::unique_ptr<Lane>> m_lanes;
+    std::unique_ptr<SearchTimer> m_statusTimer;
+    std::unique_ptr<SearchTimer> m_recoveryTimer;
+    QHash<QString, quint32> m_asked; // per seed, a bit per source asked
+    KeywordRecords m_records;
+    bool m_running = false;
+    bool m_endedWithNothingNew = false;
+    int m_run = 0;
+};

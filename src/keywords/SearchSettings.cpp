@@ -1,0 +1,145 @@
+#include "keywords/SearchSettings.h"
+
+#include "keywords/KeywordSource.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QSettings>
+
+namespace {
+
+// QSettings reads a value with commas as a list; these values are plain text.
+QString text(const QSettings& ini, const QString& key)
+{
+    const QVariant value = ini.value(key);
+    return value.typeId() == QMetaType::QStringList ? value.toStringList().join(u',') : value.toString();
+}
+
+QString baseOf(QString value)
+{
+    value = value.trimmed();
+    while (value.endsWith(u'/'))
+        value.chop(1);
+    return value;
+}
+
+// A value as QSettings reads it back unchanged.
+QString iniValue(const QString& value)
+{
+    static const QString special = QStringLiteral(";,\"\\=#");
+    bool quote = value != value.trimmed();
+    for (QChar c : value)
+        quote = quote || special.contains(c);
+    if (!quote)
+        return value;
+    QString escaped = value;
+    escaped.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
+    return u'"' + escaped + u'"';
+}
+
+} // namespace
+
+SearchSettings SearchSettings::load(const QString& iniPath)
+{
+    SearchSettings settings;
+    if (!QFile::exists(iniPath))
+        return settings;
+    const QSettings ini(iniPath, QSettings::IniFormat);
+    for (const QString& name : text(ini, QStringLiteral("search/sources")).split(u',', Qt::SkipEmptyParts)) {
+        const QString source = name.trimmed();
+        if (source.isEmpty() || settings.sources.contains(source))
+            continue;
+        (KeywordSource::find(source) ? settings.sources : settings.unknownSources).append(source);
+    }
+    bool ok = false;
+    const double seconds = text(ini, QStringLiteral("search/after-seed")).trimmed().toDouble(&ok);
+    if (ok)
+        settings.afterSeed = std::max(minimumAfterSeed(), std::chrono::milliseconds(qint64(seconds * 1000)));
+    settings.skipAsked = QVariant(text(ini, QStringLiteral("search/skip-asked")).trimmed()).toBool();
+    settings.depth = std::max(0, text(ini, QStringLiteral("search/depth")).trimmed().toInt());
+    settings.exclude = text(ini, QStringLiteral("filter/exclude")).split(u'|', Qt::SkipEmptyParts);
+    settings.include = text(ini, QStringLiteral("filter/include")).split(u'|', Qt::SkipEmptyParts);
+    QSettings hosts(iniPath, QSettings::IniFormat);
+    hosts.beginGroup(QStringLiteral("hosts"));
+    for (const QString& key : hosts.childKeys()) {
+        const QString base = baseOf(text(hosts, key));
+        if (!base.isEmpty())
+            settings.hosts.insert(key, base);
+    }
+    return settings;
+}
+
+bool SearchSettings::save(const QString& iniPath, QString* error) const
+{
+    const double seconds = double(afterSeed.count()) / 1000;
+    return updateIniFile(
+        iniPath,
+        {{QStringLiteral("search/sources"), sources.join(u',')},
+         {QStringLiteral("search/after-seed"), QString::number(seconds)},
+         {QStringLiteral("search/skip-asked"), skipAsked ? QStringLiteral("true") : QStringLiteral("false")},
+         {QStringLiteral("search/depth"), QString::number(depth)},
+         {QStringLiteral("filter/exclude"), exclude.join(u'|')},
+         {QStringLiteral("filter/include"), include.join(u'|')}},
+        error);
+}
+
+QString SearchSettings::host(const KeywordSource& source) const
+{
+    return hosts.value(source.hostKey, source.defaultHost);
+}
+
+bool updateIniFile(const QString& path, const QList<std::pair<QString, QString>>& values, QString* error)
+{
+    QStringList lines;
+    QFile in(path);
+    if (in.open(QIODevice::ReadOnly))
+        lines = QString::fromUtf8(in.readAll()).split(u'\n');
+    in.close();
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    for (QString& line : lines) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+    }
+    for (const auto& [sectionKey, value] : values) {
+        const QString section = sectionKey.section(u'/', 0, 0);
+        const QString key = sectionKey.section(u'/', 1);
+        const QString line = key + u'=' + iniValue(value);
+        QString current;
+        qsizetype sectionEnd = -1; // the line after the section's last key
+        bool done = false;
+        for (qsizetype i = 0; i < lines.size() && !done; ++i) {
+            const QString trimmed = lines[i].trimmed();
+            if (trimmed.startsWith(u'[') && trimmed.endsWith(u']')) {
+                current = trimmed.mid(1, trimmed.size() - 2).trimmed();
+                if (current.compare(section, Qt::CaseInsensitive) == 0)
+                    sectionEnd = i + 1;
+                continue;
+            }
+            if (current.compare(section, Qt::CaseInsensitive) != 0)
+                continue;
+            if (!trimmed.isEmpty() && !trimmed.startsWith(u';') && !trimmed.startsWith(u'#'))
+                sectionEnd = i + 1;
+            if (trimmed.section(u'=', 0, 0).trimmed() == key) {
+                lines[i] = line;
+                done = true;
+            }
+        }
+        if (done)
+            continue;
+        if (sectionEnd < 0) {
+            if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
+                lines.append(QString());
+            lines.append(u'[' + section + u']');
+            sectionEnd = lines.size();
+        }
+        lines.insert(sectionEnd, line);
+    }
+    QSaveFile out(path);
+    const QByteArray bytes = lines.join(u'\n').toUtf8() + '\n';
+    if (out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit())
+        return true;
+    if (error)
+        *error = out.errorString();
+    return false;
+}

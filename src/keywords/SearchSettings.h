@@ -1,0 +1,42 @@
+#pragma once
+
+#include "keywords/KeywordFilter.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <chrono>
+
+class KeywordSource;
+
+// What keywords.ini in the program folder says about the long-tail search:
+//   [hosts]   one base (scheme, host, optional port) per source's host key
+//   [search]  sources=, after-seed=, skip-asked=, depth=
+//   [filter]  exclude=, include=
+// Without the file, or without a key, the search is the classic one: 一级 or 二级 chosen in the window,
+// a second's rest after each seed, every pass asking every line again, and no end of its own.
+struct SearchSettings
+{
+    QStringList sources;        // names; empty: the window's 一级/二级 chooses
+    QStringList unknownSources; // named in sources= but not known: left out
+    std::chrono::milliseconds afterSeed{1000};
+    bool skipAsked = false;
+    int depth = 0; // 0: no limit; N: words found at pass N or later are not searched
+    QStringList exclude;
+    QStringList include;
+    QHash<QString, QString> hosts; // by host key, as the file has them
+
+    static SearchSettings load(const QString& iniPath);
+    // Writes the values of [search] and [filter], keeping every other line of the file as it was.
+    bool save(const QString& iniPath, QString* error = nullptr) const;
+
+    // The base a source asks: the file's, else the source's own.
+    QString host(const KeywordSource& source) const;
+    KeywordFilter filter() const { return KeywordFilter(exclude, include); }
+
+    static std::chrono::milliseconds minimumAfterSeed() { return std::chrono::seconds(1); }
+};
+
+// Sets keys of an INI file and keeps the rest of it (other keys, other sections, comments) as it was.
+// values holds "section/key" = value; a key that is not there yet is added at the end of its section.
+bool updateIniFile(const QString& path, const QList<std::pair<QString, QString>>& values, QString* error = nullptr);
