@@ -265,6 +265,7 @@ void LongTailSearch::handleReply(int run, size_t index, const KeywordSource& sou
 void LongTailSearch::seedDone(Lane& lane)
 {
     ++lane.position;
+    emit statusChanged();
     lane.stepTimer->start(m_pacing.afterSeed.count() > 0 ? m_pacing.afterSeed : m_settings.afterSeed);
 }
 

@@ -22,7 +22,7 @@ export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share" XDG_CONFIG_HOME
 mkdir -p "$HOME"
 
 echo "== installed files"
-for file in bin/quillon bin/quillon-standin share/quillon/Manual.txt share/quillon/liebiao.html \
+for file in bin/quillon bin/quillon-standin bin/quillon-mine share/quillon/Manual.txt share/quillon/liebiao.html \
     share/applications/com.example.quillon.desktop share/metainfo/com.example.quillon.metainfo.xml \
     share/icons/hicolor/scalable/apps/com.example.quillon.svg share/icons/hicolor/256x256/apps/com.example.quillon.png; do
     [[ -e "$prefix/$file" ]] || fail "$file is not installed"
@@ -75,6 +75,15 @@ sleep 0.5
 xdotool key s
 timeout 60 xdotool search --sync --name '^(Vantrel-站群|Vantrel|加载2\.\.\.|Working\.\.\.)$' >/dev/null ||
     { cat "$work/quillon.log"; fail "the manual window did not open"; }
+
+# The command-line miner loads the installed network module; the stand-in has no suggestions to give.
+echo "== quillon-mine"
+mkdir -p "$work/mine"
+printf '[hosts]\nsuggest=http://127.0.0.1:%s\n' "$port" >"$work/mine/keywords.ini"
+printf 'k\n' | timeout 30 "$prefix/bin/quillon-mine" --dir "$work/mine" --seeds - --passes 1 2>"$work/mine.log" ||
+    { cat "$work/mine.log"; fail "quillon-mine"; }
+grep -q '共找到0个词' "$work/mine.log" || fail "quillon-mine said nothing of its result"
+"$prefix/bin/quillon-mine" --help | grep -q -- '--sources' || fail "quillon-mine --help"
 
 changed=$(find "$prefix" -newer "$work/before" | head -n 5)
 [[ -z "$changed" ]] || fail "the program wrote under the prefix: $changed"

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "keywords/KeywordExport.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// What quillon-mine was asked to do.
+struct MinerOptions
+{
+    enum class Action
+    {
+        Run,
+        ShowHelp,
+        ShowVersion,
+        Fail,
+    };
+
+    Action action = Action::Run;
+    QString programFolder;
+    QString seedsFile;                  // empty: the store's table Word; "-": standard input
+    std::optional<QStringList> sources; // in place of keywords.ini's
+    int passes = 0;                     // 0: no limit
+    int minutes = 0;                    // 0: no limit
+    QString out;                        // empty: word.txt of the program folder
+    KeywordExport::Format format = KeywordExport::Format::Text;
+    QString text; // the help, the version or what is wrong
+
+    static MinerOptions parse(const QStringList& arguments, const QString& executableFolder, const QString& userFolder);
+};

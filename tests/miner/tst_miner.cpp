@@ -1,0 +1,147 @@
+#include "base/TextCodec.h"
+#include "support/TestFolder.h"
+#include "support/TestHttpServer.h"
+
+#include <QProcess>
+#include <QUrlQuery>
+#include <QtTest>
+#include <csignal>
+
+namespace {
+
+// Baidu's suggestions and 360's, "<seed>1" and "<seed>2"; every other request is refused.
+TestHttpServer::Reply answer(const TestHttpServer::Request& request)
+{
+    const QUrlQuery query(QString::fromLatin1(request.query));
+    if (request.path == "/su") {
+        const QString seed = query.queryItemValue(u"wd"_qs, QUrl::FullyDecoded);
+        return {TextCodec::toAnsi(QString(u"window.bdsug.sug({s:[\"" + seed + u"1\",\"" + seed + u"2\"]});")),
+                "text/javascript; charset=gbk"};
+    }
+    if (request.path == "/suggest") {
+        const QString seed = query.queryItemValue(u"word"_qs, QUrl::FullyDecoded);
+        return {QString(u"{\"result\":[{\"word\":\"" + seed + u"360\"}]}").toUtf8(), "application/json"};
+    }
+    return {"no", "text/html", {}, 403};
+}
+
+struct Miner
+{
+    TestFolder folder;
+    TestHttpServer server;
+    QProcess process;
+
+    Miner()
+    {
+        server.setHandler(answer);
+        const QByteArray base = "http://" + server.hostPort().toLatin1();
+        folder.write(u"keywords.ini"_qs, "[hosts]\nsuggest=" + base + "\n360=" + base + "\nsogou=" + base + "\n");
+    }
+    void start(const QStringList& arguments, const QByteArray& input = {})
+    {
+        process.setProgram(QCoreApplication::applicationDirPath() + u"/quillon-mine");
+        process.setArguments(QStringList{u"--dir"_qs, folder.path()} + arguments);
+        process.start();
+        process.waitForStarted();
+        if (!input.isNull()) {
+            process.write(input);
+            process.closeWriteChannel();
+        }
+    }
+    int finish()
+    {
+        if (!process.waitForFinished(60000))
+            return -1;
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+    QString errors() { return QString::fromUtf8(process.readAllStandardError()); }
+};
+
+} // namespace
+
+class MinerTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void minesIntoWordTxt()
+    {
+        Miner m;
+        m.folder.write(u"word.txt"_qs, "old\r\n");
+        m.folder.write(u"seeds.txt"_qs, TextCodec::toAnsi(u"鲜花\r\n\r\n  \r\n"_qs)); // GB18030
+        m.start({u"--seeds"_qs, m.folder.filePath(u"seeds.txt"_qs), u"--passes"_qs, u"1"_qs});
+        QCOMPARE(m.finish(), 0);
+        QCOMPARE(TextCodec::fromAnsi(m.folder.read(u"word.txt"_qs)), u"鲜花2\r\n鲜花1\r\nold\r\n"_qs);
+        QVERIFY(QString::fromUtf8(m.folder.read(u"word.sources.tsv"_qs)).contains(u"鲜花1\t鲜花\tbaidu\t1\t"_qs));
+        QVERIFY(!QFile::exists(m.folder.filePath(u"word.recovery.txt"_qs)));
+        QVERIFY(m.errors().contains(u"共找到2个词"_qs));
+    }
+
+    void sourcesSideBySideIntoAnotherFile()
+    {
+        Miner m;
+        m.start({u"--seeds"_qs, u"-"_qs, u"--sources"_qs, u"360,baidu"_qs, u"--passes"_qs, u"1"_qs, u"--out"_qs,
+                 m.folder.filePath(u"out.csv"_qs)},
+                QString(u"\uFEFFa\n"_qs).toUtf8());
+        QCOMPARE(m.finish(), 0);
+        const QString csv = QString::fromUtf8(m.folder.read(u"out.csv"_qs));
+        for (const QString& row : {u"\r\na360,a,360,1,"_qs, u"\r\na1,a,baidu,1,"_qs, u"\r\na2,a,baidu,1,"_qs})
+            QVERIFY2(csv.contains(row), qPrintable(csv));
+        QVERIFY(!QFile::exists(m.folder.filePath(u"word.txt"_qs)));
+    }
+
+    void anInterruptKeepsWhatWasFound_data()
+    {
+        QTest::addColumn<QString>("sources");
+        QTest::addColumn<int>("status");
+        QTest::newRow("answered") << u"baidu"_qs << 0;
+        QTest::newRow("one of two blocked") << u"baidu,sogou"_qs << 0;
+        QTest::newRow("every source blocked") << u"sogou"_qs << 3;
+    }
+    void anInterruptKeepsWhatWasFound()
+    {
+        QFETCH(QString, sources);
+        QFETCH(int, status);
+        Miner m;
+        m.folder.write(u"word.txt"_qs, "old\r\n");
+        m.start({u"--seeds"_qs, u"-"_qs, u"--sources"_qs, sources}, "k\n");
+        // The first seed's answer is in once the miner says so.
+        QString log;
+        QTRY_VERIFY_WITH_TIMEOUT((log += m.errors()).contains(u"第1轮：第1/1个词"_qs) &&
+                                     m.server.requestCount() >= sources.count(u',') + 1,
+                                 20000);
+        QTRY_VERIFY_WITH_TIMEOUT((log += m.errors()).contains(u"本轮新增"_qs) || status == 3, 20000);
+        ::kill(pid_t(m.process.processId()), SIGINT);
+        QCOMPARE(m.finish(), status);
+        const QString list = TextCodec::fromAnsi(m.folder.read(u"word.txt"_qs));
+        QVERIFY2(list.endsWith(u"old\r\n"_qs), qPrintable(list));
+        if (status == 0)
+            QVERIFY2(list.startsWith(u"k2\r\nk1\r\n"_qs), qPrintable(list));
+    }
+
+    void badArguments_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("source") << QStringList{u"--sources"_qs, u"baidu,bing"_qs} << u"未知的来源：bing"_qs;
+        QTest::newRow("format") << QStringList{u"--format"_qs, u"doc"_qs} << u"未知的格式：doc"_qs;
+        QTest::newRow("extension") << QStringList{u"--out"_qs, u"x.doc"_qs} << u"看不出 x.doc 的格式"_qs;
+        QTest::newRow("passes") << QStringList{u"--passes"_qs, u"two"_qs} << u"--passes 需要一个正整数"_qs;
+        QTest::newRow("minutes") << QStringList{u"--minutes"_qs, u"0"_qs} << u"--minutes 需要一个正整数"_qs;
+        QTest::newRow("option") << QStringList{u"--fast"_qs} << u"fast"_qs;
+    }
+    void badArguments()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        Miner m;
+        m.start(arguments);
+        QCOMPARE(m.finish(), 2);
+        const QString errors = m.errors();
+        QVERIFY2(errors.contains(message), qPrintable(errors));
+        QCOMPARE(m.server.requestCount(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(MinerTest)
+#include "tst_miner.moc"
