@@ -377,12 +377,12 @@ bool KeywordWindow::save()
         return false;
     }
     QString error;
-    if (!PrivateFiles::writeAtomically(wordFilePath(), KeywordRules::keywordFileBytes(m_langword->toPlainText()),
-                                       &error)) {
+    const QString text = m_langword->toPlainText();
+    if (!PrivateFiles::writeAtomically(wordFilePath(), KeywordRules::keywordFileBytes(text), &error)) {
         Messages::show(this, u"保存失败，word.txt 保持原样：" + error);
         return false;
     }
-    writeRecords();
+    writeRecords(text);
     m_unsaved = false;
     RecoveryFile::remove();
     Messages::show(this, QStringLiteral("已保存！"));
@@ -517,15 +517,18 @@ void KeywordWindow::updateStatus()
 void KeywordWindow::writeRecovery()
 {
     // A list still being read in is not the list: it is not written anywhere.
-    if (!listBusy() && RecoveryFile::write(m_langword->toPlainText())) {
+    if (listBusy())
+        return;
+    const QString text = m_langword->toPlainText();
+    if (RecoveryFile::write(text)) {
         m_ownsRecovery = true;
-        writeRecords();
+        writeRecords(text);
     }
 }
 
-void KeywordWindow::writeRecords()
+void KeywordWindow::writeRecords(const QString& list)
 {
-    m_search->records().write(KeywordRecords::pathBeside(wordFilePath()));
+    m_search->records().write(KeywordRecords::pathBeside(wordFilePath()), list);
 }
 
 void KeywordWindow::closeEvent(QCloseEvent* event)

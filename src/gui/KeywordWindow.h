@@ -92,7 +92,7 @@ private:
     void searchEnded();
     void updateStatus();
     void writeRecovery();
-    void writeRecords();
+    void writeRecords(const QString& list);
     void loadList();
     void reportError(const QString& description);
 

@@ -65,7 +65,7 @@ bool writeXlsx(const QString& path, const QStringList& keywords, const KeywordRe
     for (qsizetype i = 0; i < keywords.size(); ++i) {
         const lxw_row_t row = lxw_row_t(i + 1);
         worksheet_write_string(sheet, row, 0, keywords[i].toUtf8().constData(), nullptr);
-        const KeywordRecord* record = records.find(keywords[i]);
+        const std::optional<KeywordRecord> record = records.find(keywords[i]);
         if (!record)
             continue;
         worksheet_write_string(sheet, row, 1, record->seed.toUtf8().constData(), nullptr);
@@ -124,7 +124,7 @@ QByteArray csv(const QStringList& keywords, const KeywordRecords& records)
     QString out = header().join(u',') + QStringLiteral("\r\n");
     for (const QString& keyword : keywords) {
         out += csvField(keyword);
-        if (const KeywordRecord* record = records.find(keyword)) {
+        if (const std::optional<KeywordRecord> record = records.find(keyword)) {
             out += u',' + csvField(record->seed) + u',' + csvField(record->source) + u',' +
                    QString::number(record->pass) + u',' + timeText(record->found);
         } else {

@@ -54,46 +54,84 @@ const QString kHeader = QStringLiteral("keyword\tseed\tsource\tpass\tfound");
 
 } // namespace
 
-void KeywordRecords::add(const QString& keyword, KeywordRecord record)
+quint32 KeywordRecords::seedIndex(const QString& seed)
 {
-    if (m_index.contains(keyword))
-        return;
-    m_index.insert(keyword, qsizetype(m_records.size()));
-    m_records.emplace_back(keyword, std::move(record));
+    if (!m_seeds.isEmpty() && m_seeds.last() == seed)
+        return quint32(m_seeds.size());
+    m_seeds.append(seed);
+    return quint32(m_seeds.size());
 }
 
-const KeywordRecord* KeywordRecords::find(QStringView keyword) const
+void KeywordRecords::add(QStringView keyword, const KeywordRecord& record)
 {
-    const auto it = m_index.constFind(keyword.toString());
-    return it == m_index.cend() ? nullptr : &m_records[size_t(*it)].second;
+    Packed& packed = m_table[keyword];
+    if (packed.seed != 0)
+        return;
+    packed.seed = seedIndex(record.seed);
+    packed.found = record.found.isValid() ? quint32(std::max<qint64>(0, record.found.toSecsSinceEpoch())) : 0;
+    packed.pass = quint16(std::clamp(record.pass, 0, 65535));
+    qsizetype source = m_sources.indexOf(record.source);
+    if (source < 0) {
+        m_sources.append(record.source);
+        source = m_sources.size() - 1;
+    }
+    packed.source = quint8(std::min<qsizetype>(source + 1, 255));
+}
+
+std::optional<KeywordRecord> KeywordRecords::find(QStringView keyword) const
+{
+    const Packed* packed = m_table.find(keyword);
+    if (!packed || packed->seed == 0)
+        return std::nullopt;
+    KeywordRecord record;
+    record.seed = m_seeds.value(qsizetype(packed->seed) - 1);
+    record.source = m_sources.value(qsizetype(packed->source) - 1);
+    record.pass = packed->pass;
+    if (packed->found != 0)
+        record.found = QDateTime::fromSecsSinceEpoch(packed->found);
+    return record;
+}
+
+int KeywordRecords::passOf(QStringView keyword) const
+{
+    const Packed* packed = m_table.find(keyword);
+    return packed ? packed->pass : 0;
 }
 
 void KeywordRecords::clear()
 {
-    m_records.clear();
-    m_index.clear();
+    m_table.clear();
+    m_seeds.clear();
+    m_sources.clear();
 }
 
-QByteArray KeywordRecords::toTsv() const
+QByteArray KeywordRecords::toTsv(QStringView list) const
 {
-    QString text = kHeader + u'\n';
-    for (const auto& [keyword, record] : m_records) {
-        text += escaped(keyword) + u'\t' + escaped(record.seed) + u'\t' + escaped(record.source) + u'\t' +
-                QString::number(record.pass) + u'\t' + record.found.toString(Qt::ISODate) + u'\n';
+    QByteArray out = kHeader.toUtf8() + '\n';
+    if (m_table.size() == 0)
+        return out;
+    for (QStringView line : list.tokenize(u'\n')) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        const std::optional<KeywordRecord> record = find(line);
+        if (!record)
+            continue;
+        out += (escaped(line.toString()) + u'\t' + escaped(record->seed) + u'\t' + escaped(record->source) + u'\t' +
+                QString::number(record->pass) + u'\t' + record->found.toString(Qt::ISODate) + u'\n')
+                   .toUtf8();
     }
-    return text.toUtf8();
+    return out;
 }
 
 KeywordRecords KeywordRecords::fromTsv(QByteArrayView tsv)
 {
     KeywordRecords records;
     const QString text = QString::fromUtf8(tsv);
-    const QStringList lines = text.split(u'\n');
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        QStringView line = lines[i];
+    bool first = true;
+    for (QStringView line : QStringView(text).tokenize(u'\n')) {
         if (line.endsWith(u'\r'))
             line.chop(1);
-        if (line.isEmpty() || (i == 0 && line == kHeader))
+        if (std::exchange(first, false) && line == kHeader)
             continue;
         const QList<QStringView> fields = line.split(u'\t');
         if (fields.size() < 5 || fields[0].isEmpty())
@@ -118,9 +156,9 @@ KeywordRecords KeywordRecords::read(const QString& path)
     return fromTsv(file.readAll());
 }
 
-bool KeywordRecords::write(const QString& path, QString* error) const
+bool KeywordRecords::write(const QString& path, QStringView list, QString* error) const
 {
-    if (m_records.empty() && !QFile::exists(path))
+    if (m_table.size() == 0 && !QFile::exists(path))
         return true;
-    return PrivateFiles::writeAtomically(path, toTsv(), error);
+    return PrivateFiles::writeAtomically(path, toTsv(list), error);
 }

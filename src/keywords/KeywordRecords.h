@@ -1,10 +1,12 @@
 #pragma once
 
+#include "keywords/HashedTable.h"
+
 #include <QByteArray>
 #include <QDateTime>
-#include <QHash>
 #include <QString>
-#include <vector>
+#include <QStringList>
+#include <optional>
 
 // Where a keyword of the list came from: the seed it was found for, the source that gave it, the pass
 // of the search and when.
@@ -18,26 +20,40 @@ struct KeywordRecord
 
 // The records of the keywords a search inserted, joined to the list's lines by their text. They live in
 // word.sources.tsv beside word.txt (UTF-8, tab-separated, one keyword a line), so that word.txt stays
-// exactly what the service reads.
+// exactly what the service reads. Kept compact: a list of a million mined lines costs tens of MiB, not
+// hundreds; the keyword's text is the list's, and a record holds only its hash.
 class KeywordRecords
 {
 public:
     // The first record of a keyword is kept: that is where it came from.
-    void add(const QString& keyword, KeywordRecord record);
-    const KeywordRecord* find(QStringView keyword) const;
-    qsizetype size() const { return qsizetype(m_records.size()); }
+    void add(QStringView keyword, const KeywordRecord& record);
+    std::optional<KeywordRecord> find(QStringView keyword) const;
+    // The pass a keyword was found at; 0 for one the search did not find.
+    int passOf(QStringView keyword) const;
+    qsizetype size() const { return m_table.size(); }
     void clear();
 
-    QByteArray toTsv() const;
+    // The records of the list's lines (lines as the list box holds them), in the list's order.
+    QByteArray toTsv(QStringView list) const;
     static KeywordRecords fromTsv(QByteArrayView tsv);
 
     // word.sources.tsv beside the given word.txt.
     static QString pathBeside(const QString& wordFile);
     static KeywordRecords read(const QString& path);
     // Replaces the file atomically; nothing is written while there are no records and no file.
-    bool write(const QString& path, QString* error = nullptr) const;
+    bool write(const QString& path, QStringView list, QString* error = nullptr) const;
 
 private:
-    std::vector<std::pair<QString, KeywordRecord>> m_records;
-    QHash<QString, qsizetype> m_index;
+    struct Packed
+    {
+        quint32 seed = 0;  // index into m_seeds, from 1
+        quint32 found = 0; // seconds since 1970, UTC
+        quint16 pass = 0;
+        quint8 source = 0; // index into the sources, from 1
+    };
+    quint32 seedIndex(const QString& seed);
+
+    HashedTable<Packed> m_table;
+    QStringList m_seeds; // a keyword's seed is most often the one before's
+    QStringList m_sources;
 };

@@ -29,9 +29,9 @@ struct LongTailSearch::Lane
 
 namespace {
 
-quint32 sourceBit(const KeywordSource& source)
+quint8 sourceBit(const KeywordSource& source)
 {
-    return 1u << quint32(&source - KeywordSource::all().constData());
+    return quint8(1u << (&source - KeywordSource::all().constData()));
 }
 
 } // namespace
@@ -178,19 +178,15 @@ const KeywordSource* LongTailSearch::sourceFor(const Lane& lane) const
 
 bool LongTailSearch::wasAsked(const KeywordSource& source, const QString& seed) const
 {
-    return m_asked.value(seed) & sourceBit(source);
+    const quint8* asked = m_asked.find(seed);
+    return asked && (*asked & sourceBit(source));
 }
 
 bool LongTailSearch::shouldSkip(const KeywordSource& source, const QString& seed) const
 {
     if (m_settings.skipAsked && wasAsked(source, seed))
         return true;
-    if (m_settings.depth > 0) {
-        const KeywordRecord* record = m_records.find(seed);
-        if (record && record->pass >= m_settings.depth)
-            return true;
-    }
-    return false;
+    return m_settings.depth > 0 && m_records.passOf(seed) >= m_settings.depth;
 }
 
 void LongTailSearch::SearchNextWord(Lane& lane)

@@ -206,8 +206,9 @@ void KeywordMiner::writeRecovery()
 {
     if (!m_options.out.isEmpty())
         return;
-    PrivateFiles::writeAtomically(RecoveryFile::path(), fileBytes(listText()));
-    m_search->records().write(KeywordRecords::pathBeside(wordFile()));
+    const QString list = listText();
+    PrivateFiles::writeAtomically(RecoveryFile::path(), fileBytes(list));
+    m_search->records().write(KeywordRecords::pathBeside(wordFile()), list);
 }
 
 void KeywordMiner::interrupt()
@@ -232,7 +233,7 @@ void KeywordMiner::finish()
         target = wordFile();
         written = PrivateFiles::writeAtomically(target, fileBytes(listText()), &error);
         if (written) {
-            m_search->records().write(KeywordRecords::pathBeside(target));
+            m_search->records().write(KeywordRecords::pathBeside(target), listText());
             RecoveryFile::remove();
         }
     } else {

@@ -216,17 +216,24 @@ private slots:
     {
         KeywordRecords records;
         const QDateTime when(QDate(2026, 12, 7), QTime(9, 30, 5), QTimeZone(8 * 3600));
-        records.add(u"a\tb\\c\nd"_qs, {u"种\t子"_qs, u"baidu"_qs, 2, when});
+        records.add(u"a\tb\\c"_qs, {u"种\t子"_qs, u"baidu"_qs, 2, when});
         records.add(u"e"_qs, {u"s"_qs, u"360"_qs, 1, when});
         records.add(u"e"_qs, {u"later"_qs, u"sogou"_qs, 5, when}); // the first record stays
-        const KeywordRecords back = KeywordRecords::fromTsv(records.toTsv());
+        records.add(u"gone"_qs, {u"s"_qs, u"360"_qs, 1, when});
+        // Only lines of the list are written, in its order.
+        const QByteArray tsv = records.toTsv(u"e\r\ntyped\na\tb\\c\ne\n"_qs);
+        QCOMPARE(tsv.count('\n'), 4);
+        const KeywordRecords back = KeywordRecords::fromTsv(tsv);
         QCOMPARE(back.size(), 2);
-        const KeywordRecord* first = back.find(u"a\tb\\c\nd");
+        const std::optional<KeywordRecord> first = back.find(u"a\tb\\c");
         QVERIFY(first);
         QCOMPARE(first->seed, u"种\t子"_qs);
         QCOMPARE(first->pass, 2);
         QCOMPARE(first->found, when);
         QCOMPARE(back.find(u"e")->source, u"360"_qs);
+        QCOMPARE(back.passOf(u"e"), 1);
+        QVERIFY(!back.find(u"gone"));
+        QVERIFY(!back.find(u"typed"));
         QCOMPARE(KeywordRecords::pathBeside(u"/x/word.txt"_qs), u"/x/word.sources.tsv"_qs);
     }
 

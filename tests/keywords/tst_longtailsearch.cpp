@@ -164,12 +164,13 @@ private slots:
         h.clock.advance(3600000);
         QCOMPARE(h.fetcher.asked.size(), size_t(5));
         // Each keyword remembers where it came from.
-        const KeywordRecord* record = h.search.records().find(u"w21"_qs);
+        const std::optional<KeywordRecord> record = h.search.records().find(u"w21"_qs);
         QVERIFY(record);
         QCOMPARE(record->seed, u"w2"_qs);
         QCOMPARE(record->source, u"baidu"_qs);
         QCOMPARE(record->pass, 1);
-        QCOMPARE(record->found, h.clock.wallTime().addMSecs(2600 - h.clock.now()));
+        QCOMPARE(record->found.toSecsSinceEpoch(),
+                 h.clock.wallTime().addMSecs(2600 - h.clock.now()).toSecsSinceEpoch());
         QCOMPARE(h.search.records().find(u"old1"_qs)->pass, 2);
     }
 
