@@ -56,17 +56,25 @@ const QString kHeader = QStringLiteral("keyword\tseed\tsource\tpass\tfound");
 
 quint32 KeywordRecords::seedIndex(const QString& seed)
 {
-    if (!m_seeds.isEmpty() && m_seeds.last() == seed)
-        return quint32(m_seeds.size());
-    m_seeds.append(seed);
-    return quint32(m_seeds.size());
+    if (m_seedStarts.empty() || seedAt(quint32(m_seedStarts.size() - 1)) != seed) {
+        m_seedStarts.push_back(quint32(m_seedText.size()));
+        m_seedText += seed;
+    }
+    return quint32(m_seedStarts.size() - 1);
+}
+
+QStringView KeywordRecords::seedAt(quint32 index) const
+{
+    const qsizetype start = m_seedStarts[index];
+    const qsizetype end = index + 1 < m_seedStarts.size() ? qsizetype(m_seedStarts[index + 1]) : m_seedText.size();
+    return QStringView(m_seedText).sliced(start, end - start);
 }
 
 void KeywordRecords::add(QStringView keyword, const KeywordRecord& record)
 {
-    Packed& packed = m_table[keyword];
-    if (packed.seed != 0)
+    if (m_table.value(keyword) || m_records.size() >= decltype(m_table)::kMaxValue)
         return;
+    Packed packed;
     packed.seed = seedIndex(record.seed);
     packed.found = record.found.isValid() ? quint32(std::max<qint64>(0, record.found.toSecsSinceEpoch())) : 0;
     packed.pass = quint16(std::clamp(record.pass, 0, 65535));
@@ -75,17 +83,25 @@ void KeywordRecords::add(QStringView keyword, const KeywordRecord& record)
         m_sources.append(record.source);
         source = m_sources.size() - 1;
     }
-    packed.source = quint8(std::min<qsizetype>(source + 1, 255));
+    packed.source = quint8(std::min<qsizetype>(source, 255));
+    m_records.push_back(packed);
+    m_table.set(keyword, quint32(m_records.size()));
+}
+
+const KeywordRecords::Packed* KeywordRecords::packedOf(QStringView keyword) const
+{
+    const std::optional<quint32> index = m_table.value(keyword);
+    return index ? &m_records[*index - 1] : nullptr;
 }
 
 std::optional<KeywordRecord> KeywordRecords::find(QStringView keyword) const
 {
-    const Packed* packed = m_table.find(keyword);
-    if (!packed || packed->seed == 0)
+    const Packed* packed = packedOf(keyword);
+    if (!packed)
         return std::nullopt;
     KeywordRecord record;
-    record.seed = m_seeds.value(qsizetype(packed->seed) - 1);
-    record.source = m_sources.value(qsizetype(packed->source) - 1);
+    record.seed = seedAt(packed->seed).toString();
+    record.source = m_sources.value(packed->source);
     record.pass = packed->pass;
     if (packed->found != 0)
         record.found = QDateTime::fromSecsSinceEpoch(packed->found);
@@ -94,21 +110,23 @@ std::optional<KeywordRecord> KeywordRecords::find(QStringView keyword) const
 
 int KeywordRecords::passOf(QStringView keyword) const
 {
-    const Packed* packed = m_table.find(keyword);
+    const Packed* packed = packedOf(keyword);
     return packed ? packed->pass : 0;
 }
 
 void KeywordRecords::clear()
 {
     m_table.clear();
-    m_seeds.clear();
+    m_records.clear();
+    m_seedText.clear();
+    m_seedStarts.clear();
     m_sources.clear();
 }
 
 QByteArray KeywordRecords::toTsv(QStringView list) const
 {
     QByteArray out = kHeader.toUtf8() + '\n';
-    if (m_table.size() == 0)
+    if (m_records.empty())
         return out;
     for (QStringView line : list.tokenize(u'\n')) {
         if (line.endsWith(u'\r'))
@@ -158,7 +176,7 @@ KeywordRecords KeywordRecords::read(const QString& path)
 
 bool KeywordRecords::write(const QString& path, QStringView list, QString* error) const
 {
-    if (m_table.size() == 0 && !QFile::exists(path))
+    if (m_records.empty() && !QFile::exists(path))
         return true;
     return PrivateFiles::writeAtomically(path, toTsv(list), error);
 }

@@ -30,7 +30,7 @@ public:
     std::optional<KeywordRecord> find(QStringView keyword) const;
     // The pass a keyword was found at; 0 for one the search did not find.
     int passOf(QStringView keyword) const;
-    qsizetype size() const { return m_table.size(); }
+    qsizetype size() const { return qsizetype(m_records.size()); }
     void clear();
 
     // The records of the list's lines (lines as the list box holds them), in the list's order.
@@ -46,14 +46,19 @@ public:
 private:
     struct Packed
     {
-        quint32 seed = 0;  // index into m_seeds, from 1
+        quint32 seed = 0;  // index into m_seeds
         quint32 found = 0; // seconds since 1970, UTC
         quint16 pass = 0;
-        quint8 source = 0; // index into the sources, from 1
+        quint8 source = 0; // index into m_sources
     };
     quint32 seedIndex(const QString& seed);
+    QStringView seedAt(quint32 index) const;
+    const Packed* packedOf(QStringView keyword) const;
 
-    HashedTable<Packed> m_table;
-    QStringList m_seeds; // a keyword's seed is most often the one before's
+    HashedTable<24> m_table; // the keyword's index into m_records, from 1
+    std::vector<Packed> m_records;
+    // The seeds end to end, each where m_seedStarts says; a keyword's seed is most often the one before's.
+    QString m_seedText;
+    std::vector<quint32> m_seedStarts;
     QStringList m_sources;
 };

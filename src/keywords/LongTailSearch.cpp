@@ -178,8 +178,7 @@ const KeywordSource* LongTailSearch::sourceFor(const Lane& lane) const
 
 bool LongTailSearch::wasAsked(const KeywordSource& source, const QString& seed) const
 {
-    const quint8* asked = m_asked.find(seed);
-    return asked && (*asked & sourceBit(source));
+    return m_asked.value(seed).value_or(0) & sourceBit(source);
 }
 
 bool LongTailSearch::shouldSkip(const KeywordSource& source, const QString& seed) const
@@ -238,7 +237,7 @@ void LongTailSearch::handleReply(int run, size_t index, const KeywordSource& sou
     } else if (lane) {
         lane->networkFailures = 0;
         lane->backoff.reset();
-        m_asked[seed] |= sourceBit(source);
+        m_asked.set(seed, m_asked.value(seed).value_or(0) | sourceBit(source));
     }
     QStringList keywords;
     const QDateTime now = m_clock.wallTime();

@@ -120,7 +120,7 @@ private:
     std::vector<std::unique_ptr<Lane>> m_lanes;
     std::unique_ptr<SearchTimer> m_statusTimer;
     std::unique_ptr<SearchTimer> m_recoveryTimer;
-    HashedTable<quint8> m_asked; // per seed, a bit per source asked
+    HashedTable<6> m_asked; // per seed, a bit per source asked
     KeywordRecords m_records;
     bool m_running = false;
     bool m_endedWithNothingNew = false;

@@ -27,6 +27,8 @@ void SearchProgress::seedDone(qsizetype added, qint64 now)
 void SearchProgress::requestSent(qint64 now)
 {
     m_requests.push_back(now);
+    while (m_requests.front() < now - 60000)
+        m_requests.pop_front();
 }
 
 QString SearchProgress::duration(qint64 milliseconds)
