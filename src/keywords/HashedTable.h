@@ -56,7 +56,7 @@ private:
         return (quint64(qHash(text, QHashSeed::globalSeed())) | (quint64(1) << 63)) & ~kValueMask;
     }
     // The hash's high bits spread over any table size.
-    static size_t home(quint64 tag, size_t size) { return size_t((unsigned __int128)(tag << 1) * size >> 64); }
+    static size_t home(quint64 tag, size_t size) { return size_t(((tag << 1) >> 32) * size >> 32); }
     size_t next(size_t i) const { return i + 1 == m_slots.size() ? 0 : i + 1; }
     void grow()
     {
