@@ -2,16 +2,23 @@
 #include "gui/KeywordWindow.h"
 #include "keywordlist/KeywordList.h"
 #include "keywords/KeywordFileLoader.h"
+#include "keywords/LongTailSearch.h"
 #include "support/MessageRecorder.h"
 #include "support/TestFolder.h"
 #include "support/TestHttpServer.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QDateTime>
+#include <QDialog>
+#include <QDoubleSpinBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QUrlQuery>
@@ -515,6 +522,42 @@ private slots:
         QVERIFY(!boxText(*f.window).contains(u"乙"_qs));
         QVERIFY(!boxText(*f.window).contains(u"k1"_qs));
         QVERIFY(f.window->findChild<QLabel*>(u"searchStatus"_qs)->text().startsWith(u"baidu-related：已停止"_qs));
+    }
+
+    void theSettingsDialogWritesTheFile()
+    {
+        Fixture f;
+        f.folder.write(u"keywords.ini"_qs, f.baidu.ini() + "; mine\n[search]\nafter-seed=3\n");
+        f.window = std::make_unique<KeywordWindow>();
+        f.waitLoaded();
+        // The dialog is modal: it is answered from the event loop, as a user would, and always closed.
+        bool shownAsSaved = false;
+        bool reachable = true;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            shownAsSaved = dialog->findChild<QDoubleSpinBox*>(u"afterSeed"_qs)->value() == 3.0;
+            dialog->findChild<QCheckBox*>(u"source_sogou"_qs)->setChecked(true);
+            dialog->findChild<QCheckBox*>(u"skipAsked"_qs)->setChecked(true);
+            dialog->findChild<QSpinBox*>(u"depth"_qs)->setValue(2);
+            dialog->findChild<QLineEdit*>(u"include"_qs)->setText(u"*seed*|价格"_qs);
+            // Every field is reached by its label's mnemonic.
+            for (auto* label : dialog->findChildren<QLabel*>())
+                reachable = reachable && (!label->buddy() || label->text().contains(u'&'));
+            dialog->accept();
+        });
+        f.button(u"searchSettings"_qs)->click();
+        QVERIFY(shownAsSaved);
+        QVERIFY(reachable);
+        const QString ini = QString::fromUtf8(f.folder.read(u"keywords.ini"_qs));
+        QVERIFY2(ini.contains(u"; mine\n[search]\nafter-seed=3\n"_qs), qPrintable(ini));
+        const SearchSettings settings = f.window->search()->settings();
+        QCOMPARE(settings.sources, QStringList{u"sogou"_qs});
+        QVERIFY(settings.skipAsked);
+        QCOMPARE(settings.depth, 2);
+        QCOMPARE(settings.include, (QStringList{u"*seed*"_qs, u"价格"_qs}));
+        QCOMPARE(SearchSettings::load(f.folder.filePath(u"keywords.ini"_qs)).include, settings.include);
     }
 
     void closingDuringAFetchDiscardsItsKeywords()
