@@ -10,6 +10,7 @@
 #include "keywords/KeywordRules.h"
 #include "store/LocalStore.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QProcess>
 #include <QPushButton>
@@ -133,9 +134,13 @@ int main(int argc, char* argv[])
     });
     QObject::connect(loadTimer, &QTimer::timeout, [&probe] { probe.start(1); });
     openWindow(window);
+    const double loadMs = loadClock.nsecsElapsed() / 1e6;
+    // Assistive technology asks for the caret and the text once the list is in: that counts too.
+    QTest::qWait(500);
     probe.stop();
-    Bench::report("load into the window (total)", loadClock.nsecsElapsed() / 1e6, "ms", "awk '!seen[$0]++'", awkMs);
-    Bench::report("load into the window (longest stall)", longestGap, "ms", "(target)", 100);
+    Bench::report("load into the window (total)", loadMs, "ms", "2 x sort -u", 2 * sortMs);
+    Bench::report("longest stall, load and the 0.5 s after", longestGap, "ms", "(target)", 50);
+    std::printf("  (accessibility %s)\n", QAccessible::isActive() ? "active: a screen reader's bus is on" : "off");
     std::printf("  (%d lines in the box)\n", window.lineCount());
 
     // Ten keywords in at the top while the caret is at the end of the list; the repaint that follows is

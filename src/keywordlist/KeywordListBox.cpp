@@ -10,6 +10,7 @@
 #include <Qsci/qscicommandset.h>
 #include <QtConcurrent/QtConcurrentRun>
 #include <cstddef>
+#include <mutex>
 
 // Scintilla's ILoader, declared as its ILoader.h does (the distribution's package does not install that
 // header): a document that is filled on a worker thread before any view shows it. It is the same class
@@ -45,6 +46,8 @@ bool assistiveTechnologyListens()
 }
 
 constexpr int kLoaderOk = 0;
+// Offsets within this many bytes of the start are counted rather than looked up.
+constexpr long kCountedBytes = 64 * 1024;
 // Pieces small enough to stop soon after closing, large enough to cost nothing in calls.
 constexpr qsizetype kPieceBytes = 1 << 20;
 
@@ -81,8 +84,27 @@ private:
     ILoader* m_loader;
 };
 
-KeywordListBox::KeywordListBox(QWidget* parent) : QsciScintilla(parent)
+// Making a loader only builds a new document: it touches nothing of the editor, and so can run on the
+// worker. The box's destructor waits for one under way.
+struct KeywordListBox::DocumentMaker
 {
+    std::mutex mutex;
+    KeywordListBox* box = nullptr;
+
+    ILoader* make(qsizetype bytes)
+    {
+        std::lock_guard lock(mutex);
+        if (!box)
+            return nullptr;
+        return reinterpret_cast<ILoader*>(box->SendScintilla(SCI_CREATELOADER, static_cast<unsigned long>(bytes),
+                                                             long(SC_DOCUMENTOPTION_STYLES_NONE)));
+    }
+};
+
+KeywordListBox::KeywordListBox(QWidget* parent)
+    : QsciScintilla(parent), m_documentMaker(std::make_shared<DocumentMaker>())
+{
+    m_documentMaker->box = this;
     // A document without a style byte per character: the list is never highlighted, and styles would
     // double its memory.
     const long document = SendScintilla(SCI_CREATEDOCUMENT, 0UL, long(SC_DOCUMENTOPTION_STYLES_NONE));
@@ -129,8 +151,11 @@ KeywordListBox::KeywordListBox(QWidget* parent) : QsciScintilla(parent)
 void KeywordListBox::aboutToChange(int position, int type, int length)
 {
     reportInsertion();
-    if (!m_quiet)
-        emit edited();
+    // Quiet changes leave the text as it was (the buffer's gap moved for the next keywords): nothing to
+    // tell the window or assistive technology, whose first report would cost a pass over the whole list.
+    if (m_quiet)
+        return;
+    emit edited();
     if (!assistiveTechnologyListens() || length <= 0)
         return;
     if (type & SC_MOD_BEFOREDELETE) {
@@ -190,6 +215,11 @@ int KeywordListBox::characterCount() const
 
 int KeywordListBox::offsetAt(long position) const
 {
+    // Near the top, where the caret stands after a load and the search inserts, the code units are
+    // counted from the start: the index over a million lines is built only when a place deeper in the
+    // list is asked for.
+    if (position <= kCountedBytes && !(SendScintilla(SCI_GETLINECHARACTERINDEX) & SC_LINECHARACTERINDEX_UTF16))
+        return int(SendScintilla(SCI_COUNTCODEUNITS, 0UL, position));
     ensureLineIndex();
     const long line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
     const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
@@ -200,6 +230,12 @@ int KeywordListBox::offsetAt(long position) const
 
 long KeywordListBox::positionAt(int offset) const
 {
+    if (offset <= kCountedBytes / 4 && !(SendScintilla(SCI_GETLINECHARACTERINDEX) & SC_LINECHARACTERINDEX_UTF16)) {
+        // Within the first kCountedBytes / 4 units a position is found by counting from the start.
+        const long position = SendScintilla(SCI_POSITIONRELATIVECODEUNITS, 0UL, long(offset));
+        if (position > 0 || offset == 0)
+            return position;
+    }
     ensureLineIndex();
     offset = std::clamp(offset, 0, characterCount());
     const long line =
@@ -230,6 +266,8 @@ QString KeywordListBox::textBetween(long from, long to) const
 KeywordListBox::~KeywordListBox()
 {
     cancelFill();
+    std::lock_guard lock(m_documentMaker->mutex);
+    m_documentMaker->box = nullptr;
 }
 
 void KeywordListBox::cancelFill()
@@ -297,12 +335,6 @@ void KeywordListBox::fillInBackground(Build build, qsizetype sizeHint)
     // Read in place by the worker: the document cannot change while the box is read-only, and nothing
     // moves its text while nothing is inserted.
     const QByteArrayView current(reinterpret_cast<const char*>(SendScintilla(SCI_GETCHARACTERPOINTER)), length());
-    // The new buffer is allocated whole before it is filled, with room for the keywords a search adds:
-    // growing it piece by piece would copy it again and again.
-    auto* loader = reinterpret_cast<ILoader*>(SendScintilla(SCI_CREATELOADER,
-                                                            static_cast<unsigned long>(sizeHint + sizeHint / 8 + 65536),
-                                                            long(SC_DOCUMENTOPTION_STYLES_NONE)));
-    auto document = std::make_shared<Document>(loader);
     m_fillCancelled = std::make_shared<std::atomic_bool>(false);
     m_filling = new QFutureWatcher<std::shared_ptr<Document>>(this);
     connect(m_filling, &QFutureWatcher<std::shared_ptr<Document>>::finished, this, [this] {
@@ -321,9 +353,18 @@ void KeywordListBox::fillInBackground(Build build, qsizetype sizeHint)
         insertAtTop(waiting);
         emit filled(built != nullptr);
     });
-    m_filling->setFuture(QtConcurrent::run([document, current, build = std::move(build), cancelled = m_fillCancelled] {
+    m_filling->setFuture(QtConcurrent::run([maker = m_documentMaker, sizeHint, current, build = std::move(build),
+                                            cancelled = m_fillCancelled]() -> std::shared_ptr<Document> {
+        if (*cancelled)
+            return nullptr;
+        // The new buffer is allocated whole before it is filled, with room for the keywords a search
+        // adds: growing it piece by piece would copy it again and again.
+        ILoader* loader = maker->make(sizeHint + sizeHint / 8 + 65536);
+        if (!loader)
+            return nullptr;
+        auto document = std::make_shared<Document>(loader);
         if (*cancelled || !build(*document, current, *cancelled))
-            return std::shared_ptr<Document>();
+            return nullptr;
         return document;
     }));
 }

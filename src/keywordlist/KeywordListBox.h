@@ -81,6 +81,10 @@ private:
 
     QFutureWatcher<std::shared_ptr<Document>>* m_filling = nullptr;
     std::shared_ptr<std::atomic_bool> m_fillCancelled;
+    // The worker makes a fill's document through the box while the box lives: its buffer of many
+    // megabytes is allocated there, not on the GUI thread.
+    struct DocumentMaker;
+    std::shared_ptr<DocumentMaker> m_documentMaker;
     bool m_readOnlyBeforeFill = false;
     QString m_waitingForTop; // insertAtTop() while filling
     bool m_quiet = false;    // the text changes without edited()

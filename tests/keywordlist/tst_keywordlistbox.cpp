@@ -213,14 +213,25 @@ private slots:
         QVERIFY(!box.isReadOnly());
     }
 
+    void assistiveTechnologyReadsAndEditsTheText_data()
+    {
+        QTest::addColumn<int>("prefixLines");
+        // Near the top offsets are counted; deep in a long list they come from the line index.
+        QTest::newRow("top") << 0;
+        QTest::newRow("deep") << 8000;
+    }
     void assistiveTechnologyReadsAndEditsTheText()
     {
+        QFETCH(int, prefixLines);
+        const QString prefix = QString(u"前😀line\n"_qs).repeated(prefixLines);
+        const int p = int(prefix.size());
+        const int L = prefixLines;
         KeywordListBox box;
         box.setAccessibleName(u"长尾关键词"_qs);
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         // 😀 is two UTF-16 code units, 中 one: offsets are counted as Qt counts them.
-        fill(box, u"中😀a\nsecond line\n"_qs);
+        fill(box, prefix + u"中😀a\nsecond line\n"_qs);
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&box);
         QVERIFY(accessible);
         QCOMPARE(accessible->text(QAccessible::Name), u"长尾关键词"_qs);
@@ -230,49 +241,49 @@ private slots:
         const QString whole = box.toPlainText();
         QCOMPARE(text->characterCount(), whole.size());
         QCOMPARE(text->text(0, text->characterCount()), whole);
-        QCOMPARE(text->text(1, 4), u"😀a"_qs);
+        QCOMPARE(text->text(p + 1, p + 4), u"😀a"_qs);
 
         // Caret and selection, both ways.
-        text->setCursorPosition(4);
-        QCOMPARE(text->cursorPosition(), 4);
+        text->setCursorPosition(p + 4);
+        QCOMPARE(text->cursorPosition(), p + 4);
         QCOMPARE(caretLineText(box), u"中😀a\n"_qs);
-        place(box, 1, 6, 1, 0);
+        place(box, L + 1, 6, L + 1, 0);
         int start = 0;
         int end = 0;
         QCOMPARE(text->selectionCount(), 1);
         text->selection(0, &start, &end);
         QCOMPARE(whole.mid(start, end - start), u"second"_qs);
-        text->setSelection(0, 0, 1);
+        text->setSelection(0, p, p + 1);
         QCOMPARE(box.selectedText(), u"中"_qs);
         text->removeSelection(0);
         QCOMPARE(text->selectionCount(), 0);
 
         // Lines and characters around an offset.
-        QCOMPARE(text->textAtOffset(8, QAccessible::LineBoundary, &start, &end), u"second line\n"_qs);
-        QCOMPARE(text->textBeforeOffset(8, QAccessible::LineBoundary, &start, &end), u"中😀a\n"_qs);
-        QCOMPARE(text->textAfterOffset(1, QAccessible::LineBoundary, &start, &end), u"second line\n"_qs);
-        QCOMPARE(text->textAtOffset(1, QAccessible::CharBoundary, &start, &end), u"😀"_qs);
-        QCOMPARE(text->textAtOffset(14, QAccessible::WordBoundary, &start, &end), u"line"_qs);
+        QCOMPARE(text->textAtOffset(p + 8, QAccessible::LineBoundary, &start, &end), u"second line\n"_qs);
+        QCOMPARE(text->textBeforeOffset(p + 8, QAccessible::LineBoundary, &start, &end), u"中😀a\n"_qs);
+        QCOMPARE(text->textAfterOffset(p + 1, QAccessible::LineBoundary, &start, &end), u"second line\n"_qs);
+        QCOMPARE(text->textAtOffset(p + 1, QAccessible::CharBoundary, &start, &end), u"😀"_qs);
+        QCOMPARE(text->textAtOffset(p + 14, QAccessible::WordBoundary, &start, &end), u"line"_qs);
 
         // Edits through the interface, and what the bridge is told.
         AccessibleEvents events;
         QAccessibleEditableTextInterface* editable = accessible->editableTextInterface();
         QVERIFY(editable);
         QSignalSpy edited(&box, &KeywordListBox::edited);
-        editable->insertText(4, u"b"_qs);
-        QCOMPARE(box.text(0), u"中😀ab\n"_qs);
-        QTRY_VERIFY(events.has(QAccessible::TextInserted, 4, u"b"_qs));
-        editable->deleteText(1, 3);
-        QCOMPARE(box.text(0), u"中ab\n"_qs);
-        QVERIFY(events.has(QAccessible::TextRemoved, 1, u"😀"_qs));
+        editable->insertText(p + 4, u"b"_qs);
+        QCOMPARE(box.text(L), u"中😀ab\n"_qs);
+        QTRY_VERIFY(events.has(QAccessible::TextInserted, p + 4, u"b"_qs));
+        editable->deleteText(p + 1, p + 3);
+        QCOMPARE(box.text(L), u"中ab\n"_qs);
+        QVERIFY(events.has(QAccessible::TextRemoved, p + 1, u"😀"_qs));
         QCOMPARE(edited.size(), 2);
-        box.setCursorPosition(1, 3);
-        QTRY_VERIFY(events.has(QAccessible::TextCaretMoved, 7)); // "中ab\n" is 4 code units
+        box.setCursorPosition(L + 1, 3);
+        QTRY_VERIFY(events.has(QAccessible::TextCaretMoved, p + 7)); // "中ab\n" is 4 code units
 
         box.setReadOnly(true);
         QVERIFY(accessible->state().readOnly);
-        editable->insertText(0, u"no"_qs);
-        QCOMPARE(box.text(0), u"中ab\n"_qs);
+        editable->insertText(p, u"no"_qs);
+        QCOMPARE(box.text(L), u"中ab\n"_qs);
     }
 
     void inputMethodsSeeTheCaretLine()
