@@ -333,7 +333,7 @@ int LongTailSearch::passesCompleted() const
     return std::max(least, 0);
 }
 
-QString LongTailSearch::laneText(const Lane& lane) const
+QString LongTailSearch::laneText(const Lane& lane, bool alone) const
 {
     if (!m_running)
         return lane.progress.stoppedText();
@@ -341,7 +341,7 @@ QString LongTailSearch::laneText(const Lane& lane) const
         return SearchProgress::pausedText(lane.pauseReason, lane.resumeAt - m_clock.now());
     if (lane.done)
         return lane.nothingNew ? QStringLiteral("没有新的词，已结束") : QStringLiteral("已完成");
-    return lane.progress.runningText(lane.position, m_clock.now());
+    return alone ? lane.progress.runningText(lane.position, m_clock.now()) : lane.progress.shortText(lane.position);
 }
 
 QString LongTailSearch::statusText() const
@@ -351,9 +351,9 @@ QString LongTailSearch::statusText() const
     if (m_lanes.empty())
         return QStringLiteral("已停止");
     if (m_lanes.size() == 1 && !m_lanes.front()->source)
-        return laneText(*m_lanes.front());
+        return laneText(*m_lanes.front(), true);
     QStringList lines;
     for (const auto& lane : m_lanes)
-        lines.append(lane->source->name + u"：" + laneText(*lane));
+        lines.append(lane->source->name + u"：" + laneText(*lane, m_lanes.size() == 1));
     return lines.join(u'\n');
 }

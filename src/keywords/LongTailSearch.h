@@ -109,7 +109,8 @@ private:
     bool shouldSkip(const KeywordSource& source, const QString& seed) const;
     bool wasAsked(const KeywordSource& source, const QString& seed) const;
     const KeywordSource* sourceFor(const Lane& lane) const;
-    QString laneText(const Lane& lane) const;
+    // In full for a search of one source, in a few words for one of several.
+    QString laneText(const Lane& lane, bool alone) const;
 
     SearchClock& m_clock;
     KeywordFetcher& m_fetcher;

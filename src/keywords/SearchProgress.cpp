@@ -58,6 +58,17 @@ QString SearchProgress::runningText(qsizetype seedIndex, qint64 now) const
         .arg(left);
 }
 
+QString SearchProgress::shortText(qsizetype seedIndex) const
+{
+    if (m_seeds == 0)
+        return QStringLiteral("第%1轮，等待中").arg(m_pass);
+    return QStringLiteral("第%1轮 %2/%3，新增%4")
+        .arg(m_pass)
+        .arg(std::min(seedIndex + 1, m_seeds))
+        .arg(m_seeds)
+        .arg(m_added);
+}
+
 QString SearchProgress::stoppedText() const
 {
     if (m_pass == 0)

@@ -32,6 +32,8 @@ public:
     qsizetype added() const { return m_added; }
 
     QString runningText(qsizetype seedIndex, qint64 now) const;
+    // The same in a few words, for one source among several.
+    QString shortText(qsizetype seedIndex) const;
     QString stoppedText() const;
     static QString pausedText(const QString& reason, qint64 millisecondsLeft);
     static QString duration(qint64 milliseconds);
