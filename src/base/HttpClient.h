@@ -20,6 +20,10 @@ struct HttpRequest
     QByteArray body;
     std::chrono::milliseconds timeout{30000}; // with no data moving
     bool followRedirects = false;             // only to places no less safe
+    // When set, a redirect is followed only where this allows; any other ends the request as failed.
+    std::function<bool(const QUrl&)> allowRedirect;
+    // A reply body larger than this ends the request as failed (0: no limit).
+    qint64 maxBodyBytes = 0;
 };
 
 struct HttpResult
@@ -27,6 +31,7 @@ struct HttpResult
     int status = 0;               // the HTTP status; 0 when no HTTP answer came
     bool transportFailed = false; // refused, timed out, cut off: no usable answer
     bool aborted = false;         // ended by its caller or by its context going away
+    bool refused = false;         // a redirect not allowed, or a body over the limit: failed
     QUrl finalUrl;                // where the redirects ended
     QByteArray contentType;       // the Content-Type header as it came, charset included
 };

@@ -245,6 +245,18 @@ QStringList RelatedPieces(const QString& page)
     return text.split(u',');
 }
 
+bool isInsertable(QStringView keyword)
+{
+    if (keyword.size() > kMaxKeywordLength || keyword.contains(u"|*|"))
+        return false;
+    for (const QChar c : keyword) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == u'<' || u == u'>' || u == 0xFFFD || u == 0x2028 || u == 0x2029)
+            return false;
+    }
+    return true;
+}
+
 QString suggestionCallback()
 {
     return QStringLiteral("window.bdsug.sug");

@@ -39,6 +39,13 @@ QString plainText(const QString& html);
 // The plain texts of the links (<a>) of a piece of a page, in page order; empty ones left out.
 QStringList linkTexts(const QString& html);
 
+// What one reply may give: at most this many keywords, each at most this long.
+constexpr qsizetype kMaxKeywordsPerReply = 100;
+constexpr qsizetype kMaxKeywordLength = 100;
+// Whether a found keyword may go into the list, from where it becomes text on the customer's sites: not
+// too long, no control characters, no mark-up brackets, no list marker "|*|", nothing undecodable.
+bool isInsertable(QStringView keyword);
+
 // The callback a suggestion request names; its reply starts with it.
 QString suggestionCallback();
 QString suggestionUrl(const QString& base, const QString& keyword);

@@ -140,9 +140,9 @@ const QList<KeywordSource>& KeywordSource::all()
 {
     static const QList<KeywordSource> sources{
         {Kind::BaiduSuggest, QStringLiteral("baidu"), QStringLiteral("suggest"),
-         QStringLiteral("http://suggestion.baidu.com"), QStringLiteral("百度"), QStringLiteral("百度联想词（一级）")},
+         QStringLiteral("https://suggestion.baidu.com"), QStringLiteral("百度"), QStringLiteral("百度联想词（一级）")},
         {Kind::BaiduRelated, QStringLiteral("baidu-related"), QStringLiteral("search"),
-         QStringLiteral("http://www.baidu.com"), QStringLiteral("百度"), QStringLiteral("百度相关搜索（二级）")},
+         QStringLiteral("https://www.baidu.com"), QStringLiteral("百度"), QStringLiteral("百度相关搜索（二级）")},
         {Kind::BaiduMobileSuggest, QStringLiteral("baidu-mobile"), QStringLiteral("mobile-suggest"),
          QStringLiteral("https://m.baidu.com"), QStringLiteral("百度"), QStringLiteral("百度手机联想词")},
         {Kind::BaiduMobileRelated, QStringLiteral("baidu-mobile-related"), QStringLiteral("mobile-search"),

@@ -2,6 +2,7 @@
 
 #include "base/TextRules.h"
 #include "keywords/KeywordFetcher.h"
+#include "keywords/KeywordRules.h"
 #include "keywords/KeywordSource.h"
 #include "keywords/SearchClock.h"
 #include "keywords/SearchReply.h"
@@ -241,9 +242,10 @@ void LongTailSearch::handleReply(int run, size_t index, const KeywordSource& sou
     }
     QStringList keywords;
     const QDateTime now = m_clock.wallTime();
-    for (const QString& piece : source.keywords(reply)) {
+    const QStringList pieces = source.keywords(reply);
+    for (const QString& piece : pieces.first(std::min(pieces.size(), KeywordRules::kMaxKeywordsPerReply))) {
         const QString keyword = TextRules::trimmed(piece);
-        if (!m_filter.allows(keyword, seed))
+        if (!KeywordRules::isInsertable(keyword) || !m_filter.allows(keyword, seed))
             continue;
         keywords.append(keyword);
         if (!keyword.isEmpty())

@@ -4,7 +4,7 @@
 
 namespace {
 
-bool isVerificationAddress(const QUrl& url)
+bool verificationAddress(const QUrl& url)
 {
     const QString where = (url.host() + url.path()).toLower();
     for (const char16_t* word : {u"wappass", u"captcha", u"verify", u"antispider"}) {
@@ -41,13 +41,18 @@ ReplyCheck check(const FetchReply& reply, const QString& service)
 {
     if (reply.status == 0)
         return {ReplyCheck::Verdict::NetworkFailure, QStringLiteral("网络不通")};
-    if (reply.finalUrl.isValid() && reply.finalUrl != reply.requested && isVerificationAddress(reply.finalUrl))
+    if (reply.finalUrl.isValid() && reply.finalUrl != reply.requested && verificationAddress(reply.finalUrl))
         return {ReplyCheck::Verdict::Blocked, service + u"要求安全验证"};
     if (reply.status == 403 || reply.status == 429)
         return {ReplyCheck::Verdict::Blocked, QString(service + u"拒绝了请求（%1）").arg(reply.status)};
     if (isVerificationPage(reply.text) || isVerificationPage(QString::fromUtf8(reply.body)))
         return {ReplyCheck::Verdict::Blocked, service + u"要求安全验证"};
     return {};
+}
+
+bool isVerificationAddress(const QUrl& url)
+{
+    return verificationAddress(url);
 }
 
 bool isSuggestionScript(const QString& reply, const QString& callback)

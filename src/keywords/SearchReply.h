@@ -33,6 +33,8 @@ namespace SearchReply {
 // Redirects to a verification host or path, 403 and 429, and verification pages are blocks; service
 // names the one asked in what the user is told.
 ReplyCheck check(const FetchReply& reply, const QString& service = QStringLiteral("百度"));
+// A verification host or path, where a service sends a client it distrusts.
+bool isVerificationAddress(const QUrl& url);
 // Whether a suggestion reply is the suggestion script itself (it starts with the callback named in the
 // request); anything else yields no keywords.
 bool isSuggestionScript(const QString& reply, const QString& callback);

@@ -4,6 +4,7 @@
 #include "base/TextCodec.h"
 #include "keywords/WebText.h"
 
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QUrl>
 #include <memory>
@@ -43,6 +44,22 @@ QString decodeByCharset(const QByteArray& body, const QByteArray& contentType)
     return utf8.hasError() ? TextCodec::fromAnsi(body) : text;
 }
 
+QString registrableDomain(const QString& host)
+{
+    const QString name = host.toLower();
+    static const QRegularExpression ipv4(QStringLiteral("^[0-9]+(\\.[0-9]+){3}$"));
+    if (name.isEmpty() || name.contains(u':') || ipv4.match(name).hasMatch())
+        return name;
+    const QStringList labels = name.split(u'.', Qt::SkipEmptyParts);
+    if (labels.size() <= 2)
+        return labels.join(u'.');
+    static const QStringList secondLevel{QStringLiteral("com"), QStringLiteral("net"), QStringLiteral("org"),
+                                         QStringLiteral("gov"), QStringLiteral("edu"), QStringLiteral("ac"),
+                                         QStringLiteral("co")};
+    const bool twoLevelSuffix = labels.last().size() == 2 && secondLevel.contains(labels[labels.size() - 2]);
+    return labels.mid(labels.size() - (twoLevelSuffix ? 3 : 2)).join(u'.');
+}
+
 void XMLHttpGET(HttpClient* network, const QString& url, int bm, QObject* context,
                 std::function<void(const FetchReply&)> done, const QString& referer, std::chrono::milliseconds timeout)
 {
@@ -61,17 +78,41 @@ void XMLHttpGET(HttpClient* network, const QString& url, int bm, QObject* contex
     request.url = address;
     request.timeout = timeout;
     request.followRedirects = true;
+    request.maxBodyBytes = kMaxReplyBytes;
+    // Where a refused redirect meant to send the client: a verification address is a block, not a failure.
+    auto verification = std::make_shared<QUrl>();
+    request.allowRedirect = [domain = registrableDomain(address.host()), verification](const QUrl& to) {
+        if (SearchReply::isVerificationAddress(to)) {
+            *verification = to;
+            return false;
+        }
+        return registrableDomain(to.host()) == domain;
+    };
     request.headers = {{"User-Agent", BrowserHeaders::userAgent()},
                        {"Accept-Language", BrowserHeaders::acceptLanguage()},
                        {"Accept", BrowserHeaders::accept()}};
     if (!referer.isEmpty())
         request.headers.append({"Referer", referer.toUtf8()});
     auto body = std::make_shared<QByteArray>();
+    auto tooLarge = std::make_shared<bool>(false);
     HttpEvents events;
-    events.data = [body](const QByteArray& data) { body->append(data); };
-    events.finished = [body, bm, done, address](const HttpResult& answer) {
+    events.data = [body, tooLarge](const QByteArray& data) {
+        if (*tooLarge || body->size() + data.size() >= kMaxReplyBytes) {
+            *tooLarge = true;
+            body->clear();
+            return;
+        }
+        body->append(data);
+    };
+    events.finished = [body, tooLarge, bm, done, address, verification](const HttpResult& answer) {
         FetchReply result{{}, 0, address, answer.finalUrl};
-        if (answer.status != 0 && !answer.aborted) {
+        if (verification->isValid()) {
+            result.status = 302;
+            result.finalUrl = *verification;
+            done(result);
+            return;
+        }
+        if (answer.status != 0 && !answer.aborted && !*tooLarge) {
             result.status = answer.status;
             result.contentType = answer.contentType;
             result.text = bm == 0   ? TextCodec::fromAnsi(*body)

@@ -11,12 +11,21 @@ class QObject;
 
 // Fetches a URL with GET through the keyword search's own HTTP client, as a desktop browser asks
 // (browserHeaders), and hands the reply to done: the body as text (bm 0 decodes the ANSI code page, 1
-// UTF-8, 2 the charset the reply names), the status and where redirects ended. A request that cannot be made (no
-// client, a bad address), fails, or gets no answer within the time-out hands over status 0 and no text. done runs on
-// the caller's thread, and not at all once context is gone.
+// UTF-8, 2 the charset the reply names), the status and where redirects ended. Redirects are followed
+// within the registrable domain of the address asked; one to a verification address is not followed
+// but handed over as it is (a block). A request that cannot be made (no client, a bad address), fails,
+// gets no answer within the time-out, is sent elsewhere, or brings kMaxReplyBytes or more (as it
+// arrives, decompressed) hands over status 0 and no text. done runs on the caller's thread, and not at
+// all once context is gone.
 void XMLHttpGET(HttpClient* network, const QString& url, int bm, QObject* context,
                 std::function<void(const FetchReply&)> done, const QString& referer = {},
                 std::chrono::milliseconds timeout = std::chrono::seconds(30));
+
+constexpr qint64 kMaxReplyBytes = 4 * 1024 * 1024;
+
+// The part of a host name its owner registered: the last two labels, or three under a two-level public
+// suffix such as com.cn; an IP address stands for itself.
+QString registrableDomain(const QString& host);
 
 // A reply's text by the charset of its Content-Type (UTF-8 or GBK and its relatives); without one, UTF-8
 // when the bytes are valid UTF-8, else the ANSI code page.

@@ -31,7 +31,9 @@ public:
         QNetworkRequest message(request.url);
         message.setTransferTimeout(int(request.timeout.count()));
         if (request.followRedirects)
-            message.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+            message.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                                 request.allowRedirect ? QNetworkRequest::UserVerifiedRedirectPolicy
+                                                       : QNetworkRequest::NoLessSafeRedirectPolicy);
         for (const auto& [name, value] : request.headers)
             message.setRawHeader(name, value);
         // A GET goes out as a browser sends it: a request with a body, even an empty one, would carry
@@ -46,6 +48,31 @@ public:
             reply->abort();
         });
         QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
+        // Refused requests end as failed: the flag travels with the reply.
+        auto refused = std::make_shared<bool>(false);
+        if (request.followRedirects && request.allowRedirect) {
+            QObject::connect(reply, &QNetworkReply::redirected, reply,
+                             [reply, refused, allow = request.allowRedirect, from = request.url](const QUrl& to) {
+                                 const QUrl target = reply->url().resolved(to);
+                                 // Never from https down to http.
+                                 const bool downgrade = from.scheme() == u"https" && target.scheme() != u"https";
+                                 if (!downgrade && allow(target)) {
+                                     emit reply->redirectAllowed();
+                                     return;
+                                 }
+                                 *refused = true;
+                                 reply->abort();
+                             });
+        }
+        if (request.maxBodyBytes > 0) {
+            QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
+                             [reply, refused, limit = request.maxBodyBytes](qint64 received, qint64 total) {
+                                 if (received > limit || total > limit) {
+                                     *refused = true;
+                                     reply->abort();
+                                 }
+                             });
+        }
         if (events.connecting)
             QObject::connect(reply, &QNetworkReply::socketStartedConnecting, context, events.connecting);
         if (events.sent)
@@ -63,21 +90,27 @@ public:
                 data(bytes);
         };
         QObject::connect(reply, &QNetworkReply::readyRead, context, deliver);
-        QObject::connect(reply, &QNetworkReply::finished, context, [reply, deliver, finished = events.finished] {
-            deliver();
-            const QNetworkReply::NetworkError error = reply->error();
-            const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-            HttpResult result;
-            result.status = status.isValid() ? status.toInt() : 0;
-            result.aborted = error == QNetworkReply::OperationCanceledError;
-            // Errors below 200 are transport failures (refused, time-out, lost connection); the others
-            // are HTTP answers whose body is the reply like any other.
-            result.transportFailed = error != QNetworkReply::NoError && (error < 200 || !status.isValid());
-            result.finalUrl = reply->url();
-            result.contentType = reply->rawHeader("Content-Type");
-            if (finished)
-                finished(result);
-        });
+        QObject::connect(reply, &QNetworkReply::finished, context,
+                         [reply, deliver, refused, finished = events.finished] {
+                             if (!*refused)
+                                 deliver();
+                             const QNetworkReply::NetworkError error = reply->error();
+                             const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+                             HttpResult result;
+                             result.status = status.isValid() ? status.toInt() : 0;
+                             result.refused = *refused;
+                             result.aborted = error == QNetworkReply::OperationCanceledError && !*refused;
+                             if (*refused)
+                                 result.status = 0;
+                             // Errors below 200 are transport failures (refused, time-out, lost connection); the others
+                             // are HTTP answers whose body is the reply like any other.
+                             result.transportFailed =
+                                 *refused || (error != QNetworkReply::NoError && (error < 200 || !status.isValid()));
+                             result.finalUrl = reply->url();
+                             result.contentType = reply->rawHeader("Content-Type");
+                             if (finished)
+                                 finished(result);
+                         });
         return reply;
     }
 

@@ -39,7 +39,7 @@ FetchReply sourceReply(const QUrl& url)
     reply.status = 200;
     if (path == u"/su") {
         reply.text = u"window.bdsug.sug({q:\"" + seed + u"\",p:false,s:[\"" + seed + u"1\",\"" + seed + u"2\"]});";
-    } else if (path == u"/s" && url.host() == u"www.baidu.com") {
+    } else if (path == u"/s" && url.query().contains(u"tn=baidu")) {
         reply.text = u"<div class=\"tt\">相关搜索</div><table cellpadding=\"0\"><tr><th><a href=\"/s?1\">" + seed +
                      u"甲</a></th><td></td><th><a href=\"/s?2\">" + seed + u"乙</a></th></tr></table></div>";
     } else if (path == u"/sugrec") {
@@ -183,7 +183,8 @@ private slots:
         QVERIFY(h.askedAtLeast(2));
         QCOMPARE(h.fetcher.asked[0].url.path(), u"/su"_qs);
         QCOMPARE(h.fetcher.asked[1].url.path(), u"/s"_qs);
-        QCOMPARE(h.fetcher.asked[1].referer, u"http://www.baidu.com/"_qs);
+        QCOMPARE(h.fetcher.asked[1].referer, u"https://www.baidu.com/"_qs);
+        QCOMPARE(h.fetcher.asked[0].url.scheme(), u"https"_qs);
         QVERIFY(h.list.startsWith(u"a乙\na甲\nb2\nb1\n"_qs));
     }
 
@@ -379,6 +380,51 @@ private slots:
         QCOMPARE(h.seedsAsked(u"/su"_qs), (QStringList{u"a"_qs, u"a1"_qs, u"a2"_qs}));
         QCOMPARE(h.search.passesCompleted(), 0); // 360 never got through one
         QVERIFY(!h.search.everySourcePaused());
+    }
+
+    void untrustedKeywordsAreNotInserted_data()
+    {
+        QTest::addColumn<QStringList>("words");
+        QTest::addColumn<QStringList>("inserted");
+        QStringList many;
+        for (int i = 0; i < 500; ++i)
+            many.append(u"k"_qs + QString::number(i));
+        QTest::newRow("500 words") << many << many.mid(0, 100);
+        QTest::newRow("mark-up") << QStringList{u"<script>alert(1)</script>"_qs, u"a>b"_qs, u"ok"_qs}
+                                 << QStringList{u"ok"_qs};
+        QTest::newRow("control characters")
+            << QStringList{u"a\u0001b"_qs, u"tab\there"_qs, u"a\u0085b"_qs, u"line\u2028sep"_qs, u"ok"_qs}
+            << QStringList{u"ok"_qs};
+        QTest::newRow("list marker") << QStringList{u"a|*|b"_qs, u"a|b"_qs} << QStringList{u"a|b"_qs};
+        QTest::newRow("undecodable") << QStringList{u"鲜\uFFFD花"_qs, u"鲜花"_qs} << QStringList{u"鲜花"_qs};
+        QTest::newRow("length") << QStringList{QString(101, u'长'), QString(100, u'长')}
+                                << QStringList{QString(100, u'长')};
+    }
+    void untrustedKeywordsAreNotInserted()
+    {
+        QFETCH(QStringList, words);
+        QFETCH(QStringList, inserted);
+        Harness h({}, {});
+        h.fetcher.respond = [words](const QUrl&) {
+            FetchReply reply;
+            reply.status = 200;
+            QStringList objects;
+            for (const QString& word : words) {
+                QString quoted = word;
+                quoted.replace(u'\\', u"\\\\"_qs).replace(u'"', u"\\\""_qs);
+                for (char16_t c = 0; c < 0x20; ++c)
+                    quoted.replace(QChar(c), u"\\u%1"_qs.arg(int(c), 4, 16, QChar(u'0')));
+                objects.append(u"{\"word\":\"" + quoted + u"\"}");
+            }
+            reply.text = u"{\"result\":[" + objects.join(u',') + u"]}";
+            return reply;
+        };
+        SearchSettings settings;
+        settings.sources = {u"360"_qs};
+        h.search.setSettings(settings);
+        h.search.start({u"k"_qs});
+        QVERIFY(h.askedAtLeast(1));
+        QCOMPARE(h.found, inserted);
     }
 
     void filtersAndTheSeedPlaceholder_data()

@@ -9,6 +9,7 @@
 
 #include <QRandomGenerator>
 #include <QtTest>
+#include <optional>
 
 using namespace std::chrono_literals;
 
@@ -179,6 +180,80 @@ private slots:
         QTRY_COMPARE(results.size(), 2);
         QCOMPARE(results[0], u"中文"_qs);
         QCOMPARE(results[1], u"中文"_qs);
+    }
+
+    void untrustedRepliesFail_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("verdict");
+        QTest::newRow("redirect within the host") << u"/same"_qs << 200 << int(ReplyCheck::Verdict::Answer);
+        QTest::newRow("redirect to another host") << u"/elsewhere"_qs << 0 << int(ReplyCheck::Verdict::NetworkFailure);
+        QTest::newRow("redirect to verification") << u"/verify"_qs << 302 << int(ReplyCheck::Verdict::Blocked);
+        QTest::newRow("5 MiB body") << u"/big"_qs << 0 << int(ReplyCheck::Verdict::NetworkFailure);
+        QTest::newRow("5 MiB that compresses") << u"/bomb"_qs << 0 << int(ReplyCheck::Verdict::NetworkFailure);
+        QTest::newRow("under 4 MiB") << u"/limit"_qs << 200 << int(ReplyCheck::Verdict::Answer);
+    }
+    void untrustedRepliesFail()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, status);
+        QFETCH(int, verdict);
+        TestHttpServer server;
+        const QByteArray elsewhere = "http://localhost:" + QByteArray::number(server.port()) + "/ok";
+        // Bodies that do not compress: the server may compress what it sends, the limit is what arrives.
+        auto noise = [](qsizetype size) {
+            QByteArray bytes(size, Qt::Uninitialized);
+            QRandomGenerator generator(7);
+            generator.fillRange(reinterpret_cast<quint32*>(bytes.data()), size / 4);
+            return bytes;
+        };
+        server.setHandler([elsewhere, noise](const TestHttpServer::Request& request) {
+            TestHttpServer::Reply moved{"", "text/html", {}, 302};
+            if (request.path == "/same")
+                moved.location = "/ok";
+            else if (request.path == "/elsewhere")
+                moved.location = elsewhere;
+            else if (request.path == "/verify")
+                moved.location = "https://wappass.baidu.com/static/captcha/tuxing.html?ak=x";
+            else if (request.path == "/big")
+                return TestHttpServer::Reply{noise(5 * 1024 * 1024), "application/octet-stream"};
+            else if (request.path == "/limit")
+                return TestHttpServer::Reply{noise(kMaxReplyBytes - 4), "application/octet-stream"};
+            else if (request.path == "/bomb")
+                return TestHttpServer::Reply{QByteArray(5 * 1024 * 1024, 'a')};
+            else
+                return TestHttpServer::Reply{"ok"};
+            return moved;
+        });
+        const std::unique_ptr<HttpClient> network = HttpClient::create();
+        QObject context;
+        std::optional<FetchReply> result;
+        XMLHttpGET(network.get(), u"http://127.0.0.1:%1%2"_qs.arg(server.port()).arg(path), 1, &context,
+                   [&](const FetchReply& reply) { result = reply; });
+        QTRY_VERIFY(result);
+        QCOMPARE(result->status, status);
+        QCOMPARE(int(SearchReply::check(*result).verdict), verdict);
+        QCOMPARE(server.requests().size(), path == u"/same" ? 2 : 1);
+    }
+
+    void registrableDomains_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("domain");
+        QTest::newRow("two labels") << u"baidu.com"_qs << u"baidu.com"_qs;
+        QTest::newRow("subdomain") << u"wappass.baidu.com"_qs << u"baidu.com"_qs;
+        QTest::newRow("two-level suffix") << u"sug.so.360.com.cn"_qs << u"360.com.cn"_qs;
+        QTest::newRow("360.cn") << u"sug.so.360.cn"_qs << u"360.cn"_qs;
+        QTest::newRow("ip") << u"127.0.0.1"_qs << u"127.0.0.1"_qs;
+        QTest::newRow("ipv6") << u"::1"_qs << u"::1"_qs;
+        QTest::newRow("case") << u"M.Baidu.COM"_qs << u"baidu.com"_qs;
+    }
+    void registrableDomains()
+    {
+        QFETCH(QString, host);
+        QFETCH(QString, domain);
+        QCOMPARE(registrableDomain(host), domain);
     }
 
     void aFetchNeverReachesAContextBeingDestroyed()
