@@ -117,9 +117,19 @@ private:
 #endif
 };
 
-StandinService::StandinService(std::string password, Logger logger)
-    : m_server(std::make_unique<Server>()), m_logger(std::move(logger)), m_password(std::move(password))
+StandinService::StandinService(std::string password, Logger logger, const Tls& tls)
+    : m_logger(std::move(logger)), m_password(std::move(password))
 {
+    if (tls.certificateFile.empty()) {
+        auto plain = std::make_unique<Server>();
+        m_plain = plain.get();
+        m_server = std::move(plain);
+    } else {
+        // httplib's TLS connections keep its own read and write time-outs.
+        m_server = std::make_unique<httplib::SSLServer>(tls.certificateFile.c_str(), tls.keyFile.c_str());
+        m_server->set_read_timeout(kReadTimeout);
+        m_server->set_write_timeout(kReadTimeout);
+    }
     m_server->new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
     m_server->set_payload_max_length(kMaxBodyBytes);
     m_server->Post("/ajax.asp",
@@ -127,6 +137,20 @@ StandinService::StandinService(std::string password, Logger logger)
     m_server->Get("/ajax.asp", [](const httplib::Request&, httplib::Response& response) {
         response.set_content("0", "text/html; charset=gbk");
     });
+    // A body too large for an upload gets the service's "server error" code.
+    m_server->set_error_handler([](const httplib::Request&, httplib::Response& response) {
+        if (response.status == 413) {
+            response.status = 200;
+            response.set_content("1", "text/html; charset=gbk");
+        }
+    });
+    m_server->set_post_routing_handler(
+        [](const httplib::Request&, httplib::Response& response) { response.set_header("Server", "quillon-standin"); });
+}
+
+bool StandinService::isValid() const
+{
+    return m_server->is_valid();
 }
 
 StandinService::~StandinService()
@@ -136,7 +160,8 @@ StandinService::~StandinService()
 
 void StandinService::setRequestTimeLimit(std::chrono::milliseconds limit)
 {
-    m_server->timeLimit = limit;
+    if (m_plain)
+        m_plain->timeLimit = limit;
 }
 
 int StandinService::start(int port)
@@ -186,8 +211,15 @@ std::string StandinService::answer(const std::string& body, const std::string& c
 
     std::lock_guard lock(m_mutex);
     if (action == "Ulogin") {
-        if (valueAfter(body, "action=Ulogin&Pass=") != m_password)
+        const Clock::time_point now = Clock::now();
+        // Guessing is slowed down: after five wrong passwords in a minute every login gets "server error"
+        // until that minute has passed.
+        if (loginThrottled(now))
+            return "1";
+        if (valueAfter(body, "action=Ulogin&Pass=") != m_password) {
+            m_wrongLogins.push_back(now);
             return "2";
+        }
         const std::string token = newToken();
         addSession(token);
         if (setCookie)
@@ -203,6 +235,13 @@ std::string StandinService::answer(const std::string& body, const std::string& c
     else if (action == "UWork")
         m_lastUpload = body;
     return "2";
+}
+
+bool StandinService::loginThrottled(Clock::time_point now)
+{
+    while (!m_wrongLogins.empty() && now - m_wrongLogins.front() >= std::chrono::minutes(1))
+        m_wrongLogins.pop_front();
+    return m_wrongLogins.size() >= size_t(kWrongPasswordsPerMinute);
 }
 
 void StandinService::addSession(const std::string& token)

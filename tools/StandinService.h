@@ -19,17 +19,30 @@ struct Response;
 // "3" and a session cookie for the right login password, "2" for a wrong one; "2" for the other
 // actions within a session and "0" without one.
 // It stays usable under hostile clients: many connections are served at once, each request must
-// arrive whole within a time limit, bodies over 64 KiB are refused, and old sessions are forgotten.
+// arrive whole within a time limit, bodies over 4 MiB (a large upload) get "1", logins are refused for a
+// minute after five wrong passwords in one, and old sessions are forgotten. Every answer names the
+// server ("Server: quillon-standin"). With a certificate and key it serves HTTPS.
 class StandinService
 {
+    using Clock = std::chrono::steady_clock;
+
 public:
-    static constexpr size_t kMaxBodyBytes = 64 * 1024;
+    static constexpr size_t kMaxBodyBytes = 4 * 1024 * 1024;
     static constexpr size_t kMaxSessions = 1000;
+    static constexpr int kWrongPasswordsPerMinute = 5;
+
+    struct Tls
+    {
+        std::string certificateFile; // PEM
+        std::string keyFile;         // PEM
+    };
 
     // One call per request: its action and the body's length. Bodies carry passwords, so they are not logged.
     using Logger = std::function<void(const std::string& action, size_t bodyLength)>;
 
-    explicit StandinService(std::string password, Logger logger = {});
+    explicit StandinService(std::string password, Logger logger = {}, const Tls& tls = {});
+    // False when the certificate or key could not be used.
+    bool isValid() const;
     ~StandinService();
 
     // How long one request may take from its connection to its answer; set before start().
@@ -53,7 +66,11 @@ private:
     bool hasSession(const std::string& cookieHeader) const;
     void addSession(const std::string& token);
 
-    std::unique_ptr<Server> m_server;
+    bool loginThrottled(Clock::time_point now);
+
+    std::unique_ptr<httplib::Server> m_server;
+    Server* m_plain = nullptr;                   // the server when it is not TLS: its requests have a deadline
+    std::deque<Clock::time_point> m_wrongLogins; // in the last minute
     std::thread m_thread;
     Logger m_logger;
     mutable std::mutex m_mutex;

@@ -46,3 +46,23 @@ QString EncodeFormValue(const QString& input)
     }
     return result;
 }
+
+QString EscapeFormDelimiters(const QString& value)
+{
+    QString result;
+    result.reserve(value.size());
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+        case u'&':
+        case u'%':
+        case u'+':
+        case u'=':
+        case u'#':
+            appendEscape(result, static_cast<unsigned char>(c.unicode()));
+            break;
+        default:
+            result += c;
+        }
+    }
+    return result;
+}

@@ -34,6 +34,7 @@ struct HttpResult
     bool refused = false;         // a redirect not allowed, or a body over the limit: failed
     QUrl finalUrl;                // where the redirects ended
     QByteArray contentType;       // the Content-Type header as it came, charset included
+    QString tlsError;             // why a secure connection was refused (the certificate), else empty
 };
 
 // What a request reports, in this order: connecting, sent, headers, data (any number of times),

@@ -55,6 +55,11 @@ void PasswordWindow::ModOK_Click()
         m_txtPassword->setFocus();
         return;
     }
+    if (const QString problem = ServiceProtocol::newPasswordProblem(m_txtPassword->text()); !problem.isEmpty()) {
+        Messages::show(this, problem);
+        m_txtPassword->setFocus();
+        return;
+    }
     ServiceRequest::post(*m_userInet, ServiceProtocol::passwordChangeBody(m_txtPassword->text()));
 }
 

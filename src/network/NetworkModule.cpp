@@ -5,6 +5,7 @@
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSslError>
 
 namespace {
 
@@ -50,6 +51,14 @@ public:
         QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
         // Refused requests end as failed: the flag travels with the reply.
         auto refused = std::make_shared<bool>(false);
+        // Qt's certificate checks stay on: an error ends the request before anything is sent.
+        auto tlsError = std::make_shared<QString>();
+        QObject::connect(reply, &QNetworkReply::sslErrors, reply, [tlsError](const QList<QSslError>& errors) {
+            QStringList texts;
+            for (const QSslError& error : errors)
+                texts.append(error.errorString());
+            *tlsError = texts.join(QStringLiteral("; "));
+        });
         if (request.followRedirects && request.allowRedirect) {
             QObject::connect(reply, &QNetworkReply::redirected, reply,
                              [reply, refused, allow = request.allowRedirect, from = request.url](const QUrl& to) {
@@ -91,7 +100,7 @@ public:
         };
         QObject::connect(reply, &QNetworkReply::readyRead, context, deliver);
         QObject::connect(reply, &QNetworkReply::finished, context,
-                         [reply, deliver, refused, finished = events.finished] {
+                         [reply, deliver, refused, tlsError, finished = events.finished] {
                              if (!*refused)
                                  deliver();
                              const QNetworkReply::NetworkError error = reply->error();
@@ -108,6 +117,9 @@ public:
                                  *refused || (error != QNetworkReply::NoError && (error < 200 || !status.isValid()));
                              result.finalUrl = reply->url();
                              result.contentType = reply->rawHeader("Content-Type");
+                             result.tlsError = *tlsError;
+                             if (result.tlsError.isEmpty() && error == QNetworkReply::SslHandshakeFailedError)
+                                 result.tlsError = reply->errorString();
                              if (finished)
                                  finished(result);
                          });

@@ -25,6 +25,14 @@ QString ServerAddressFile::addressFromContent(const QByteArray& content, bool tr
         std::any_of(field.begin(), field.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
     if (field.isEmpty() || control || (truncated && reader.atEnd()))
         return {};
+    // A first field with the https scheme is the base as it stands; the form without a scheme has always
+    // meant http.
+    if (field.startsWith(u"https://", Qt::CaseInsensitive)) {
+        QStringView base = field;
+        while (base.endsWith(u'/'))
+            base.chop(1);
+        return base.size() > 8 ? base.toString() : QString();
+    }
     return u"http:/" + field.toString();
 }
 

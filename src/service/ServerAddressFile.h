@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// Reads the service address from server.txt: the first comma-delimited field, trimmed, after "http:/".
+// Reads the service address from server.txt: the first comma-delimited field, trimmed, after "http:/";
+// a field that starts with "https://" is the address as it stands (without slashes at its end).
 struct ServerAddressFile
 {
     enum class Status
@@ -14,7 +15,7 @@ struct ServerAddressFile
     };
 
     Status status = Status::Missing;
-    QString address; // "http:/" + field, only when Ok
+    QString address; // "http:/" + field (or the https field), only when Ok
     QString error;   // why the file could not be read, only when Unreadable
 
     static ServerAddressFile read(const QString& path);

@@ -27,6 +27,16 @@ QString passwordChangeBody(const QString& newPassword)
     return u"action=modmima&mima=" + trimmed(newPassword);
 }
 
+namespace {
+
+// A data field's value, trimmed, its form delimiters escaped.
+QString field(const QString& value)
+{
+    return EscapeFormDelimiters(trimmed(value));
+}
+
+} // namespace
+
 QString uploadBody(const UploadFields& fields)
 {
     QString joined;
@@ -35,22 +45,23 @@ QString uploadBody(const UploadFields& fields)
             joined += u"|*|";
         joined += trimmed(fields.contact[i]);
     }
-    const QString contact = trimmed(QString(EncodeFormValue(joined) + u"|*|"));
-    return u"action=UWork&Contact=" + contact + u"&url=" + trimmed(fields.urlJoined) + u"&biaoshi=" +
-           trimmed(fields.biaoshiJoined) + u"&Word=" + trimmed(fields.keywords);
+    const QString contact = trimmed(QString(EncodeFormValue(EscapeFormDelimiters(joined)) + u"|*|"));
+    return u"action=UWork&Contact=" + contact + u"&url=" + field(fields.urlJoined) + u"&biaoshi=" +
+           field(fields.biaoshiJoined) + u"&Word=" + field(fields.keywords);
 }
 
 QString generationBody(const GenerationFields& fields)
 {
-    return u"action=madeweb&Biaoshi=" + trimmed(fields.biaoshi) + u"&shuliang=" + trimmed(fields.shuliang) +
-           u"&Ltitle=" + trimmed(fields.title) + u"&Lbody=" + trimmed(fields.body) + u"&Lhang=" + trimmed(fields.hang) +
-           u"&Ljj=" + trimmed(fields.introduction);
+    return u"action=madeweb&Biaoshi=" + field(fields.biaoshi) + u"&shuliang=" + field(fields.shuliang) + u"&Ltitle=" +
+           field(fields.title) + u"&Lbody=" + field(fields.body) + u"&Lhang=" + field(fields.hang) + u"&Ljj=" +
+           field(fields.introduction);
 }
 
-ReplyOutcome classifyReply(Action action, const QString& reply)
+ReplyOutcome classifyReply(Action action, const QString& reply, int httpStatus)
 {
     const bool material = action == Action::UWork || action == Action::madeweb;
-    if (reply.size() >= 3)
+    const bool errorPage = httpStatus < 200 || httpStatus > 299;
+    if (reply.size() >= 3 || errorPage)
         return {false,
                 material ? QStringLiteral("网络中断或服务器超时！！") : QStringLiteral("网络中断或服务器超时！")};
     if (reply == u"0")
@@ -64,6 +75,22 @@ ReplyOutcome classifyReply(Action action, const QString& reply)
     }
     if (reply == u"3" && action == Action::Ulogin)
         return {true, {}};
+    return {};
+}
+
+QString certificateMessage(const QString& host, const QString& detail)
+{
+    return QStringLiteral("无法与 %1 建立安全连接：服务器的证书不可信（%2）。为了安全，密码和资料都没有发送。\n"
+                          "请检查 server.txt 里的地址，或请服务商更换有效的证书。")
+        .arg(host, detail);
+}
+
+QString newPasswordProblem(const QString& password)
+{
+    for (const char16_t c : {u'&', u'%', u'+'}) {
+        if (password.contains(QChar(c)))
+            return QStringLiteral("新密码不能含有 &、% 或 + 字符，请换一个。");
+    }
     return {};
 }
 

@@ -17,7 +17,12 @@ enum class Action
 QString requestAddress(const QString& serverAddr);
 QString contentTypeHeader();
 
+// Form fields go out so that a standard form decoder gives back the exact text: "&", "%", "+", "=" and
+// "#" are escaped as %XX. The password fields go out as they always have; newPasswordProblem() refuses
+// the characters that would change them.
 QString loginBody(const QString& password);
+// Why a new password cannot be used, or empty.
+QString newPasswordProblem(const QString& password);
 QString passwordChangeBody(const QString& newPassword);
 
 struct UploadFields
@@ -47,7 +52,10 @@ struct ReplyOutcome
     bool accepted = false;
     QString message;
 };
-ReplyOutcome classifyReply(Action action, const QString& reply);
+// A reply with an HTTP status other than 2xx is an error page, however short.
+ReplyOutcome classifyReply(Action action, const QString& reply, int httpStatus = 200);
+// What the user is told when the service's certificate is refused.
+QString certificateMessage(const QString& host, const QString& detail);
 
 // Text shown for a transfer state 0..12; empty for any other number.
 QString stateText(int state);

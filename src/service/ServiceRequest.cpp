@@ -27,9 +27,13 @@ std::optional<ServiceProtocol::ReplyOutcome> onStateChanged(TransferControl& tra
     if (state < 0 || state > ServiceProtocol::kStateComplete)
         return std::nullopt;
     showText(ServiceProtocol::stateText(state));
+    if (state == ServiceProtocol::kStateError && !transfer.tlsError().isEmpty())
+        return ServiceProtocol::ReplyOutcome{false,
+                                             ServiceProtocol::certificateMessage(transfer.host(), transfer.tlsError())};
     if (state != ServiceProtocol::kStateComplete)
         return std::nullopt;
-    return ServiceProtocol::classifyReply(action, takeReply(transfer));
+    const int status = transfer.httpStatus();
+    return ServiceProtocol::classifyReply(action, takeReply(transfer), status);
 }
 
 } // namespace ServiceRequest

@@ -32,6 +32,9 @@ bool TransferControl::execute(const QString& url, const QString& method, const Q
 
     const QUrl address(url, QUrl::StrictMode);
     m_chunk.clear();
+    m_status = 0;
+    m_tlsError.clear();
+    m_host = address.host();
     m_replyFinished = false;
     m_executing = true;
     QString error;
@@ -92,6 +95,8 @@ void TransferControl::onFinished(const HttpResult& result)
     if (!m_reply)
         return;
     m_replyFinished = true;
+    m_status = result.status;
+    m_tlsError = result.tlsError;
     if (result.transportFailed) {
         report(ServiceProtocol::kStateError);
     } else {

@@ -28,6 +28,11 @@ public:
     ServiceConnection& service() const { return m_service; }
     // The first part of the reply, at most maxBytes bytes, decoded from the ANSI code page.
     QString getChunk(int maxBytes);
+    // The HTTP status of the last reply (0 when none came).
+    int httpStatus() const { return m_status; }
+    // Why the last request could not reach the service securely (a certificate refused), else empty.
+    const QString& tlsError() const { return m_tlsError; }
+    const QString& host() const { return m_host; }
     // Ends the transfer. During the handling of the last state it only releases the reply.
     void cancel();
 
@@ -44,6 +49,9 @@ private:
     std::chrono::milliseconds m_timeout;
     QPointer<QIODevice> m_reply;
     QByteArray m_chunk;
+    int m_status = 0;
+    QString m_tlsError;
+    QString m_host;
     bool m_executing = false;
     bool m_handlingLastState = false;
     bool m_replyFinished = false;

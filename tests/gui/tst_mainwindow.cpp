@@ -253,7 +253,7 @@ private slots:
         f.clickAndWait(f.find<QPushButton>(u"baocun"_qs));
         QCOMPARE(f.lastBody(),
                  QByteArray("action=UWork&Contact=%B1%B1%BE%A9%20%B9%AB%CB%BE|*|%C2%B7%201|*|-|*|123|*|"
-                            "%BC%F2%BD%E9%20&%20%B8%FC%B6%E0|*|&url=a.com|*|b.cn|*|&biaoshi=\xB1\xB1\xBE\xA9|*|s h|*|"
+                            "%BC%F2%BD%E9%20%26%20%B8%FC%B6%E0|*|&url=a.com|*|b.cn|*|&biaoshi=\xB1\xB1\xBE\xA9|*|s h|*|"
                             "zero|*|&Word=\xB9\xD8\xBC\xFC|*|a, b|*|c|*|d|*|"));
         QCOMPARE(f.messages.texts(), QStringList{u"成功保存!"_qs});
         QCOMPARE(f.window->statusText(), u"成功保存!"_qs);
@@ -292,7 +292,7 @@ private slots:
         f.clickAndWait(f.find<QPushButton>(u"zi_shen_0"_qs));
         if (reachable)
             QCOMPARE(f.lastBody(), QByteArray("action=madeweb&Biaoshi=\xB1\xB1\xBE\xA9&shuliang=3&Ltitle=2&Lbody=0"
-                                              "&Lhang=3&Ljj=\xBC\xF2\xBD\xE9 & \xB8\xFC\xB6\xE0"));
+                                              "&Lhang=3&Ljj=\xBC\xF2\xBD\xE9 %26 \xB8\xFC\xB6\xE0"));
         QCOMPARE(f.messages.texts(), messages);
         QCOMPARE(stateOf(1), 1);
         QVERIFY(f.find<QPushButton>(u"zi_cha_0"_qs)->isEnabled());
@@ -493,13 +493,23 @@ private slots:
         ok->click();
         QCOMPARE(f.messages.texts(), QStringList{u"密码不能为空！"_qs});
 
-        first.findChild<QLineEdit*>(u"txtPassword"_qs)->setText(u" a&b=%c "_qs);
+        // A new password that a form decoder would change is refused before anything is sent.
+        for (const QString& password : {u"a&b"_qs, u"50%"_qs, u"a+b"_qs}) {
+            first.findChild<QLineEdit*>(u"txtPassword"_qs)->setText(password);
+            ok->click();
+            QCOMPARE(f.messages.texts().last(), u"新密码不能含有 &、% 或 + 字符，请换一个。"_qs);
+        }
+        QCOMPARE(f.server.requestCount(), 0);
+        const qsizetype shownBefore = f.messages.shown.size();
+
+        // The password fields go out as they always have.
+        first.findChild<QLineEdit*>(u"txtPassword"_qs)->setText(u" a=b#c "_qs);
         QSignalSpy done(first.transfer(), &TransferControl::finished);
         ok->click();
         QVERIFY(done.wait(10000));
-        QCOMPARE(f.lastBody(), QByteArray("action=modmima&mima=a&b=%c"));
+        QCOMPARE(f.lastBody(), QByteArray("action=modmima&mima=a=b#c"));
         QVERIFY(first.isVisible()); // "3" changes nothing
-        QCOMPARE(f.messages.shown.size(), 1);
+        QCOMPARE(f.messages.shown.size(), shownBefore);
 
         // Refused changes keep the window open with what was typed; Esc does not close it either.
         for (const QByteArray& reply : {QByteArray("0"), QByteArray("1")}) {
@@ -508,9 +518,9 @@ private slots:
             ok->click();
             QVERIFY(refused.wait(10000));
             QVERIFY(first.isVisible());
-            QCOMPARE(first.findChild<QLineEdit*>(u"txtPassword"_qs)->text(), u" a&b=%c "_qs);
+            QCOMPARE(first.findChild<QLineEdit*>(u"txtPassword"_qs)->text(), u" a=b#c "_qs);
         }
-        QCOMPARE(f.messages.texts().mid(1), (QStringList{u"请不要非法操作！"_qs, u"服务器错误,重试..."_qs}));
+        QCOMPARE(f.messages.texts().mid(shownBefore), (QStringList{u"请不要非法操作！"_qs, u"服务器错误,重试..."_qs}));
         QTest::keyClick(&first, Qt::Key_Escape);
         QVERIFY(first.isVisible());
 

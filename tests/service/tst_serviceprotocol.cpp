@@ -1,11 +1,22 @@
 #include "StandinService.h"
+#include "base/TextCodec.h"
 #include "service/ServerAddressFile.h"
+#include "service/ServiceConnection.h"
 #include "service/ServiceProtocol.h"
+#include "service/ServiceRequest.h"
+#include "service/TransferControl.h"
 
 #include <QElapsedTimer>
 #include <QHostAddress>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QSslConfiguration>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QtTest>
+#include <httplib.h>
+#include <optional>
 
 using namespace ServiceProtocol;
 
@@ -14,28 +25,75 @@ class ServiceProtocolTest : public QObject
     Q_OBJECT
 
 private slots:
-    void bodiesAreSentUnescapedExceptContact()
+    void passwordFieldsGoOutAsTheyAre()
     {
-        QCOMPARE(loginBody(u"  p&w=%d  "_qs), u"action=Ulogin&Pass=p&w=%d"_qs);
+        QCOMPARE(loginBody(u"  p=w#d  "_qs), u"action=Ulogin&Pass=p=w#d"_qs);
         QCOMPARE(loginBody(u"  "_qs), u"action=Ulogin&Pass="_qs);
         QCOMPARE(passwordChangeBody(u" 新 密码 "_qs), u"action=modmima&mima=新 密码"_qs);
+        for (const QString& refused : {u"a&b"_qs, u"100%"_qs, u"a+b"_qs})
+            QVERIFY(!newPasswordProblem(refused).isEmpty());
+        QVERIFY(newPasswordProblem(u"a=b#c 新"_qs).isEmpty());
+    }
 
+    // Every data field, decoded as any form decoder decodes it (here cpp-httplib's, the stand-in's),
+    // is the text that was stored.
+    void fieldsArriveAsSent_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("delimiters") << u"AT&T C++ 100% a=b #1"_qs;
+        QTest::newRow("chinese") << u"北京 公司 & 简介"_qs;
+        QTest::newRow("escapes as text") << u"%41%D6%D0+"_qs;
+        QTest::newRow("plain") << u"abc"_qs;
+    }
+    void fieldsArriveAsSent()
+    {
+        QFETCH(QString, text);
         UploadFields upload;
-        const QString contact[5] = {u" 北京 公司 "_qs, u"路1号"_qs, u"010"_qs, u"12345"_qs, u"a&b"_qs};
-        std::copy(std::begin(contact), std::end(contact), upload.contact);
-        upload.urlJoined = u"a.com|*|b.com|*|"_qs;
-        upload.biaoshiJoined = u" x y|*|z|*| "_qs;
-        upload.keywords = u"关键 词|*|"_qs;
-        QCOMPARE(uploadBody(upload),
-                 u"action=UWork&Contact=%B1%B1%BE%A9%20%B9%AB%CB%BE|*|%C2%B71%BA%C5|*|010|*|12345|*|a&b|*|"
-                 u"&url=a.com|*|b.com|*|&biaoshi=x y|*|z|*|&Word=关键 词|*|"_qs);
+        for (QString& field : upload.contact)
+            field = text;
+        upload.urlJoined = text + u"|*|";
+        upload.biaoshiJoined = text + u"|*|";
+        upload.keywords = text + u"|*|";
+        GenerationFields generation{text, text, text, text, text, text};
+        for (const QString& body : {uploadBody(upload), generationBody(generation)}) {
+            httplib::Params fields;
+            httplib::detail::parse_query_text(TextCodec::toAnsi(body).toStdString(), fields);
+            QCOMPARE(fields.size(), body.startsWith(u"action=UWork") ? size_t(5) : size_t(7));
+            for (const auto& [name, value] : fields) {
+                const QString decoded = TextCodec::fromAnsi(QByteArray::fromStdString(value));
+                if (name == "action")
+                    continue;
+                if (name == "Contact")
+                    QCOMPARE(decoded, QStringList(5, text).join(u"|*|") + u"|*|");
+                else if (name == "url" || name == "biaoshi" || name == "Word")
+                    QCOMPARE(decoded, text + u"|*|");
+                else
+                    QCOMPARE(decoded, text);
+            }
+        }
+    }
 
-        UploadFields empty;
-        QCOMPARE(uploadBody(empty), u"action=UWork&Contact=|*||*||*||*||*|&url=&biaoshi=&Word="_qs);
-
-        GenerationFields generation{u" B "_qs, u" 3 "_qs, u"2"_qs, u" 0"_qs, u"3 "_qs, u" 公司 & 简介 "_qs};
-        QCOMPARE(generationBody(generation),
-                 u"action=madeweb&Biaoshi=B&shuliang=3&Ltitle=2&Lbody=0&Lhang=3&Ljj=公司 & 简介"_qs);
+    void anErrorStatusIsAnErrorPage_data()
+    {
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("upload 500 \"2\"") << int(Action::UWork) << u"2"_qs << 500 << u"网络中断或服务器超时！！"_qs;
+        QTest::newRow("login 502 \"3\"") << int(Action::Ulogin) << u"3"_qs << 502 << u"网络中断或服务器超时！"_qs;
+        QTest::newRow("generate 302 \"\"")
+            << int(Action::madeweb) << QString() << 302 << u"网络中断或服务器超时！！"_qs;
+        QTest::newRow("login 200 \"3\"") << int(Action::Ulogin) << u"3"_qs << 200 << QString();
+    }
+    void anErrorStatusIsAnErrorPage()
+    {
+        QFETCH(int, action);
+        QFETCH(QString, reply);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        const ReplyOutcome outcome = classifyReply(Action(action), reply, status);
+        QCOMPARE(outcome.accepted, status == 200);
+        QCOMPARE(outcome.message, message);
     }
 
     void replyTable_data()
@@ -88,6 +146,10 @@ private slots:
         QTest::newRow("binary") << QByteArray("\x00\xff\xfe,", 4) << QString();
         QTest::newRow("quoted over two lines") << QByteArray("\"/a.cn\r\nb\",x") << QString();
         QTest::newRow("tab inside") << QByteArray("/a\tb.cn") << QString();
+        QTest::newRow("https") << QByteArray("https://sites.example.com:8443/app/,x")
+                               << u"https://sites.example.com:8443/app"_qs;
+        QTest::newRow("HTTPS") << QByteArray("HTTPS://s.cn") << u"HTTPS://s.cn"_qs;
+        QTest::newRow("https without host") << QByteArray("https:///") << QString();
     }
     void serverAddressFromFile()
     {
@@ -189,17 +251,127 @@ private slots:
         QCOMPARE(trickle->state(), QAbstractSocket::UnconnectedState);
         QVERIFY(clock.elapsed() < 4000);
 
-        // A body beyond what the protocol ever sends is refused, and never kept.
+        // A body beyond a realistic upload gets "server error", and is never kept; every answer names the
+        // stand-in.
         auto big = connect();
         big->write(request(QByteArray(StandinService::kMaxBodyBytes + 1, 'x')));
-        QVERIFY(big->waitForBytesWritten(1000));
-        QVERIFY(big->waitForReadyRead(2000));
-        QVERIFY(big->readAll().startsWith("HTTP/1.1 413"));
+        QVERIFY(big->waitForReadyRead(5000));
+        QTRY_VERIFY(big->bytesAvailable() > 0 && big->peek(4096).contains("\r\n\r\n1"));
+        const QByteArray bigAnswer = big->readAll();
+        QVERIFY2(bigAnswer.startsWith("HTTP/1.1 200") && bigAnswer.contains("Server: quillon-standin\r\n"),
+                 bigAnswer.constData());
         // One that announces 400 MB and sends nothing is dropped at the time limit.
         auto huge = connect();
         huge->write("POST /ajax.asp HTTP/1.1\r\nHost: x\r\nContent-Length: 400000000\r\n\r\n");
         QVERIFY(huge->waitForBytesWritten(1000));
         QVERIFY(huge->waitForDisconnected(3000));
+    }
+
+    // The login over https to a stand-in with a certificate the test made: trusted, it goes through; a
+    // certificate nobody trusts stops it before the password leaves, with a message that says so.
+    void httpsTrustsOnlyItsCertificate_data()
+    {
+        QTest::addColumn<bool>("trusted");
+        QTest::newRow("trusted certificate") << true;
+        QTest::newRow("unknown certificate") << false;
+    }
+    void httpsTrustsOnlyItsCertificate()
+    {
+        QFETCH(bool, trusted);
+        QTemporaryDir dir;
+        auto makeCertificate = [&dir](const QString& name) {
+            QProcess openssl;
+            openssl.start(u"openssl"_qs,
+                          {u"req"_qs, u"-x509"_qs, u"-newkey"_qs, u"rsa:2048"_qs, u"-nodes"_qs, u"-days"_qs, u"2"_qs,
+                           u"-subj"_qs, u"/CN=127.0.0.1"_qs, u"-addext"_qs, u"subjectAltName=IP:127.0.0.1"_qs,
+                           u"-keyout"_qs, dir.filePath(name + u".key"), u"-out"_qs, dir.filePath(name + u".pem")});
+            return openssl.waitForFinished(60000) && openssl.exitCode() == 0;
+        };
+        QVERIFY(makeCertificate(u"trusted"_qs));
+        QVERIFY(makeCertificate(u"other"_qs));
+        // The client trusts the first certificate only.
+        const QSslConfiguration previous = QSslConfiguration::defaultConfiguration();
+        QSslConfiguration trust = previous;
+        QVERIFY(trust.addCaCertificates(dir.filePath(u"trusted.pem"_qs)));
+        QSslConfiguration::setDefaultConfiguration(trust);
+        auto restore = qScopeGuard([&previous] { QSslConfiguration::setDefaultConfiguration(previous); });
+
+        const QString name = trusted ? u"trusted"_qs : u"other"_qs;
+        int requests = 0;
+        StandinService service(
+            "secret", [&requests](const std::string&, size_t) { ++requests; },
+            {dir.filePath(name + u".pem").toStdString(), dir.filePath(name + u".key").toStdString()});
+        QVERIFY(service.isValid());
+        const int port = service.start();
+        const QByteArray file = "https://127.0.0.1:" + QByteArray::number(port) + "/,x";
+        ServiceConnection connection;
+        connection.setServerAddr(ServerAddressFile::addressFromContent(file));
+        TransferControl transfer(connection, std::chrono::seconds(10));
+        std::optional<ReplyOutcome> outcome;
+        QObject::connect(&transfer, &TransferControl::stateChanged, [&](int state) {
+            if (auto result = ServiceRequest::onStateChanged(transfer, Action::Ulogin, state, [](const QString&) {}))
+                outcome = result;
+        });
+        QSignalSpy finished(&transfer, &TransferControl::finished);
+        QVERIFY(ServiceRequest::post(transfer, loginBody(u"secret"_qs)));
+        QVERIFY(finished.wait(20000));
+        QVERIFY(outcome);
+        QCOMPARE(outcome->accepted, trusted);
+        QCOMPARE(requests, trusted ? 1 : 0); // the password never reached the server
+        if (!trusted) {
+            QVERIFY2(outcome->message.contains(u"证书"_qs) && outcome->message.contains(u"127.0.0.1"_qs),
+                     qPrintable(outcome->message));
+        }
+    }
+
+    void standinSlowsDownGuessing()
+    {
+        StandinService service("secret");
+        for (int i = 0; i < StandinService::kWrongPasswordsPerMinute; ++i)
+            QCOMPARE(service.answer("action=Ulogin&Pass=guess", "", nullptr), std::string("2"));
+        std::string cookie;
+        QCOMPARE(service.answer("action=Ulogin&Pass=secret", "", &cookie), std::string("1"));
+        QVERIFY(cookie.empty());
+    }
+
+    void standinWantsAPassword_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("environment");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<bool>("starts");
+        QTest::newRow("none") << QStringList{} << QByteArray() << QByteArray() << false;
+        QTest::newRow("argument") << QStringList{u"--password"_qs, u"p"_qs} << QByteArray() << QByteArray() << true;
+        QTest::newRow("environment") << QStringList{} << QByteArray("p") << QByteArray() << true;
+        QTest::newRow("standard input") << QStringList{} << QByteArray() << QByteArray("p\n") << true;
+        QTest::newRow("half a certificate")
+            << QStringList{u"--tls-cert"_qs, u"c.pem"_qs} << QByteArray("p") << QByteArray() << false;
+    }
+    void standinWantsAPassword()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, environment);
+        QFETCH(QByteArray, input);
+        QFETCH(bool, starts);
+        QProcess standin;
+        QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+        variables.remove(u"QUILLON_STANDIN_PASSWORD"_qs);
+        if (!environment.isEmpty())
+            variables.insert(u"QUILLON_STANDIN_PASSWORD"_qs, QString::fromLatin1(environment));
+        standin.setProcessEnvironment(variables);
+        standin.start(QCoreApplication::applicationDirPath() + u"/quillon-standin"_qs, arguments);
+        QVERIFY(standin.waitForStarted());
+        standin.write(input);
+        standin.closeWriteChannel();
+        if (!starts) {
+            QVERIFY(standin.waitForFinished(10000));
+            QCOMPARE(standin.exitCode(), 2);
+            return;
+        }
+        QTRY_VERIFY(standin.canReadLine());
+        QVERIFY(standin.readLine().startsWith("PORT "));
+        standin.terminate();
+        QVERIFY(standin.waitForFinished(10000));
     }
 
     void standinForgetsTheOldestSessions()
