@@ -2,6 +2,7 @@
 #include "app/Startup.h"
 #include "base/AppInfo.h"
 #include "base/AppPaths.h"
+#include "base/PrivateFiles.h"
 #include "base/QtTranslations.h"
 #include "odbc/OdbcLogonDialog.h"
 
@@ -53,7 +54,7 @@ int main(int argc, char* argv[])
     setApplicationNames();
     QGuiApplication::setDesktopFileName(AppInfo::desktopId());
     QtTranslations::install(app, QStringLiteral("qtbase"));
-    QDir().mkpath(command.programFolder);
+    PrivateFiles::makeFolder(command.programFolder);
     AppPaths::setProgramFolder(command.programFolder);
 
     // The ODBC logon dialog stands apart from the rest of the program; it is reached from here only.

@@ -1,6 +1,8 @@
 #include "base/PrivateFiles.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace PrivateFiles {
@@ -18,6 +20,37 @@ bool writeAtomically(const QString& path, const QByteArray& bytes, QString* erro
     if (error)
         *error = file.errorString();
     return false;
+}
+
+bool makeFolder(const QString& path)
+{
+    const QString absolute = QDir::cleanPath(QDir(path).absolutePath());
+    if (QFileInfo(absolute).isDir())
+        return true;
+    // The missing folders, outermost first.
+    QStringList missing;
+    for (QString folder = absolute; !QFileInfo::exists(folder); folder = QFileInfo(folder).path()) {
+        missing.prepend(folder);
+        if (QFileInfo(folder).path() == folder)
+            break;
+    }
+    constexpr QFileDevice::Permissions kOwnerOnly =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    for (const QString& folder : std::as_const(missing)) {
+        if (!QDir().mkdir(folder, kOwnerOnly) && !QFileInfo(folder).isDir())
+            return false;
+    }
+    return QFileInfo(absolute).isDir();
+}
+
+bool createEmpty(const QString& path)
+{
+    if (QFileInfo::exists(path))
+        return true;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return QFileInfo::exists(path);
+    return file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 } // namespace PrivateFiles

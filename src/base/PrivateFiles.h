@@ -8,5 +8,10 @@
 namespace PrivateFiles {
 
 bool writeAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+// Makes the folder and any missing folders above it, each new one open to the user alone; folders that
+// exist keep their modes.
+bool makeFolder(const QString& path);
+// Creates an empty file, readable by the user alone, unless it exists.
+bool createEmpty(const QString& path);
 
 } // namespace PrivateFiles

@@ -29,6 +29,7 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLockFile>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSqlError>
@@ -83,6 +84,17 @@ KeywordWindow::KeywordWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     setObjectName(QStringLiteral("Word"));
     setWindowTitle(QStringLiteral("关键词"));
     buildControls();
+
+    // Two programs writing word.txt would overwrite each other's keywords or remove each other's
+    // recovery file: the second opens it read-only.
+    m_listLock = std::make_unique<QLockFile>(wordFilePath() + QStringLiteral(".lock"));
+    if (!m_listLock->tryLock(0)) {
+        m_listReadOnly = true;
+        setWindowTitle(QStringLiteral("关键词（只读）"));
+        Messages::showLater(this,
+                            QStringLiteral("另一个 Quillon 正在使用 word.txt。本窗口以只读方式打开：可以查看和导出，"
+                                           "不能保存、过滤或搜索。"));
+    }
 
     m_fetcher = std::make_unique<NetworkKeywordFetcher>();
     m_search = new LongTailSearch(SearchClock::system(), *m_fetcher, this);
@@ -292,7 +304,7 @@ void KeywordWindow::jiazaiTimer_Timer()
 
 void KeywordWindow::loadList()
 {
-    if (RecoveryFile::isWorthOffering() &&
+    if (!m_listReadOnly && RecoveryFile::isWorthOffering() &&
         Messages::ask(this, QStringLiteral("上次搜索时自动保存的长尾词（word.recovery.txt）比 word.txt 新，"
                                            "可能是程序意外退出前没来得及保存的。要恢复它吗？\n\n"
                                            "选“否”则读入 word.txt，恢复文件保留到下次保存。"))) {
@@ -308,8 +320,8 @@ void KeywordWindow::loadList()
         m_loader->start(path);
         return;
     }
-    QFile create(path);
-    create.open(QIODevice::WriteOnly);
+    if (!m_listReadOnly)
+        PrivateFiles::createEmpty(path);
     listSettled();
 }
 
@@ -371,6 +383,10 @@ void KeywordWindow::ShowEditButtons(bool show)
 
 bool KeywordWindow::save()
 {
+    if (m_listReadOnly) {
+        Messages::show(this, QStringLiteral("word.txt 正被另一个 Quillon 使用，本窗口不能保存。"));
+        return false;
+    }
     if (listBusy()) {
         // Saving now would replace the file with the part of it read so far.
         Messages::show(this, QStringLiteral("列表还没有全部读入，现在保存会丢掉其余的部分。请等读完后再保存。"));
@@ -408,7 +424,7 @@ void KeywordWindow::showCount()
 
 void KeywordWindow::guolv_Click()
 {
-    if (listBusy())
+    if (listBusy() || m_listReadOnly)
         return;
     m_unsaved = true;
     // The filter and the new list run off the GUI thread; the count is shown once the list is back.
@@ -432,18 +448,21 @@ void KeywordWindow::insertAtTop(const QStringList& keywords)
 void KeywordWindow::updateButtons()
 {
     const bool searching = m_search->isRunning();
-    for (QPushButton* button : {m_cmdAdd, m_cmdUpdate, m_cmdDelete, m_sousuo})
+    for (QPushButton* button : {m_cmdAdd, m_cmdUpdate, m_cmdDelete})
         button->setEnabled(!searching);
-    m_guolv->setEnabled(!searching && !listBusy());
-    m_baocun->setEnabled(!searching && !listBusy());
+    m_sousuo->setEnabled(!searching && !m_listReadOnly);
+    m_guolv->setEnabled(!searching && !listBusy() && !m_listReadOnly);
+    m_baocun->setEnabled(!searching && !listBusy() && !m_listReadOnly);
     m_exportButton->setEnabled(!listBusy());
     // Typing into a list that is still coming in would be overwritten or lost.
-    m_langword->setReadOnly(listBusy());
+    m_langword->setReadOnly(listBusy() || m_listReadOnly);
     m_stopsou->setEnabled(searching);
 }
 
 void KeywordWindow::sousuo_Click()
 {
+    if (m_listReadOnly)
+        return;
     m_search->start(StoreQueries::keywordSeeds(LocalStore::connection()));
     updateButtons();
 }
@@ -517,7 +536,7 @@ void KeywordWindow::updateStatus()
 void KeywordWindow::writeRecovery()
 {
     // A list still being read in is not the list: it is not written anywhere.
-    if (listBusy())
+    if (listBusy() || m_listReadOnly)
         return;
     const QString text = m_langword->toPlainText();
     if (RecoveryFile::write(text)) {

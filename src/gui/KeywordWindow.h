@@ -16,6 +16,7 @@ class QTimer;
 class CheckedTableModel;
 class KeywordFileLoader;
 class KeywordList;
+class QLockFile;
 
 // The keyword window's timers: the list is read in a moment after opening; the search rests before
 // each pass and after each seed (0: as keywords.ini says), waits out a block in steps of backoffUnit,
@@ -51,6 +52,8 @@ public:
     // into the box: the box does not hold the whole list, so nothing may save or filter it.
     bool listBusy() const;
     bool hasUnsavedResults() const { return m_unsaved; }
+    // Another program has word.txt open: this window shows the list and exports it, and writes nothing.
+    bool isListReadOnly() const { return m_listReadOnly; }
     // Inserts keywords at the very top of the result list, one after another.
     void insertAtTop(const QStringList& keywords);
     // Number of lines of the result list as the count label shows it.
@@ -126,4 +129,6 @@ private:
     bool m_listReady = false;
     bool m_unsaved = false;
     bool m_ownsRecovery = false; // this window wrote or restored word.recovery.txt
+    std::unique_ptr<QLockFile> m_listLock;
+    bool m_listReadOnly = false;
 };

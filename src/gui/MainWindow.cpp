@@ -237,12 +237,19 @@ void MainWindow::buildMenus()
     QAction* keywords = menuBar()->addAction(QStringLiteral("关键词(&K)"));
     keywords->setObjectName(QStringLiteral("Wordkey"));
     connect(keywords, &QAction::triggered, this, [this] {
+        if (m_keywords && m_keywords->isVisible()) {
+            m_keywords->showNormal();
+            m_keywords->raise();
+            m_keywords->activateWindow();
+            return;
+        }
         QString error;
         if (!KeywordWindow::canOpen(&error)) {
             Messages::showLater(this, u"长尾词列表组件（quillon_keywordlist）无法载入，关键词窗口打不开：" + error);
             return;
         }
-        showModeless(new KeywordWindow);
+        m_keywords = new KeywordWindow;
+        showModeless(m_keywords);
     });
     QAction* settings = menuBar()->addAction(QStringLiteral("网站设置(&S)"));
     settings->setObjectName(QStringLiteral("shezhi"));

@@ -104,4 +104,5 @@ private:
     QString m_listHtml;
     std::vector<QPointer<QWidget>> m_openWindows;
     QPointer<BrowserWindow> m_doc; // the shared browser of the generated-site list
+    QPointer<QWidget> m_keywords;  // the one keyword window: two would compete for word.txt
 };

@@ -16,6 +16,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QLockFile>
 #include <QSocketNotifier>
 #include <QStringDecoder>
 #include <QTimer>
@@ -133,6 +134,14 @@ bool KeywordMiner::readSeeds(QStringList* seeds)
 bool KeywordMiner::start()
 {
     AppPaths::setProgramFolder(m_options.programFolder);
+    if (m_options.out.isEmpty()) {
+        // The keyword window and the miner take turns at word.txt.
+        m_listLock = std::make_unique<QLockFile>(wordFile() + QStringLiteral(".lock"));
+        if (!m_listLock->tryLock(0)) {
+            printError(u"word.txt 正被关键词窗口或另一个挖词程序使用：请先关闭它，或用 --out 写到别的文件。"_qs);
+            return false;
+        }
+    }
     QStringList seeds;
     if (!readSeeds(&seeds))
         return false;

@@ -8,6 +8,7 @@
 
 class KeywordFetcher;
 class LongTailSearch;
+class QLockFile;
 class QSocketNotifier;
 class QTimer;
 
@@ -51,6 +52,7 @@ private:
     LongTailSearch* m_search = nullptr;
     QTimer* m_deadline = nullptr;
     QSocketNotifier* m_signals = nullptr;
+    std::unique_ptr<QLockFile> m_listLock;
     QString m_originalList;
     QStringList m_found; // in the order found
     bool m_toTerminal = false;

@@ -1,5 +1,7 @@
 #include "store/LocalStore.h"
 
+#include "base/PrivateFiles.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
@@ -48,7 +50,8 @@ bool createSchema(QSqlDatabase& db)
 
 bool createFile(const QString& path)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    // The store holds the customer's material: its folder is the user's alone.
+    PrivateFiles::makeFolder(QFileInfo(path).absolutePath());
     // Two instances started at once both find no store: one makes it while the other waits, and the
     // other then uses what the first made.
     QLockFile lock(path + QStringLiteral(".lock"));

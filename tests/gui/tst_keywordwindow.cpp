@@ -444,6 +444,7 @@ private slots:
             Fixture f;
             leaveRecovery(f.folder);
             f.messages.nextAnswer = true;
+            f.window.reset(); // one window has the list at a time
             f.window = std::make_unique<KeywordWindow>();
             f.waitLoaded();
             QCOMPARE(f.messages.questions.size(), 1);
@@ -458,6 +459,7 @@ private slots:
             Fixture f;
             leaveRecovery(f.folder);
             f.messages.nextAnswer = false;
+            f.window.reset(); // one window has the list at a time
             f.window = std::make_unique<KeywordWindow>();
             f.waitLoaded();
             QCOMPARE(boxText(*f.window), u"saved\n"_qs);
@@ -512,6 +514,7 @@ private slots:
     {
         Fixture f({}, {u"k"_qs});
         f.folder.write(u"keywords.ini"_qs, f.baidu.ini() + "[filter]\nexclude=乙\n[search]\nsources=baidu-related\n");
+        f.window.reset(); // one window has the list at a time
         f.window = std::make_unique<KeywordWindow>();
         f.window->show();
         f.waitLoaded();
@@ -528,6 +531,7 @@ private slots:
     {
         Fixture f;
         f.folder.write(u"keywords.ini"_qs, f.baidu.ini() + "; mine\n[search]\nafter-seed=3\n");
+        f.window.reset(); // one window has the list at a time
         f.window = std::make_unique<KeywordWindow>();
         f.waitLoaded();
         // The dialog is modal: it is answered from the event loop, as a user would, and always closed.
@@ -558,6 +562,56 @@ private slots:
         QCOMPARE(settings.depth, 2);
         QCOMPARE(settings.include, (QStringList{u"*seed*"_qs, u"价格"_qs}));
         QCOMPARE(SearchSettings::load(f.folder.filePath(u"keywords.ini"_qs)).include, settings.include);
+    }
+
+    void aSecondWindowOpensTheListReadOnly()
+    {
+        Fixture f(QByteArray("old\r\n"));
+        f.waitLoaded();
+        box(*f.window)->setText(u"mine\n"_qs);
+        // A recovery file of the first window's, newer than word.txt: the second neither offers nor removes it.
+        f.folder.write(u"word.recovery.txt"_qs, "mine\r\n");
+        QFile recovery(f.folder.filePath(u"word.recovery.txt"_qs));
+        QVERIFY(recovery.open(QIODevice::ReadWrite));
+        recovery.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime);
+        recovery.close();
+        KeywordWindow second;
+        QSignalSpy loaded(&second, &KeywordWindow::loadFinished);
+        QVERIFY(loaded.wait(5000));
+        QVERIFY(second.isListReadOnly());
+        QTRY_VERIFY(f.messages.texts().join(u' ').contains(u"只读"_qs));
+        QCOMPARE(boxText(second), u"old\n"_qs);
+        QVERIFY(f.messages.questions.isEmpty());
+        for (const char16_t* name : {u"sousuo", u"guolv", u"baocun"})
+            QVERIFY(!second.findChild<QPushButton*>(QString::fromUtf16(name))->isEnabled());
+        QVERIFY(second.findChild<QPushButton*>(u"exportList"_qs)->isEnabled());
+        QVERIFY(!second.save());
+        QVERIFY(second.close());
+        // The first window's recovery file and list are untouched; it still saves.
+        QCOMPARE(f.folder.read(u"word.recovery.txt"_qs), QByteArray("mine\r\n"));
+        QCOMPARE(f.folder.read(u"word.txt"_qs), QByteArray("old\r\n"));
+        QVERIFY(f.window->save());
+        QCOMPARE(f.folder.read(u"word.txt"_qs), QByteArray("mine\r\n\r\n"));
+        QVERIFY(!QFile::exists(f.folder.filePath(u"word.recovery.txt"_qs))); // saving removes it, as ever
+        // Once the first is closed, a new window has the list to itself.
+        QVERIFY(f.window->close());
+        f.window.reset();
+        KeywordWindow third;
+        QVERIFY(!third.isListReadOnly());
+    }
+
+    void newFilesAreTheUsers()
+    {
+        Fixture f;
+        f.waitLoaded();
+        box(*f.window)->setText(u"k\n"_qs);
+        f.window->search()->records().add(u"k"_qs, {u"s"_qs, u"baidu"_qs, 1, {}});
+        QVERIFY(f.window->save());
+        QVERIFY(f.window->exportTo(f.folder.filePath(u"out.xlsx"_qs)));
+        for (const char16_t* name : {u"word.txt", u"word.sources.tsv", u"out.xlsx"})
+            QCOMPARE(QFileInfo(f.folder.filePath(QString::fromUtf16(name))).permissions() &
+                         QFileDevice::Permissions(0x7077),
+                     QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 
     void closingDuringAFetchDiscardsItsKeywords()

@@ -2,6 +2,7 @@
 #include "support/TestFolder.h"
 #include "support/TestHttpServer.h"
 
+#include <QLockFile>
 #include <QProcess>
 #include <QUrlQuery>
 #include <QtTest>
@@ -117,6 +118,19 @@ private slots:
         QVERIFY2(list.endsWith(u"old\r\n"_qs), qPrintable(list));
         if (status == 0)
             QVERIFY2(list.startsWith(u"k2\r\nk1\r\n"_qs), qPrintable(list));
+    }
+
+    void wordTxtInUseIsLeftAlone()
+    {
+        Miner m;
+        m.folder.write(u"word.txt"_qs, "old\r\n");
+        QLockFile window(m.folder.filePath(u"word.txt.lock"_qs));
+        QVERIFY(window.tryLock(0));
+        m.start({u"--seeds"_qs, u"-"_qs, u"--passes"_qs, u"1"_qs}, "k\n");
+        QCOMPARE(m.finish(), 1);
+        QVERIFY(m.errors().contains(u"word.txt 正被关键词窗口"_qs));
+        QCOMPARE(m.folder.read(u"word.txt"_qs), QByteArray("old\r\n"));
+        QCOMPARE(m.server.requestCount(), 0);
     }
 
     void badArguments_data()

@@ -1,3 +1,4 @@
+#include "base/PrivateFiles.h"
 #include "store/LocalStore.h"
 #include "store/Sql.h"
 #include "support/TestFolder.h"
@@ -134,6 +135,37 @@ private slots:
         QVERIFY(!LocalStore::open(folder.path()));
         QSqlQuery query(LocalStore::connection());
         QVERIFY(!query.exec(Sql::mainDomains()));
+    }
+
+    // The customer's material is the user's alone: new folders 0700, new files 0600; what exists keeps
+    // the modes its owner gave it.
+    void newFoldersAndFilesAreTheUsers()
+    {
+        constexpr QFileDevice::Permissions kModeBits(0x7077);
+        const QFileDevice::Permissions folder =
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+        const QFileDevice::Permissions file = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        QTemporaryDir dir;
+        const QString program = dir.filePath(u"a/b/program"_qs);
+        QVERIFY(PrivateFiles::makeFolder(program));
+        for (const QString& made : {dir.filePath(u"a"_qs), dir.filePath(u"a/b"_qs), program})
+            QCOMPARE(QFileInfo(made).permissions() & kModeBits, folder);
+        QVERIFY(LocalStore::open(program));
+        LocalStore::close();
+        QCOMPARE(QFileInfo(program + u"/data"_qs).permissions() & kModeBits, folder);
+        QCOMPARE(QFileInfo(program + u"/data/db.sqlite"_qs).permissions() & kModeBits, file);
+
+        const QString shared = dir.filePath(u"shared.txt"_qs);
+        QVERIFY(PrivateFiles::writeAtomically(shared, "one"));
+        QCOMPARE(QFileInfo(shared).permissions() & kModeBits, file);
+        const QFileDevice::Permissions chosen = file | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        QVERIFY(QFile::setPermissions(shared, chosen));
+        QVERIFY(PrivateFiles::writeAtomically(shared, "two"));
+        QCOMPARE(QFileInfo(shared).permissions() & kModeBits, chosen);
+        QVERIFY(QFile::setPermissions(dir.filePath(u"a"_qs), folder | QFileDevice::ReadOther | QFileDevice::ExeOther));
+        QVERIFY(PrivateFiles::makeFolder(dir.filePath(u"a/c"_qs)));
+        QCOMPARE(QFileInfo(dir.filePath(u"a"_qs)).permissions() & kModeBits,
+                 folder | QFileDevice::ReadOther | QFileDevice::ExeOther);
     }
 };
 
