@@ -115,6 +115,16 @@ void BrowserWindow::Navigate(const QString& address)
     m_page->navigate(browserUrl(address));
 }
 
+QUrl BrowserWindow::addressOf(const QString& address)
+{
+    return browserUrl(address);
+}
+
+QUrl BrowserWindow::currentUrl() const
+{
+    return m_page->url();
+}
+
 bool BrowserWindow::Busy() const
 {
     return m_page->busy();

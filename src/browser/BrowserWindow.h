@@ -20,6 +20,9 @@ public:
 
     void Form_Load();
     void Navigate(const QString& address);
+    // The address Navigate() goes to for a file name or an address.
+    static QUrl addressOf(const QString& address);
+    QUrl currentUrl() const;
     bool Busy() const;
     void setInnerHtml(const QString& id, const QString& html);
     QWidget* view() const;

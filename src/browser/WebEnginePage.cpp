@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QPointer>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace {
@@ -14,6 +15,13 @@ public:
     explicit WebEnginePage(QWidget* parent) : m_view(new QWebEngineView(parent))
     {
         m_view->setObjectName(QStringLiteral("brwWebBrowser"));
+        // The pages shown are local files and the sites of the web: neither may read the user's other
+        // files, hand an address of an unknown scheme to a program of the desktop, or be replaced by
+        // whatever is dropped on the view.
+        QWebEngineSettings* settings = m_view->settings();
+        settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+        settings->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
+        settings->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
         QObject::connect(m_view, &QWebEngineView::loadStarted, m_view, [this] { m_busy = true; });
         QObject::connect(m_view, &QWebEngineView::loadFinished, m_view, [this](bool) {
             m_busy = false;
@@ -36,6 +44,7 @@ public:
     }
 
     bool busy() const override { return m_busy; }
+    QUrl url() const override { return m_view->url(); }
 
     void setInnerHtml(const QString& id, const QString& html) override
     {

@@ -17,6 +17,8 @@ public:
     virtual QWidget* widget() = 0;
     virtual void navigate(const QUrl& address) = 0;
     virtual bool busy() const = 0;
+    // The address of the page shown (or being loaded).
+    virtual QUrl url() const = 0;
     // Sets the inner HTML of the element with the id; does nothing on a page without it.
     virtual void setInnerHtml(const QString& id, const QString& html) = 0;
 

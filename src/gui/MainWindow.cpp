@@ -464,6 +464,7 @@ void MainWindow::zi_cha_Click(int index)
             m_doc->Form_Load();
         }
     }
+    m_listPage = BrowserWindow::addressOf(AppPaths::shippedFile(QStringLiteral("liebiao.html")));
     if (m_doc)
         m_doc->Navigate(AppPaths::shippedFile(QStringLiteral("liebiao.html")));
 
@@ -480,7 +481,11 @@ BrowserWindow* MainWindow::sharedBrowser() const
 
 void MainWindow::doc_DownloadComplete()
 {
-    if (m_doc)
+    // The list goes into the list page only, never into a page the user went on to from it.
+    const QUrl shown = m_doc ? m_doc->currentUrl() : QUrl();
+    // qrc:/x and qrc:///x are the same page.
+    if (m_doc && shown.scheme() == m_listPage.scheme() && shown.host() == m_listPage.host() &&
+        shown.path() == m_listPage.path())
         m_doc->setInnerHtml(QStringLiteral("lie"), m_listHtml);
 }
 

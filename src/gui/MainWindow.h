@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QUrl>
 #include <functional>
 #include <vector>
 
@@ -104,5 +105,6 @@ private:
     QString m_listHtml;
     std::vector<QPointer<QWidget>> m_openWindows;
     QPointer<BrowserWindow> m_doc; // the shared browser of the generated-site list
+    QUrl m_listPage;               // where the shared browser shows the list
     QPointer<QWidget> m_keywords;  // the one keyword window: two would compete for word.txt
 };

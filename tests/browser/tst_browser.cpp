@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QWebEnginePage>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <QtTest>
 
@@ -110,6 +111,28 @@ private slots:
         QVERIFY(messages.shown.isEmpty());
     }
 
+    // Local pages read no other local file, and an address of an unknown scheme goes nowhere.
+    void pagesStayInTheirPlace()
+    {
+        TestFolder folder;
+        folder.write(u"secret.txt"_qs, "secret");
+        folder.write(u"page.html"_qs,
+                     "<html><body><script>var x = new XMLHttpRequest();"
+                     "try { x.open('GET', 'secret.txt', false); x.send(); document.title = 'read:' + x.responseText; }"
+                     "catch (e) { document.title = 'blocked'; }</script></body></html>");
+        QString error;
+        std::unique_ptr<BrowserWindow> browser(BrowserWindow::create(&error));
+        QVERIFY2(browser, qPrintable(error));
+        browser->StartingAddress = folder.filePath(u"page.html"_qs);
+        QSignalSpy loaded(browser.get(), &BrowserWindow::DownloadComplete);
+        browser->Form_Load();
+        QVERIFY(loaded.wait(20000));
+        QCOMPARE(innerHtml(browser.get(), u"document.title"_qs), u"blocked"_qs);
+        auto* view = qobject_cast<QWebEngineView*>(browser->view());
+        QCOMPARE(view->settings()->unknownUrlSchemePolicy(), QWebEngineSettings::DisallowUnknownUrlSchemes);
+        QVERIFY(!view->settings()->testAttribute(QWebEngineSettings::NavigateOnDropEnabled));
+    }
+
     void viewButtonFillsTheListPage()
     {
         TestFolder folder;
@@ -133,6 +156,13 @@ private slots:
         window.rowPanel()->cha(1)->click();
         QCOMPARE(window.sharedBrowser(), browser);
         QTRY_COMPARE_WITH_TIMEOUT(innerHtml(browser, lie), u"http://y.a.com<br>http://y.b.cn<br>"_qs, 20000);
+
+        // A page the user goes on to from the list page never gets the list, even with an element "lie".
+        folder.write(u"other.html"_qs, "<html><body><div id=\"lie\">mine</div></body></html>");
+        QSignalSpy otherLoaded(browser, &BrowserWindow::DownloadComplete);
+        browser->Navigate(folder.filePath(u"other.html"_qs));
+        QVERIFY(otherLoaded.wait(20000));
+        QCOMPARE(innerHtml(browser, lie), u"mine"_qs);
 
         // A page without the element: nothing happens, nothing is reported.
         folder.write(u"liebiao.html"_qs, "<html><body>no list here</body></html>");
