@@ -20,4 +20,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6sql6-sqlite, qt6-qpa-plugins, libqt6webenginecore6-bin, unixodbc, fonts-wqy-microhei | fonts-noto-cjk, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# Directories 0755 whatever the builder's umask: a restrictive umask must not make the program unreadable.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 include(CPack)

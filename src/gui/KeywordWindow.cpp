@@ -225,7 +225,9 @@ void KeywordWindow::buildControls()
         makeButton(this, QStringLiteral("stopsou"), QStringLiteral("停止搜索 >"), Twips::rect(3950, 3500, 1300, 500));
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("searchStatus"));
-    m_status->setAccessibleName(QStringLiteral("搜索状态"));
+    // No accessible name: a label's name is its text, which a screen reader then reads as it changes
+    // (paused, resumed); what the label is for goes in its description.
+    m_status->setAccessibleDescription(QStringLiteral("搜索状态"));
     m_status->setWordWrap(true);
     m_status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);

@@ -7,6 +7,7 @@
 #include "support/TestFolder.h"
 #include "support/TestHttpServer.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateTime>
@@ -483,7 +484,12 @@ private slots:
         f.button(u"stopsou"_qs)->click();
         QVERIFY(f.button(u"sousuo"_qs)->isEnabled());
         QVERIFY(f.window->findChild<QLabel*>(u"tongji"_qs)->text().startsWith(u"总共"_qs));
-        QVERIFY(f.window->findChild<QLabel*>(u"searchStatus"_qs)->text().startsWith(u"已停止（第2轮"_qs));
+        auto* status = f.window->findChild<QLabel*>(u"searchStatus"_qs);
+        QVERIFY(status->text().startsWith(u"已停止（第2轮"_qs));
+        // Assistive technology hears what the status says, not only what it is.
+        QAccessibleInterface* statusAccessible = QAccessible::queryAccessibleInterface(status);
+        QCOMPARE(statusAccessible->text(QAccessible::Name), status->text());
+        QCOMPARE(statusAccessible->text(QAccessible::Description), u"搜索状态"_qs);
         // Requests go out as a desktop browser sends them; the result page as if from the home page.
         const QList<TestHttpServer::Request> requests = f.baidu.server.requests();
         QVERIFY(requests.first().userAgent.startsWith("Mozilla/5.0"));
