@@ -17,7 +17,10 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 prefix="$work/prefix"
-cmake --install "$build" --prefix "$prefix" >/dev/null
+# Installed under a restrictive umask, the directories are still open to every user.
+(umask 077 && cmake --install "$build" --prefix "$prefix" >/dev/null)
+closed=$(find "$prefix" -mindepth 1 -type d ! -perm 755 | head -n 5)
+[[ -z "$closed" ]] || fail "directories not 0755 after an install under umask 077: $closed"
 export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share" XDG_CONFIG_HOME="$work/home/.config"
 mkdir -p "$HOME"
 
