@@ -4,6 +4,7 @@
 #include "gui/LoginWindow.h"
 #include "gui/MainWindow.h"
 #include "gui/ProcessState.h"
+#include "support/Child.h"
 #include "support/MessageRecorder.h"
 #include "support/TestFolder.h"
 #include "support/TestHttpServer.h"
@@ -96,8 +97,8 @@ private slots:
         server.setReply("3");
         folder.write(u"server.txt"_qs, (u"/"_qs + server.hostPort()).toUtf8());
         whenLoginShows([](LoginWindow* login) {
-            login->findChild<QLineEdit*>(u"txtPassword"_qs)->setText(u"secret"_qs);
-            login->findChild<QPushButton*>(u"cmdOK"_qs)->click();
+            child<QLineEdit>(login, u"txtPassword"_qs)->setText(u"secret"_qs);
+            child<QPushButton>(login, u"cmdOK"_qs)->click();
         });
         QVERIFY(Main());
         QVERIFY(QFile::exists(folder.filePath(u"data/db.sqlite"_qs)));
@@ -122,7 +123,7 @@ private slots:
         TestFolder folder;
         MessageRecorder messages;
         folder.write(u"server.txt"_qs, "/127.0.0.1:9");
-        whenLoginShows([](LoginWindow* login) { login->findChild<QPushButton*>(u"cmdCancel"_qs)->click(); });
+        whenLoginShows([](LoginWindow* login) { child<QPushButton>(login, u"cmdCancel"_qs)->click(); });
         QVERIFY(!Main());
         QVERIFY(!ProcessState::MainForm);
         QVERIFY(messages.shown.isEmpty());

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -47,6 +48,15 @@ private slots:
     void theUserFolderFollowsXdgDataHome()
     {
         QTemporaryDir home;
+        // Put back as it was, for the tests after this one.
+        const bool wasSet = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+        const QByteArray previous = qgetenv("XDG_DATA_HOME");
+        auto restore = qScopeGuard([&] {
+            if (wasSet)
+                qputenv("XDG_DATA_HOME", previous);
+            else
+                qunsetenv("XDG_DATA_HOME");
+        });
         qputenv("XDG_DATA_HOME", home.path().toLocal8Bit());
         QCOMPARE(AppPaths::userDataFolder(), home.filePath(u"quillon"_qs));
     }

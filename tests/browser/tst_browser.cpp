@@ -3,6 +3,7 @@
 #include "gui/ProcessState.h"
 #include "gui/RowPanel.h"
 #include "service/ServiceConnection.h"
+#include "support/Child.h"
 #include "support/MessageRecorder.h"
 #include "support/TestFolder.h"
 
@@ -93,10 +94,10 @@ private slots:
         MainWindow window(service);
         window.show();
         // Without a manual of its own the program shows the one it was built with; a user's copy wins.
-        window.findChild<QAction*>(u"mnuHelpSearchForHelpOn"_qs)->trigger();
+        child<QAction>(&window, u"mnuHelpSearchForHelpOn"_qs)->trigger();
         folder.write(u"Manual.txt"_qs, "own");
-        window.findChild<QAction*>(u"mnuHelpSearchForHelpOn"_qs)->trigger();
-        window.findChild<QAction*>(u"mnuViewWebBrowser"_qs)->trigger();
+        child<QAction>(&window, u"mnuHelpSearchForHelpOn"_qs)->trigger();
+        child<QAction>(&window, u"mnuViewWebBrowser"_qs)->trigger();
         QList<BrowserWindow*> browsers;
         for (QWidget* opened : window.openWindows())
             browsers.append(qobject_cast<BrowserWindow*>(opened));

@@ -1,6 +1,7 @@
 #include "gui/LoginWindow.h"
 #include "service/ServiceConnection.h"
 #include "service/TransferControl.h"
+#include "support/Child.h"
 #include "support/MessageRecorder.h"
 #include "support/TestFolder.h"
 #include "support/TestHttpServer.h"
@@ -31,8 +32,8 @@ class LoginWindowTest : public QObject
             window = std::make_unique<LoginWindow>(service, nullptr, timeout);
             window->show();
         }
-        QLineEdit* password() const { return window->findChild<QLineEdit*>(u"txtPassword"_qs); }
-        QPushButton* ok() const { return window->findChild<QPushButton*>(u"cmdOK"_qs); }
+        QLineEdit* password() const { return child<QLineEdit>(window, u"txtPassword"_qs); }
+        QPushButton* ok() const { return child<QPushButton>(window, u"cmdOK"_qs); }
         // Types the password, confirms and waits for the transfer to end.
         void confirm(const QString& text)
         {
@@ -51,11 +52,10 @@ private slots:
         QCOMPARE(f.window->windowTitle(), u"Quillon建站 登录"_qs);
         QVERIFY(!f.ok()->isEnabled());
         QVERIFY(f.ok()->isDefault());
-        QCOMPARE(f.window->findChild<QLabel*>(u"lblLabels_1"_qs)->buddy(), f.password());
-        QCOMPARE(f.window->findChild<QLabel*>(u"lblLabels_0"_qs)->buddy(),
-                 f.window->findChild<QLineEdit*>(u"txtUserName"_qs));
+        QCOMPARE(child<QLabel>(f.window, u"lblLabels_1"_qs)->buddy(), f.password());
+        QCOMPARE(child<QLabel>(f.window, u"lblLabels_0"_qs)->buddy(), child<QLineEdit>(f.window, u"txtUserName"_qs));
         QCOMPARE(f.password()->echoMode(), QLineEdit::Password);
-        QCOMPARE(f.password()->nextInFocusChain(), f.window->findChild<QLineEdit*>(u"txtUserName"_qs));
+        QCOMPARE(f.password()->nextInFocusChain(), child<QLineEdit>(f.window, u"txtUserName"_qs));
         QCOMPARE(f.window->focusWidget(), f.password());
         QTRY_VERIFY(f.ok()->isEnabled());
         QCOMPARE(f.service.ServerAddr(), u"http://"_qs + f.server.hostPort());
@@ -68,13 +68,13 @@ private slots:
         LoginWindow missing(f.service);
         missing.show();
         QTRY_COMPARE(missing.windowTitle(), u"却少文件！"_qs);
-        QVERIFY(!missing.findChild<QPushButton*>(u"cmdOK"_qs)->isEnabled());
+        QVERIFY(!child<QPushButton>(&missing, u"cmdOK"_qs)->isEnabled());
 
         f.folder.write(u"server.txt"_qs, QByteArray());
         LoginWindow empty(f.service);
         empty.show();
         QTRY_COMPARE(empty.windowTitle(), u"软件配置有问题！"_qs);
-        QVERIFY(!empty.findChild<QPushButton*>(u"cmdOK"_qs)->isEnabled());
+        QVERIFY(!child<QPushButton>(&empty, u"cmdOK"_qs)->isEnabled());
         QVERIFY(f.messages.shown.isEmpty());
     }
 

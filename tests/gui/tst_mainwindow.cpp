@@ -8,6 +8,7 @@
 #include "service/TransferControl.h"
 #include "store/LocalStore.h"
 #include "store/MaterialSnapshot.h"
+#include "support/Child.h"
 #include "support/MessageRecorder.h"
 #include "support/TestFolder.h"
 #include "support/TestHttpServer.h"
@@ -79,7 +80,7 @@ class MainWindowTest : public QObject
             window = std::make_unique<MainWindow>(service, nullptr, timeout);
             window->show();
         }
-        template <typename T> T* find(const QString& name) const { return window->findChild<T*>(name); }
+        template <typename T> T* find(const QString& name) const { return child<T>(window, name); }
         // Clicks and waits for the main window's request to end.
         void clickAndWait(QAbstractButton* button)
         {
@@ -349,12 +350,8 @@ private slots:
     void theReplyMarksTheRowThatShowsTheIdentifier()
     {
         Fixture f({u"insert into biao (biaoshi, number, state) values ('A', 2, 1), ('B', 2, 0), ('C', 2, 0)"_qs});
-        std::atomic<bool> hold{true};
-        f.server.setHandler([&hold](const TestHttpServer::Request&) {
-            while (hold)
-                std::this_thread::sleep_for(10ms);
-            return TestHttpServer::Reply{"2"};
-        });
+        f.server.setReply("2");
+        f.server.hold();
         QSignalSpy finished(f.window->workInet(), &TransferControl::finished);
         f.find<QPushButton>(u"zi_shen_1"_qs)->click(); // B
         QTRY_COMPARE(f.server.requestCount(), 1);
@@ -363,7 +360,7 @@ private slots:
         ProcessState::DataChanged = 100;
         f.window->Form_Activate();
         QCOMPARE(f.find<QLineEdit>(u"zi_biao_0"_qs)->text(), u"B"_qs);
-        hold = false;
+        f.server.release();
         QVERIFY(finished.wait(10000));
         QVERIFY(f.find<QPushButton>(u"zi_cha_0"_qs)->isEnabled());
         QVERIFY(!f.find<QPushButton>(u"zi_cha_1"_qs)->isEnabled());
@@ -488,16 +485,16 @@ private slots:
         first.show();
         second.show();
         QCOMPARE(first.windowTitle(), u"修改密码"_qs);
-        auto* ok = first.findChild<QPushButton*>(u"ModOK"_qs);
+        auto* ok = child<QPushButton>(&first, u"ModOK"_qs);
         QVERIFY(ok->isDefault());
-        QCOMPARE(nextTabStop(ok), first.findChild<QLineEdit*>(u"txtPassword"_qs));
+        QCOMPARE(nextTabStop(ok), child<QLineEdit>(&first, u"txtPassword"_qs));
         QCOMPARE(first.focusWidget(), ok);
         ok->click();
         QCOMPARE(f.messages.texts(), QStringList{u"密码不能为空！"_qs});
 
         // A new password that a form decoder would change is refused before anything is sent.
         for (const QString& password : {u"a&b"_qs, u"50%"_qs, u"a+b"_qs}) {
-            first.findChild<QLineEdit*>(u"txtPassword"_qs)->setText(password);
+            child<QLineEdit>(&first, u"txtPassword"_qs)->setText(password);
             ok->click();
             QCOMPARE(f.messages.texts().last(), u"新密码不能含有 &、% 或 + 字符，请换一个。"_qs);
         }
@@ -505,7 +502,7 @@ private slots:
         const qsizetype shownBefore = f.messages.shown.size();
 
         // The password fields go out as they always have.
-        first.findChild<QLineEdit*>(u"txtPassword"_qs)->setText(u" a=b#c "_qs);
+        child<QLineEdit>(&first, u"txtPassword"_qs)->setText(u" a=b#c "_qs);
         QSignalSpy done(first.transfer(), &TransferControl::finished);
         ok->click();
         QVERIFY(done.wait(10000));
@@ -520,16 +517,16 @@ private slots:
             ok->click();
             QVERIFY(refused.wait(10000));
             QVERIFY(first.isVisible());
-            QCOMPARE(first.findChild<QLineEdit*>(u"txtPassword"_qs)->text(), u" a=b#c "_qs);
+            QCOMPARE(child<QLineEdit>(&first, u"txtPassword"_qs)->text(), u" a=b#c "_qs);
         }
         QCOMPARE(f.messages.texts().mid(shownBefore), (QStringList{u"请不要非法操作！"_qs, u"服务器错误,重试..."_qs}));
         QTest::keyClick(&first, Qt::Key_Escape);
         QVERIFY(first.isVisible());
 
         f.server.setReply("2");
-        second.findChild<QLineEdit*>(u"txtPassword"_qs)->setText(u"  "_qs);
+        child<QLineEdit>(&second, u"txtPassword"_qs)->setText(u"  "_qs);
         QSignalSpy secondDone(second.transfer(), &TransferControl::finished);
-        second.findChild<QPushButton*>(u"ModOK"_qs)->click();
+        child<QPushButton>(&second, u"ModOK"_qs)->click();
         QVERIFY(secondDone.wait(10000));
         QCOMPARE(f.lastBody(), QByteArray("action=modmima&mima="));
         QCOMPARE(f.messages.texts().last(), u"成功保存!"_qs);

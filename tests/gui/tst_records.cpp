@@ -3,6 +3,7 @@
 #include "gui/SettingsWindow.h"
 #include "gui/TableEditorWindow.h"
 #include "store/CheckedTableModel.h"
+#include "support/Child.h"
 #include "support/MessageRecorder.h"
 #include "support/TestFolder.h"
 
@@ -41,12 +42,12 @@ QStringList column(const QString& sql)
 
 bool checked(QWidget& window, const QString& name)
 {
-    return window.findChild<QRadioButton*>(name)->isChecked();
+    return child<QRadioButton>(&window, name)->isChecked();
 }
 
 void click(QWidget& window, const QString& name)
 {
-    window.findChild<QPushButton*>(name)->click();
+    child<QPushButton>(&window, name)->click();
 }
 
 } // namespace
@@ -68,8 +69,8 @@ private slots:
             QVERIFY(checked(window, u"title_2"_qs));
             QVERIFY(checked(window, u"body_0"_qs));
             QVERIFY(checked(window, u"hang_3"_qs));
-            QVERIFY(!window.findChild<QRadioButton*>(u"hang_4"_qs)->isEnabled());
-            window.findChild<QRadioButton*>(u"hang_2"_qs)->click(); // 房地产
+            QVERIFY(!child<QRadioButton>(&window, u"hang_4"_qs)->isEnabled());
+            child<QRadioButton>(&window, u"hang_2"_qs)->click(); // 房地产
             click(window, u"baocun"_qs);
             QCOMPARE(messages.texts(), QStringList{u"已保存！"_qs});
             QCOMPARE(row(u"select title, body, hang from suiji"_qs), (QVariantList{2, 0, 2}));
@@ -98,14 +99,14 @@ private slots:
         QVERIFY(window.isVisible());
         QCOMPARE(ProcessState::DataChanged, qint16(0));
         // Selected without a click, as an assistive client's toggle does.
-        window.findChild<QRadioButton*>(u"body_3"_qs)->setChecked(true);
-        window.findChild<QRadioButton*>(u"hang_0"_qs)->toggle();
+        child<QRadioButton>(&window, u"body_3"_qs)->setChecked(true);
+        child<QRadioButton>(&window, u"hang_0"_qs)->toggle();
         click(window, u"baocun"_qs);
         QCOMPARE(messages.texts(), QStringList{u"已保存！"_qs});
         QCOMPARE(row(u"select title, body, hang from suiji"_qs), (QVariantList{7, 3, 0}));
-        window.findChild<QRadioButton*>(u"title_2"_qs)->setChecked(true);
+        child<QRadioButton>(&window, u"title_2"_qs)->setChecked(true);
         click(window, u"baocun"_qs);
-        window.findChild<QRadioButton*>(u"title_0"_qs)->setChecked(true);
+        child<QRadioButton>(&window, u"title_0"_qs)->setChecked(true);
         click(window, u"baocun"_qs);
         QCOMPARE(row(u"select title, body, hang from suiji"_qs), (QVariantList{0, 3, 0}));
         QVERIFY(window.close());
@@ -118,7 +119,7 @@ private slots:
         MessageRecorder messages;
         folder.openStore({u"delete from suiji"_qs});
         SettingsWindow window;
-        window.findChild<QRadioButton*>(u"body_3"_qs)->click();
+        child<QRadioButton>(&window, u"body_3"_qs)->click();
         click(window, u"baocun"_qs);
         QCOMPARE(row(u"select count(*), title, body, hang from suiji"_qs), (QVariantList{1, 0, 3, 0}));
 
@@ -157,7 +158,7 @@ private slots:
         QCOMPARE(column(u"select biaoshi from biao order by id"_qs), (QStringList{u"a"_qs, u"b"_qs, u"c"_qs}));
         QCOMPARE(column(u"select state from biao"_qs), (QStringList{u"0"_qs, u"0"_qs, u"0"_qs}));
 
-        auto* status = window.findChild<QLabel*>(u"lblStatus"_qs);
+        auto* status = child<QLabel>(&window, u"lblStatus"_qs);
         click(window, u"cmdFirst"_qs);
         QCOMPARE(status->text(), u"Record: 1"_qs);
         click(window, u"cmdPrevious"_qs);
@@ -174,15 +175,15 @@ private slots:
         // Edit mode: the record keys do nothing, the navigation buttons are off; Cancel ends on the first.
         window.cmdEdit_Click();
         QCOMPARE(status->text(), u"编辑记录"_qs);
-        QVERIFY(!window.findChild<QPushButton*>(u"cmdNext"_qs)->isEnabled());
+        QVERIFY(!child<QPushButton>(&window, u"cmdNext"_qs)->isEnabled());
         QTest::keyClick(&window, Qt::Key_End);
         QTest::keyClick(&window, Qt::Key_Escape);
         QVERIFY(window.isVisible());
         QCOMPARE(status->text(), u"编辑记录"_qs);
         window.cmdCancel_Click();
         QCOMPARE(status->text(), u"Record: 1"_qs);
-        QVERIFY(window.findChild<QPushButton*>(u"cmdAdd"_qs)->isVisibleTo(&window));
-        QVERIFY(!window.findChild<QPushButton*>(u"cmdUpdate"_qs)->isVisibleTo(&window));
+        QVERIFY(child<QPushButton>(&window, u"cmdAdd"_qs)->isVisibleTo(&window));
+        QVERIFY(!child<QPushButton>(&window, u"cmdUpdate"_qs)->isVisibleTo(&window));
 
         ProcessState::DataChanged = 0;
         QTest::keyClick(window.grid(), Qt::Key_Escape);
@@ -197,7 +198,7 @@ private slots:
         folder.openStore({u"insert into url (url) values ('a.com'), ('b.com'), ('c.com'), ('d.com')"_qs});
         TableEditorWindow window(TableEditorWindow::Kind::Domains);
         QVERIFY(window.windowTitle().startsWith(u"主域名[只添加一级域名，如"_qs));
-        auto* status = window.findChild<QLabel*>(u"lblStatus"_qs);
+        auto* status = child<QLabel>(&window, u"lblStatus"_qs);
         const int url = window.model()->fieldIndex(u"url"_qs);
         // A middle record deleted: the next one takes its place, and a second delete removes that one.
         window.cmdFirst_Click();

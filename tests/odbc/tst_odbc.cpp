@@ -1,5 +1,6 @@
 #include "odbc/OdbcCatalog.h"
 #include "odbc/OdbcLogonDialog.h"
+#include "support/Child.h"
 #include "support/MessageRecorder.h"
 
 #include <QComboBox>
@@ -40,8 +41,8 @@ private slots:
 
         MessageRecorder messages;
         OdbcLogonDialog dialog;
-        auto* sources = dialog.findChild<QComboBox*>(u"cboDSNList"_qs);
-        auto* drivers = dialog.findChild<QComboBox*>(u"cboDrivers"_qs);
+        auto* sources = child<QComboBox>(&dialog, u"cboDSNList"_qs);
+        auto* drivers = child<QComboBox>(&dialog, u"cboDrivers"_qs);
         QStringList names;
         for (int i = 0; i < sources->count(); ++i)
             names.append(sources->itemText(i));
@@ -52,8 +53,8 @@ private slots:
 
         sources->setCurrentIndex(int(names.indexOf(u"A"_qs)));
         QVERIFY(!drivers->isEnabled());
-        QVERIFY(!dialog.findChild<QLineEdit*>(u"txtServer"_qs)->isEnabled());
-        dialog.findChild<QLineEdit*>(u"txtUID"_qs)->setText(u"u"_qs);
+        QVERIFY(!child<QLineEdit>(&dialog, u"txtServer"_qs)->isEnabled());
+        child<QLineEdit>(&dialog, u"txtUID"_qs)->setText(u"u"_qs);
         dialog.cmdOK_Click();
         QVERIFY(messages.texts().last().contains(u"\"PROVIDER=MSDASQL;DSN=A;UID=u;PWD=;\""_qs));
     }

@@ -28,11 +28,13 @@ TestHttpServer::TestHttpServer() : m_server(std::make_unique<httplib::Server>())
             handler = m_handler;
         }
         const Reply reply = handler(request);
-        if (reply.never) {
-            while (!m_stopping)
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            return;
+        {
+            // A reply that never comes, or one held back, waits for release() or the end.
+            std::unique_lock lock(m_mutex);
+            m_released.wait(lock, [this, &reply] { return m_stopping || (!reply.never && !m_held); });
         }
+        if (reply.never)
+            return;
         out.status = reply.status;
         if (!reply.location.isEmpty())
             out.set_header("Location", reply.location.toStdString());
@@ -51,9 +53,28 @@ TestHttpServer::TestHttpServer() : m_server(std::make_unique<httplib::Server>())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
+void TestHttpServer::hold()
+{
+    std::lock_guard lock(m_mutex);
+    m_held = true;
+}
+
+void TestHttpServer::release()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_held = false;
+    }
+    m_released.notify_all();
+}
+
 TestHttpServer::~TestHttpServer()
 {
-    m_stopping = true;
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_released.notify_all();
     m_server->stop();
     if (m_thread.joinable())
         m_thread.join();

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -58,6 +59,10 @@ public:
             return reply;
         });
     }
+    // While held, answers wait until release() (or the server stops); requests are still recorded.
+    void hold();
+    void release();
+
     int port() const { return m_port; }
     QString hostPort() const;
     QList<Request> requests() const;
@@ -74,4 +79,6 @@ private:
     Handler m_handler;
     QList<Request> m_requests;
     std::atomic<bool> m_stopping{false};
+    std::condition_variable m_released;
+    bool m_held = false;
 };
