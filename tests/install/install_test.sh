@@ -47,6 +47,7 @@ echo "== a session on a real display"
 touch "$work/before"
 "$standin" --password secret >"$work/standin.log" 2>&1 &
 pids+=($!)
+# Fixed wait 1 of 3: the stand-in reports its port in a log file, which has no event to wait for.
 for _ in $(seq 50); do grep -q '^PORT ' "$work/standin.log" && break; sleep 0.1; done
 port=$(sed -n 's/^PORT \([0-9]*\)$/\1/p' "$work/standin.log")
 [[ -n "$port" ]] || fail "the stand-in did not start"
@@ -63,7 +64,8 @@ unset WAYLAND_DISPLAY
 "$prefix/bin/quillon" >"$work/quillon.log" 2>&1 &
 pids+=($!)
 login=$(xdotool search --sync --name '^Quillon建站 登录$' | head -n 1)
-sleep 1 # server.txt is read a moment after the window shows
+# Fixed wait 2 of 3: server.txt is read a moment after the window shows, which nothing outside shows.
+sleep 1
 xdotool mousemove --window "$login" 20 20 windowfocus --sync "$login"
 xdotool type --delay 30 secret
 xdotool key Return
@@ -74,6 +76,7 @@ grep -q '^Ulogin ' "$work/standin.log" || fail "the stand-in saw no login"
 # Help → 使用说明 opens the manual in the installed web-engine module.
 xdotool mousemove --window "$main" 200 200 windowfocus --sync "$main"
 xdotool key alt+h
+# Fixed wait 3 of 3: the menu pops up without a window xdotool could wait for.
 sleep 0.5
 xdotool key s
 timeout 60 xdotool search --sync --name '^(Vantrel-站群|Vantrel|加载2\.\.\.|Working\.\.\.)$' >/dev/null ||

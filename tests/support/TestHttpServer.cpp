@@ -50,7 +50,7 @@ TestHttpServer::TestHttpServer() : m_server(std::make_unique<httplib::Server>())
     m_thread = std::thread([this] { m_server->listen_after_bind(); });
     // stop() before the loop runs would be lost and the destructor would wait for ever.
     while (m_port > 0 && !m_server->is_running())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::yield();
 }
 
 void TestHttpServer::hold()
