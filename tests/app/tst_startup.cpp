@@ -113,7 +113,7 @@ private slots:
         for (QWidget* widget : QApplication::topLevelWidgets())
             mainWindows += qobject_cast<MainWindow*>(widget) && widget->isVisible() ? 1 : 0;
         QCOMPARE(mainWindows, 1);
-        QCOMPARE(server.requests().at(0).body, QByteArray("action=Ulogin&Pass=secret"));
+        QCOMPARE(server.requests().value(0).body, QByteArray("action=Ulogin&Pass=secret"));
         ProcessState::MainForm->close();
         QTRY_VERIFY(!ProcessState::MainForm);
     }

@@ -46,20 +46,12 @@ public:
     FakeBaidu()
     {
         server.setHandler([this](const TestHttpServer::Request& request) {
-            if (request.path.startsWith("/wappass"))
-                return TestHttpServer::Reply{
-                    QString(u"<html><head><title>百度安全验证</title></head></html>"_qs).toUtf8()};
             const bool suggest = request.path == "/su";
             const QString seed = QUrlQuery(QString::fromLatin1(request.query))
                                      .queryItemValue(suggest ? u"wd"_qs : u"word"_qs, QUrl::FullyDecoded);
             {
                 std::lock_guard lock(mutex);
                 seeds.append(seed);
-                times.append(clock.elapsed());
-                if (answerWith) {
-                    if (const auto reply = answerWith(int(seeds.size())))
-                        return *reply;
-                }
             }
             if (suggest)
                 return TestHttpServer::Reply{TextCodec::toAnsi(QString(
@@ -75,11 +67,6 @@ public:
         std::lock_guard lock(mutex);
         return seeds;
     }
-    QList<qint64> requestTimes()
-    {
-        std::lock_guard lock(mutex);
-        return times;
-    }
     QByteArray ini() const
     {
         const QByteArray base = "http://" + server.hostPort().toLatin1();
@@ -89,17 +76,6 @@ public:
     TestHttpServer server;
     std::mutex mutex;
     QStringList seeds;
-    QList<qint64> times; // ms since the fake started, per request
-    // Set before the search starts: a reply of its own for the request with this number (from 1).
-    std::function<std::optional<TestHttpServer::Reply>(int)> answerWith;
-    QElapsedTimer clock = startedClock();
-
-    static QElapsedTimer startedClock()
-    {
-        QElapsedTimer timer;
-        timer.start();
-        return timer;
-    }
 };
 
 // The list box as the user meets it: the module's text box.

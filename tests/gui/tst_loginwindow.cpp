@@ -87,7 +87,7 @@ private slots:
         QVERIFY(f.window->LoginPassed());
         QVERIFY(!f.window->isVisible());
         QCOMPARE(done.count(), 1);
-        QCOMPARE(f.server.requests().at(0).body, QByteArray("action=Ulogin&Pass=pass&word"));
+        QCOMPARE(f.server.requests().value(0).body, QByteArray("action=Ulogin&Pass=pass&word"));
         QVERIFY(f.messages.shown.isEmpty());
     }
 
