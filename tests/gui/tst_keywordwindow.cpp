@@ -89,16 +89,6 @@ QString boxText(KeywordWindow& window)
     return window.resultBox()->toPlainText();
 }
 
-// Returns once the window has begun reading its list: at that moment, not at QTRY's next 50 ms step, by
-// which time a list of a few hundred thousand lines may be in already.
-bool waitUntilLoading(const KeywordWindow& window)
-{
-    QDeadlineTimer deadline(5000);
-    while (!window.isLoading() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    return window.isLoading();
-}
-
 QByteArray numberedLines(int count)
 {
     QByteArray lines;
