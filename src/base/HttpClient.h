@@ -28,13 +28,14 @@ struct HttpRequest
 
 struct HttpResult
 {
-    int status = 0;               // the HTTP status; 0 when no HTTP answer came
-    bool transportFailed = false; // refused, timed out, cut off: no usable answer
-    bool aborted = false;         // ended by its caller or by its context going away
-    bool refused = false;         // a redirect not allowed, or a body over the limit: failed
-    QUrl finalUrl;                // where the redirects ended
-    QByteArray contentType;       // the Content-Type header as it came, charset included
-    QString tlsError;             // why a secure connection was refused (the certificate), else empty
+    int status = 0;                  // the HTTP status; 0 when no HTTP answer came
+    bool transportFailed = false;    // refused, timed out, cut off: no usable answer
+    bool aborted = false;            // ended by its caller or by its context going away
+    bool refused = false;            // a redirect not allowed, or a body over the limit: failed
+    QUrl finalUrl;                   // where the redirects ended
+    QByteArray contentType;          // the Content-Type header as it came, charset included
+    QString tlsError;                // why a secure connection could not be made, else empty
+    bool certificateRefused = false; // ... because the server's certificate is not trusted
 };
 
 // What a request reports, in this order: connecting, sent, headers, data (any number of times),

@@ -118,6 +118,7 @@ public:
                              result.finalUrl = reply->url();
                              result.contentType = reply->rawHeader("Content-Type");
                              result.tlsError = *tlsError;
+                             result.certificateRefused = !tlsError->isEmpty();
                              if (result.tlsError.isEmpty() && error == QNetworkReply::SslHandshakeFailedError)
                                  result.tlsError = reply->errorString();
                              if (finished)

@@ -78,10 +78,14 @@ ReplyOutcome classifyReply(Action action, const QString& reply, int httpStatus)
     return {};
 }
 
-QString certificateMessage(const QString& host, const QString& detail)
+QString secureConnectionMessage(const QString& host, const QString& detail, bool certificateRefused)
 {
-    return QStringLiteral("无法与 %1 建立安全连接：服务器的证书不可信（%2）。为了安全，密码和资料都没有发送。\n"
-                          "请检查 server.txt 里的地址，或请服务商更换有效的证书。")
+    if (certificateRefused)
+        return QStringLiteral("无法与 %1 建立安全连接：服务器的证书不可信（%2）。为了安全，密码和资料都没有发送。\n"
+                              "请检查 server.txt 里的地址，或请服务商更换有效的证书。")
+            .arg(host, detail);
+    return QStringLiteral("无法与 %1 建立安全连接（%2）。为了安全，密码和资料都没有发送。\n"
+                          "请检查 server.txt 里的地址是否确是 https 服务。")
         .arg(host, detail);
 }
 

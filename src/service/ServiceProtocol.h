@@ -54,8 +54,9 @@ struct ReplyOutcome
 };
 // A reply with an HTTP status other than 2xx is an error page, however short.
 ReplyOutcome classifyReply(Action action, const QString& reply, int httpStatus = 200);
-// What the user is told when the service's certificate is refused.
-QString certificateMessage(const QString& host, const QString& detail);
+// What the user is told when no secure connection could be made: the service's certificate refused, or
+// the handshake failed otherwise (no https server at that address).
+QString secureConnectionMessage(const QString& host, const QString& detail, bool certificateRefused);
 
 // Text shown for a transfer state 0..12; empty for any other number.
 QString stateText(int state);

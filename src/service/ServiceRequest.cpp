@@ -28,8 +28,9 @@ std::optional<ServiceProtocol::ReplyOutcome> onStateChanged(TransferControl& tra
         return std::nullopt;
     showText(ServiceProtocol::stateText(state));
     if (state == ServiceProtocol::kStateError && !transfer.tlsError().isEmpty())
-        return ServiceProtocol::ReplyOutcome{false,
-                                             ServiceProtocol::certificateMessage(transfer.host(), transfer.tlsError())};
+        return ServiceProtocol::ReplyOutcome{
+            false, ServiceProtocol::secureConnectionMessage(transfer.host(), transfer.tlsError(),
+                                                            transfer.certificateRefused())};
     if (state != ServiceProtocol::kStateComplete)
         return std::nullopt;
     const int status = transfer.httpStatus();

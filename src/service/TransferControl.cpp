@@ -34,6 +34,7 @@ bool TransferControl::execute(const QString& url, const QString& method, const Q
     m_chunk.clear();
     m_status = 0;
     m_tlsError.clear();
+    m_certificateRefused = false;
     m_host = address.host();
     m_replyFinished = false;
     m_executing = true;
@@ -97,6 +98,7 @@ void TransferControl::onFinished(const HttpResult& result)
     m_replyFinished = true;
     m_status = result.status;
     m_tlsError = result.tlsError;
+    m_certificateRefused = result.certificateRefused;
     if (result.transportFailed) {
         report(ServiceProtocol::kStateError);
     } else {

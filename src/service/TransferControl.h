@@ -32,6 +32,7 @@ public:
     int httpStatus() const { return m_status; }
     // Why the last request could not reach the service securely (a certificate refused), else empty.
     const QString& tlsError() const { return m_tlsError; }
+    bool certificateRefused() const { return m_certificateRefused; }
     const QString& host() const { return m_host; }
     // Ends the transfer. During the handling of the last state it only releases the reply.
     void cancel();
@@ -51,6 +52,7 @@ private:
     QByteArray m_chunk;
     int m_status = 0;
     QString m_tlsError;
+    bool m_certificateRefused = false;
     QString m_host;
     bool m_executing = false;
     bool m_handlingLastState = false;

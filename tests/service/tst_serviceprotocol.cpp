@@ -5,6 +5,7 @@
 #include "service/ServiceProtocol.h"
 #include "service/ServiceRequest.h"
 #include "service/TransferControl.h"
+#include "support/TestHttpServer.h"
 
 #include <QHostAddress>
 #include <QProcess>
@@ -317,9 +318,33 @@ private slots:
         QCOMPARE(outcome->accepted, trusted);
         QCOMPARE(requests, trusted ? 1 : 0); // the password never reached the server
         if (!trusted) {
-            QVERIFY2(outcome->message.contains(u"证书"_qs) && outcome->message.contains(u"127.0.0.1"_qs),
+            QVERIFY2(outcome->message.contains(u"证书不可信"_qs) && outcome->message.contains(u"127.0.0.1"_qs),
                      qPrintable(outcome->message));
         }
+    }
+
+    // https to a server that speaks plain http: no secure connection, and no blame on a certificate.
+    void httpsToAPlainServer()
+    {
+        TestHttpServer plain;
+        plain.setReply("3");
+        ServiceConnection connection;
+        connection.setServerAddr(u"https://"_qs + plain.hostPort());
+        TransferControl transfer(connection, std::chrono::seconds(10));
+        std::optional<ReplyOutcome> outcome;
+        QObject::connect(&transfer, &TransferControl::stateChanged, [&](int state) {
+            if (auto result = ServiceRequest::onStateChanged(transfer, Action::Ulogin, state, [](const QString&) {}))
+                outcome = result;
+        });
+        QSignalSpy finished(&transfer, &TransferControl::finished);
+        QVERIFY(ServiceRequest::post(transfer, loginBody(u"secret"_qs)));
+        QVERIFY(finished.wait(20000));
+        QVERIFY(outcome);
+        QVERIFY(!outcome->accepted);
+        QVERIFY2(outcome->message.contains(u"无法与 127.0.0.1 建立安全连接"_qs) &&
+                     !outcome->message.contains(u"证书"_qs),
+                 qPrintable(outcome->message));
+        QCOMPARE(plain.requestCount(), 0);
     }
 
     void standinSlowsDownGuessing()
