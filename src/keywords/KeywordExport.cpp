@@ -1,12 +1,12 @@
 #include "keywords/KeywordExport.h"
 
+#include "base/ModuleLoader.h"
 #include "base/PrivateFiles.h"
 #include "keywords/KeywordRecords.h"
+#include "keywords/XlsxWriter.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
-#include <xlsxwriter.h>
 
 namespace KeywordExport {
 
@@ -37,62 +37,31 @@ bool writeXlsx(const QString& path, const QStringList& keywords, const KeywordRe
                          .arg(keywords.size());
         return false;
     }
-    // Written row by row to a file of its own, then moved into place: a failed export leaves no half
-    // file where the user asked for one.
-    QTemporaryDir work(QFileInfo(path).absolutePath() + QStringLiteral("/.export-XXXXXX"));
-    if (!work.isValid()) {
+    // The workbook writer is a module of its own, loaded with the first XLSX export: a start of the
+    // program never loads it.
+    QString loadError;
+    static const auto write = reinterpret_cast<WriteXlsxFunction>(
+        ModuleLoader::resolve(QStringLiteral("quillon_xlsx"), QUILLON_WRITE_XLSX, &loadError));
+    if (!write) {
         if (error)
-            *error = work.errorString();
+            *error = u"表格组件（quillon_xlsx）无法载入：" + loadError;
         return false;
     }
-    const QByteArray temporary = QFile::encodeName(work.filePath(QStringLiteral("export.xlsx")));
-    const QByteArray workDir = QFile::encodeName(work.path());
-    lxw_workbook_options options{};
-    options.constant_memory = LXW_TRUE;
-    options.tmpdir = const_cast<char*>(workDir.constData());
-    lxw_workbook* book = workbook_new_opt(temporary.constData(), &options);
-    if (!book) {
+    QList<XlsxRow> rows;
+    rows.reserve(keywords.size());
+    for (const QString& keyword : keywords) {
+        XlsxRow row{keyword, {}, {}, -1, {}};
+        if (const std::optional<KeywordRecord> record = records.find(keyword))
+            row = {keyword, record->seed, record->source, record->pass, record->found};
+        rows.append(row);
+    }
+    QString writeError;
+    if (!write(path, header(), rows, &writeError)) {
         if (error)
-            *error = QStringLiteral("无法建立表格文件");
+            *error = writeError;
         return false;
     }
-    lxw_worksheet* sheet = workbook_add_worksheet(book, "关键词");
-    lxw_format* timeFormat = workbook_add_format(book);
-    format_set_num_format(timeFormat, "yyyy-mm-dd hh:mm:ss");
-    const QStringList columns = header();
-    for (int column = 0; column < columns.size(); ++column)
-        worksheet_write_string(sheet, 0, lxw_col_t(column), columns[column].toUtf8().constData(), nullptr);
-    for (qsizetype i = 0; i < keywords.size(); ++i) {
-        const lxw_row_t row = lxw_row_t(i + 1);
-        worksheet_write_string(sheet, row, 0, keywords[i].toUtf8().constData(), nullptr);
-        const std::optional<KeywordRecord> record = records.find(keywords[i]);
-        if (!record)
-            continue;
-        worksheet_write_string(sheet, row, 1, record->seed.toUtf8().constData(), nullptr);
-        worksheet_write_string(sheet, row, 2, record->source.toUtf8().constData(), nullptr);
-        worksheet_write_number(sheet, row, 3, record->pass, nullptr);
-        if (record->found.isValid()) {
-            const QDateTime t = record->found.toLocalTime();
-            lxw_datetime when{t.date().year(), t.date().month(),  t.date().day(),
-                              t.time().hour(), t.time().minute(), double(t.time().second())};
-            worksheet_write_datetime(sheet, row, 4, &when, timeFormat);
-        }
-    }
-    worksheet_set_column(sheet, 0, 2, 24, nullptr);
-    worksheet_set_column(sheet, 4, 4, 20, nullptr);
-    const lxw_error closed = workbook_close(book);
-    if (closed != LXW_NO_ERROR) {
-        if (error)
-            *error = QString::fromUtf8(lxw_strerror(closed));
-        return false;
-    }
-    QFile made(QString::fromLocal8Bit(temporary));
-    if (!made.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = made.errorString();
-        return false;
-    }
-    return PrivateFiles::writeAtomically(path, made.readAll(), error);
+    return true;
 }
 
 } // namespace

@@ -33,6 +33,7 @@ done
 [[ -n "$(find "$prefix" -path '*/quillon/quillon_webengine.so')" ]] || fail "the web-engine module is not installed"
 [[ -n "$(find "$prefix" -path '*/quillon/quillon_keywordlist.so')" ]] || fail "the keyword list module is not installed"
 [[ -n "$(find "$prefix" -path '*/quillon/quillon_network.so')" ]] || fail "the network module is not installed"
+[[ -n "$(find "$prefix" -path '*/quillon/quillon_xlsx.so')" ]] || fail "the XLSX module is not installed"
 desktop-file-validate "$prefix/share/applications/com.example.quillon.desktop"
 appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/com.example.quillon.metainfo.xml" >/dev/null ||
     appstreamcli validate --no-net "$prefix/share/metainfo/com.example.quillon.metainfo.xml"
@@ -89,6 +90,10 @@ printf '[hosts]\nsuggest=http://127.0.0.1:%s\n' "$port" >"$work/mine/keywords.in
 printf 'k\n' | timeout 30 "$prefix/bin/quillon-mine" --dir "$work/mine" --seeds - --passes 1 2>"$work/mine.log" ||
     { cat "$work/mine.log"; fail "quillon-mine"; }
 grep -q '共找到0个词' "$work/mine.log" || fail "quillon-mine said nothing of its result"
+# ... and the installed XLSX module.
+printf 'k\n' | timeout 30 "$prefix/bin/quillon-mine" --dir "$work/mine" --seeds - --passes 1 --out "$work/mine/out.xlsx" \
+    2>"$work/mine.log" || { cat "$work/mine.log"; fail "quillon-mine --out out.xlsx"; }
+unzip -l "$work/mine/out.xlsx" | grep -q 'xl/worksheets/sheet1.xml' || fail "the XLSX export is no workbook"
 "$prefix/bin/quillon-mine" --help | grep -q -- '--sources' || fail "quillon-mine --help"
 
 changed=$(find "$prefix" -newer "$work/before" | head -n 5)
