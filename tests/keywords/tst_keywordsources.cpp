@@ -212,6 +212,26 @@ private slots:
         QCOMPARE(again.hosts.value(u"own"_qs), u"x"_qs);
     }
 
+    // The example the README gives, comments and all, reads as it says.
+    void theDocumentedExampleReads()
+    {
+        TestFolder folder;
+        folder.write(u"keywords.ini"_qs, QString(u"; scheme, host and optional port of each source\n[hosts]\n"
+                                                 u"360=https://sug.so.360.cn\n\n[search]\n; asked side by side\n"
+                                                 u"sources=baidu,baidu-mobile,360,sogou\n; seconds of rest\n"
+                                                 u"after-seed=1\nskip-asked=false\ndepth=0\n\n[filter]\n"
+                                                 u"; not inserted\nexclude=招聘|二手\n; *seed* stands for its seed\n"
+                                                 u"include=*seed*|价格\n"_qs)
+                                             .toUtf8());
+        const SearchSettings settings = SearchSettings::load(folder.filePath(u"keywords.ini"_qs));
+        QCOMPARE(settings.sources, (QStringList{u"baidu"_qs, u"baidu-mobile"_qs, u"360"_qs, u"sogou"_qs}));
+        QVERIFY(settings.unknownSources.isEmpty());
+        QCOMPARE(settings.afterSeed, std::chrono::milliseconds(1000));
+        QCOMPARE(settings.exclude, (QStringList{u"招聘"_qs, u"二手"_qs}));
+        QCOMPARE(settings.include, (QStringList{u"*seed*"_qs, u"价格"_qs}));
+        QCOMPARE(settings.host(*KeywordSource::find(u"360")), u"https://sug.so.360.cn"_qs);
+    }
+
     void recordsRoundTrip()
     {
         KeywordRecords records;
