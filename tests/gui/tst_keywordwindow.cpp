@@ -237,8 +237,10 @@ private slots:
         QVERIFY(!f.button(u"baocun"_qs)->isEnabled());
         QVERIFY(!f.button(u"guolv"_qs)->isEnabled());
         QVERIFY(!f.window->save());
+        QVERIFY(box(*f.window)->isReadOnly());
         QCOMPARE(f.folder.read(u"word.txt"_qs), QByteArray("old\r\n"));
         f.waitLoaded();
+        QVERIFY(!box(*f.window)->isReadOnly());
         QVERIFY(f.button(u"baocun"_qs)->isEnabled());
         QVERIFY(f.button(u"guolv"_qs)->isEnabled());
     }
@@ -559,6 +561,7 @@ private slots:
         QSignalSpy loaded(&second, &KeywordWindow::loadFinished);
         QVERIFY(loaded.wait(5000));
         QVERIFY(second.isListReadOnly());
+        QVERIFY(box(second)->isReadOnly());
         QTRY_VERIFY(f.messages.texts().join(u' ').contains(u"只读"_qs));
         QCOMPARE(boxText(second), u"old\n"_qs);
         QVERIFY(f.messages.questions.isEmpty());

@@ -184,7 +184,8 @@ private slots:
         TestFolder folder;
         const QString ini = folder.filePath(u"keywords.ini"_qs);
         folder.write(u"keywords.ini"_qs, "; my hosts\n[hosts]\nsuggest=http://127.0.0.1:1/\nown=x\n\n"
-                                         "[search]\nsources=baidu, 360,nope,baidu\nafter-seed=0.2\n[other]\nk=v\n");
+                                         "[search]\nsources=baidu, 360,nope,baidu\nafter-seed=0.2\n\n; about other\n"
+                                         "[other]\nk=v\n");
         SearchSettings settings = SearchSettings::load(ini);
         QCOMPARE(settings.sources, (QStringList{u"baidu"_qs, u"360"_qs}));
         QCOMPARE(settings.unknownSources, QStringList{u"nope"_qs});
@@ -202,6 +203,9 @@ private slots:
         const QString written = QString::fromUtf8(folder.read(u"keywords.ini"_qs));
         QVERIFY(written.startsWith(u"; my hosts\n[hosts]\nsuggest=http://127.0.0.1:1/\nown=x\n"_qs));
         QVERIFY(written.contains(u"[other]\nk=v"_qs));
+        // New keys go after the section's last key, before the blank line and the comment that follow it.
+        QVERIFY2(written.contains(u"after-seed=2.5\nskip-asked=true\ndepth=3\n\n; about other\n[other]"_qs),
+                 qPrintable(written));
         const SearchSettings again = SearchSettings::load(ini);
         QCOMPARE(again.sources, settings.sources);
         QCOMPARE(again.afterSeed, settings.afterSeed);
