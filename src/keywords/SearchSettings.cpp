@@ -44,7 +44,7 @@ SearchSettings SearchSettings::load(const QString& iniPath)
     SearchSettings settings;
     if (!QFile::exists(iniPath))
         return settings;
-    const QSettings ini(iniPath, QSettings::IniFormat);
+    QSettings ini(iniPath, QSettings::IniFormat);
     for (const QString& name : text(ini, QStringLiteral("search/sources")).split(u',', Qt::SkipEmptyParts)) {
         const QString source = name.trimmed();
         if (source.isEmpty() || settings.sources.contains(source))
@@ -59,10 +59,9 @@ SearchSettings SearchSettings::load(const QString& iniPath)
     settings.depth = std::max(0, text(ini, QStringLiteral("search/depth")).trimmed().toInt());
     settings.exclude = text(ini, QStringLiteral("filter/exclude")).split(u'|', Qt::SkipEmptyParts);
     settings.include = text(ini, QStringLiteral("filter/include")).split(u'|', Qt::SkipEmptyParts);
-    QSettings hosts(iniPath, QSettings::IniFormat);
-    hosts.beginGroup(QStringLiteral("hosts"));
-    for (const QString& key : hosts.childKeys()) {
-        const QString base = baseOf(text(hosts, key));
+    ini.beginGroup(QStringLiteral("hosts"));
+    for (const QString& key : ini.childKeys()) {
+        const QString base = baseOf(text(ini, key));
         if (!base.isEmpty())
             settings.hosts.insert(key, base);
     }

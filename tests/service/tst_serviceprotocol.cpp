@@ -24,6 +24,21 @@ class ServiceProtocolTest : public QObject
 {
     Q_OBJECT
 
+    // Logs in over the connection as the login window does; what the window would show, if the login ended.
+    static std::optional<ReplyOutcome> login(ServiceConnection& connection)
+    {
+        TransferControl transfer(connection, std::chrono::seconds(10));
+        std::optional<ReplyOutcome> outcome;
+        QObject::connect(&transfer, &TransferControl::stateChanged, [&](int state) {
+            if (auto result = ServiceRequest::onStateChanged(transfer, Action::Ulogin, state, [](const QString&) {}))
+                outcome = result;
+        });
+        QSignalSpy finished(&transfer, &TransferControl::finished);
+        if (!ServiceRequest::post(transfer, loginBody(u"secret"_qs)) || !finished.wait(20000))
+            return std::nullopt;
+        return outcome;
+    }
+
 private slots:
     void passwordFieldsGoOutAsTheyAre()
     {
@@ -305,15 +320,7 @@ private slots:
         const QByteArray file = "https://127.0.0.1:" + QByteArray::number(port) + "/,x";
         ServiceConnection connection;
         connection.setServerAddr(ServerAddressFile::addressFromContent(file));
-        TransferControl transfer(connection, std::chrono::seconds(10));
-        std::optional<ReplyOutcome> outcome;
-        QObject::connect(&transfer, &TransferControl::stateChanged, [&](int state) {
-            if (auto result = ServiceRequest::onStateChanged(transfer, Action::Ulogin, state, [](const QString&) {}))
-                outcome = result;
-        });
-        QSignalSpy finished(&transfer, &TransferControl::finished);
-        QVERIFY(ServiceRequest::post(transfer, loginBody(u"secret"_qs)));
-        QVERIFY(finished.wait(20000));
+        const std::optional<ReplyOutcome> outcome = login(connection);
         QVERIFY(outcome);
         QCOMPARE(outcome->accepted, trusted);
         QCOMPARE(requests, trusted ? 1 : 0); // the password never reached the server
@@ -330,15 +337,7 @@ private slots:
         plain.setReply("3");
         ServiceConnection connection;
         connection.setServerAddr(u"https://"_qs + plain.hostPort());
-        TransferControl transfer(connection, std::chrono::seconds(10));
-        std::optional<ReplyOutcome> outcome;
-        QObject::connect(&transfer, &TransferControl::stateChanged, [&](int state) {
-            if (auto result = ServiceRequest::onStateChanged(transfer, Action::Ulogin, state, [](const QString&) {}))
-                outcome = result;
-        });
-        QSignalSpy finished(&transfer, &TransferControl::finished);
-        QVERIFY(ServiceRequest::post(transfer, loginBody(u"secret"_qs)));
-        QVERIFY(finished.wait(20000));
+        const std::optional<ReplyOutcome> outcome = login(connection);
         QVERIFY(outcome);
         QVERIFY(!outcome->accepted);
         QVERIFY2(outcome->message.contains(u"无法与 127.0.0.1 建立安全连接"_qs) &&
