@@ -1,24 +1,14 @@
-// The duplicate filter against a plain reference: no line twice, nothing that was not there, nothing
-// lost, the line nearest the bottom first; and the filter over the same text as UTF-8 agrees.
+// The duplicate filter against the plain model the unit test uses, and the filter over the same text as
+// UTF-8 agrees.
 #include "FuzzInput.h"
 #include "base/TextCodec.h"
 #include "keywords/KeywordRules.h"
-
-#include <QSet>
+#include "support/DistinctLinesModel.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QString text = TextCodec::fromAnsi(FuzzInput::bytes(data, size));
-    QStringList expected;
-    QSet<QString> seen;
-    for (QString line : text.split(u'\n')) {
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-        if (line.isEmpty() || line == u" " || line == u"\u3000" || seen.contains(line))
-            continue;
-        seen.insert(line);
-        expected.prepend(line);
-    }
+    const QStringList expected = distinctLinesModel(text);
     const std::vector<QStringView> kept = KeywordRules::DistinctLines(text);
     FuzzInput::require(qsizetype(kept.size()) == expected.size());
     for (size_t i = 0; i < kept.size(); ++i)

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 
 // A program folder of its own for one test: files beside the "executable" and the shared store.
@@ -19,8 +20,10 @@ public:
     QString path() const { return m_dir.path(); }
     QString filePath(const QString& name) const { return QDir(m_dir.path()).filePath(name); }
 
+    // Writes a file, making the folders it lies in.
     void write(const QString& name, const QByteArray& content) const
     {
+        QDir().mkpath(QFileInfo(filePath(name)).absolutePath());
         QFile file(filePath(name));
         file.open(QIODevice::WriteOnly);
         file.write(content);
@@ -32,18 +35,41 @@ public:
             return {};
         return file.readAll();
     }
+    bool exists(const QString& name) const { return QFile::exists(filePath(name)); }
 
     // Opens (creating) the shared store and runs each statement on it.
     bool openStore(const QStringList& statements = {}) const
     {
         if (!LocalStore::open(m_dir.path()))
             return false;
-        QSqlQuery query(LocalStore::connection());
         for (const QString& statement : statements) {
-            if (!query.exec(statement))
+            if (!exec(statement))
                 return false;
         }
         return true;
+    }
+    static bool exec(const QString& sql) { return QSqlQuery(LocalStore::connection()).exec(sql); }
+    // The first column of every row of a query on the store, as text; a failed query gives "(failed)".
+    static QStringList column(const QString& sql)
+    {
+        QSqlQuery query(LocalStore::connection());
+        if (!query.exec(sql))
+            return {u"(failed)"_qs};
+        QStringList values;
+        while (query.next())
+            values.append(query.value(0).toString());
+        return values;
+    }
+    // The first row of a query on the store.
+    static QVariantList row(const QString& sql)
+    {
+        QSqlQuery query(LocalStore::connection());
+        QVariantList values;
+        if (query.exec(sql) && query.next()) {
+            for (int i = 0; i < query.record().count(); ++i)
+                values.append(query.value(i));
+        }
+        return values;
     }
 
 private:

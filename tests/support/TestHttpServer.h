@@ -68,8 +68,9 @@ public:
     QList<Request> requests() const;
     int requestCount() const;
 
-    // A port on 127.0.0.1 that nothing listens on.
+    // A port on 127.0.0.1 that nothing listens on, and its address.
     static int closedPort();
+    static QString closedUrl() { return QStringLiteral("http://127.0.0.1:%1").arg(closedPort()); }
 
 private:
     std::unique_ptr<httplib::Server> m_server;

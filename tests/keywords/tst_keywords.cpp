@@ -1,0 +1,560 @@
+#include "base/HttpClient.h"
+#include "base/TextCodec.h"
+#include "keywords/KeywordExport.h"
+#include "keywords/KeywordRecords.h"
+#include "keywords/KeywordRules.h"
+#include "keywords/KeywordSource.h"
+#include "keywords/SearchProgress.h"
+#include "keywords/SearchReply.h"
+#include "keywords/SearchSettings.h"
+#include "keywords/WebText.h"
+#include "keywords/XMLHttpGET.h"
+#include "support/DistinctLinesModel.h"
+#include "support/TestFolder.h"
+#include "support/TestHttpServer.h"
+
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QScopeGuard>
+#include <QtTest>
+#include <optional>
+
+using namespace std::chrono_literals;
+using Verdict = ReplyCheck::Verdict;
+
+namespace {
+
+FetchReply reply(const QString& text, int status = 200)
+{
+    FetchReply r;
+    r.status = status;
+    r.text = text;
+    r.body = text.toUtf8();
+    r.requested = r.finalUrl = QUrl(u"https://www.baidu.com/s?wd=k"_qs);
+    return r;
+}
+
+// The filter's lines over the text as UTF-16 and as UTF-8.
+QStringList distinct(const QString& text)
+{
+    QStringList lines;
+    for (QStringView line : KeywordRules::DistinctLines(text))
+        lines.append(line.toString());
+    const QByteArray utf8 = text.toUtf8();
+    QStringList utf8Lines;
+    for (QByteArrayView line : KeywordRules::DistinctLines(QByteArrayView(utf8)))
+        utf8Lines.append(QString::fromUtf8(line));
+    return utf8Lines == lines ? lines : QStringList{u"(UTF-8 differs)"_qs};
+}
+
+// A CSV reader as RFC 4180 has it, apart from the writer under test.
+QList<QStringList> readCsv(const QString& text)
+{
+    QList<QStringList> rows;
+    QStringList row;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted && c == u'"' && i + 1 < text.size() && text[i + 1] == u'"') {
+            field += text[++i];
+        } else if (c == u'"')
+            quoted = !quoted;
+        else if (!quoted && c == u',')
+            row.append(std::exchange(field, {}));
+        else if (!quoted && QStringView(text).mid(i, 2) == u"\r\n") {
+            row.append(std::exchange(field, {}));
+            rows.append(std::exchange(row, {}));
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    return rows;
+}
+
+QByteArray unzipped(const QString& archive, const QString& member)
+{
+    QProcess unzip;
+    unzip.start(u"unzip"_qs, {u"-p"_qs, archive, member});
+    return unzip.waitForFinished(30000) ? unzip.readAllStandardOutput() : QByteArray();
+}
+
+} // namespace
+
+class KeywordsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pageText()
+    {
+        QCOMPARE(GBtoUTF8(u"中 é😀&"_qs), u"%E4%B8%AD%20%C3%A9%F0%9F%98%80%26"_qs);
+        QCOMPARE(bBytesToBstr("\xEF\xBB\xBF\xE4\xB8\xAD"), u"中"_qs);
+        QCOMPARE(ClearHtml(u"<a href=x>abc</a></th>"_qs), u"abc"_qs);
+        QCOMPARE(ClearHtml(u"<b> x > y"_qs), u" y"_qs);
+        QCOMPARE(ClearHtml(u"a < b <c>d"_qs), u"a < b d"_qs);
+        QCOMPARE(ClearHtml(u"<\nb>x"_qs), u"<\nb>x"_qs); // a line feed right after "<" is no tag
+        const QString page = u"xx<DIV>Body Text</Div>yy"_qs;
+        QCOMPARE(GetBody(page, u"<div>"_qs, u"</div>"_qs, false, false), u"Body Text"_qs);
+        QCOMPARE(GetBody(page, u"<div>"_qs, u"</div>"_qs, true, true), u"<DIV>Body Text</Div>"_qs);
+        for (const QString& missing : {u"<a></a>"_qs, FalseMarker(), QString()})
+            QCOMPARE(GetBody(missing, u"<a>"_qs, u"</a>"_qs, false, false), FalseMarker());
+        QCOMPARE(GetBody(page, u"<div>"_qs, QString(), false, false), FalseMarker());
+        QCOMPARE(KeywordRules::keywordFileBytes(u"  中\nb\n  "_qs), QByteArray("\xD6\xD0\r\nb\r\n\r\n"));
+        QCOMPARE(KeywordRules::suggestionUrl(u"http://h"_qs, u"中"_qs),
+                 u"http://h/su?wd=%E4%B8%AD&tn=baidu&cb=window.bdsug.sug&from=superpage"_qs);
+    }
+
+    void distinctLines_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("repeat") << u"a\r\nb\r\na\r\n"_qs << QStringList{u"b"_qs, u"a"_qs};
+        QTest::newRow("blanks and case") << u"  \r\n \r\n\u3000\r\nA\r\na\r\n a"_qs
+                                         << QStringList{u" a"_qs, u"a"_qs, u"A"_qs, u"  "_qs};
+        QTest::newRow("empty") << QString() << QStringList{};
+        // Whole lines are compared, where the old marker string matched across entries or cut lines apart.
+        QTest::newRow("marker inside") << u"#|a\r\na"_qs << QStringList{u"a"_qs, u"#|a"_qs};
+        QTest::newRow("bar star") << u"a|*\r\n*|a\r\n*"_qs << QStringList{u"*"_qs, u"*|a"_qs, u"a|*"_qs};
+    }
+    void distinctLines()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, lines);
+        QCOMPARE(distinct(text), lines);
+    }
+
+    void distinctLinesMatchTheModel()
+    {
+        const quint32 seed = QRandomGenerator::global()->generate();
+        QRandomGenerator random(seed);
+        auto report = qScopeGuard([seed] {
+            if (QTest::currentTestFailed())
+                qWarning("random lists from seed %u", seed);
+        });
+        const QStringList alphabet{u"a"_qs, u"b"_qs, u" "_qs, u"中"_qs, u"\u3000"_qs, u"|"_qs, u"*"_qs, u"#"_qs};
+        for (int round = 0; round < 2000; ++round) {
+            QStringList lines;
+            for (int i = random.bounded(30); i > 0; --i) {
+                QString line;
+                for (int j = random.bounded(3); j > 0; --j)
+                    line += alphabet.at(random.bounded(alphabet.size()));
+                lines.append(line);
+            }
+            const QString text = lines.join(random.bounded(2) ? u"\r\n"_qs : u"\n"_qs);
+            QCOMPARE(distinct(text), distinctLinesModel(text));
+        }
+    }
+
+    void baiduPieces()
+    {
+        QCOMPARE(KeywordRules::SuggestionPieces(u"window.bdsug.sug({q:\"k\",p:false,s:[\"a\",\"b\",\"c\"]});"_qs),
+                 (QStringList{u"a"_qs, u"b"_qs, u"c"_qs}));
+        QCOMPARE(KeywordRules::SuggestionPieces(u"sug({q:\"k\",s:[\"a\""_qs), QStringList{});
+        QCOMPARE(KeywordRules::SuggestionPieces(u"[\"a\",,\"b\"]"_qs), (QStringList{u"a"_qs, QString(), u"b"_qs}));
+        QCOMPARE(KeywordRules::SuggestionPieces(u"x,y]z"_qs),
+                 (QStringList{u"x"_qs, u"y"_qs})); // no "[": from the start
+        // The related box of old pages comes first; today's box: link texts, tags gone, entities decoded.
+        const QString old = u"<div class=\"tt\">相关搜索</div><table cellpadding=\"0\"><tr><th><a href=\"/s?wd=1\">"
+                            u"甲 乙</a></th><td></td><th><a>丙</a></th></tr></table></div><div id=\"rs_new\"><table>"
+                            u"<tr><td><a>丁</a></td></tr></table></div>"_qs;
+        QCOMPARE(KeywordRules::RelatedPieces(old), (QStringList{u"甲 乙"_qs, u"丙"_qs}));
+        const QString current = u"<html><div id=\"rs_new\" class=\"x\"><div>相关搜索</div><table class=\"rs\"><tr>"
+                                u"<td><a href=\"/s?1\"><span>k&amp;1</span></a></td><td><a href='/s?2' title=\"t\">"
+                                u"k 乙</a></td><td></td></tr><tr><td><a>k&#20007;</a></td></tr></table></div>"_qs;
+        const QStringList today{u"k&1"_qs, u"k 乙"_qs, u"k丧"_qs};
+        QCOMPARE(KeywordRules::RelatedPieces(current), today);
+        QCOMPARE(KeywordRules::RelatedPieces(QString(current).replace(u"rs_new"_qs, u"rs"_qs)), today);
+        QCOMPARE(KeywordRules::RelatedPieces(u"<html><body>no box</body></html>"_qs), QStringList{});
+    }
+
+    void requests_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<int>("bm");
+        const QString q = u"%E9%B2%9C%E8%8A%B1%20%61%26%62"_qs; // 鲜花 a&b, every byte escaped
+        QTest::newRow("baidu") << u"baidu"_qs << u"H/su?wd=" + q + u"&tn=baidu&cb=window.bdsug.sug&from=superpage" << 0;
+        QTest::newRow("baidu-related") << u"baidu-related"_qs << u"H/s?tn=baidu&ie=utf-8&word=" + q << 1;
+        QTest::newRow("baidu-mobile") << u"baidu-mobile"_qs
+                                      << u"H/sugrec?pre=1&p=3&ie=utf-8&json=1&prod=wise&from=wise_web&wd=" + q << 1;
+        QTest::newRow("baidu-mobile-related") << u"baidu-mobile-related"_qs << u"H/s?ie=utf-8&word=" + q << 1;
+        QTest::newRow("360") << u"360"_qs << u"H/suggest?format=json&encodein=utf-8&encodeout=utf-8&word=" + q << 1;
+        QTest::newRow("sogou") << u"sogou"_qs << u"H/suggnew/ajajjson?key=" + q + u"&type=web" << 2;
+    }
+    void requests()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, url);
+        QFETCH(int, bm);
+        const SourceRequest request = KeywordSource::find(source)->request(u"H"_qs, u"鲜花 a&b"_qs);
+        QCOMPARE(request.url, url);
+        QCOMPARE(request.bm, bm);
+    }
+
+    void replies_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("keywords");
+        const QStringList none;
+        const QStringList ab{u"鲜花a"_qs, u"鲜花\"b"_qs};
+        QTest::newRow("mobile")
+            << u"baidu-mobile"_qs
+            << u"{\"q\":\"x\",\"p\":false,\"g\":[{\"type\":\"sug\",\"q\":\"鲜花a\"},{\"q\":\"鲜花\\\"b\"},{\"q\":3}]}"_qs
+            << ab;
+        QTest::newRow("mobile html") << u"baidu-mobile"_qs << u"<html><body>{\"g\":[{\"q\":\"a\"}]}</body></html>"_qs
+                                     << none;
+        QTest::newRow("360") << u"360"_qs
+                             << u"{\"query\":\"x\",\"result\":[{\"word\":\"鲜花a\"},{\"word\":\"鲜花\\\"b\"}]}"_qs
+                             << ab;
+        QTest::newRow("360 broken") << u"360"_qs << u"{\"result\":[{\"word\":\"a\"}"_qs << none;
+        QTest::newRow("sogou") << u"sogou"_qs
+                               << u" window.sogou.sug([\"x\",[\"鲜花a\",\"鲜花\\\"b\"],[\"0;0;0;0\"],{\"l\":1}],-1);"_qs
+                               << ab;
+        QTest::newRow("sogou brackets in words") << u"sogou"_qs << u"window.sogou.sug([\"x\",[\"a]b\",\"(c)\"]],-1);"_qs
+                                                 << QStringList{u"a]b"_qs, u"(c)"_qs};
+        QTest::newRow("sogou other script") << u"sogou"_qs << u"alert([\"x\",[\"a\"]])"_qs << none;
+        QTest::newRow("mobile related")
+            << u"baidu-mobile-related"_qs
+            << u"<div class=\"c-result\"><a>不是</a></div><div id=\"relativewords\" class=\"se-relativewords\">"
+               u"<div class=\"rw-title\">相关搜索</div><div class=\"rw-list\"><a href=\"/s?word=1\">鲜花a</a>"
+               u"<a href=\"/s?word=2\"><span>鲜花&quot;b</span></a></div></div><div><a>页脚</a></div>"_qs
+            << ab;
+        QTest::newRow("mobile related by list")
+            << u"baidu-mobile-related"_qs << u"<div class='rw-list-new'><a>a</a><a> </a><a>b</a></div><a>c</a>"_qs
+            << QStringList{u"a"_qs, u"b"_qs};
+        QTest::newRow("mobile related unclosed")
+            << u"baidu-mobile-related"_qs << u"<div class='rw-list'><div><a>a</a></div><a>b</a>"_qs
+            << QStringList{u"a"_qs, u"b"_qs};
+        QTest::newRow("mobile related none") << u"baidu-mobile-related"_qs << u"<div><a>a</a></div>"_qs << none;
+        QTest::newRow("baidu not the script") << u"baidu"_qs << u"<html>[\"a\"]</html>"_qs << none;
+        QTest::newRow("baidu") << u"baidu"_qs << u" \r\nwindow.bdsug.sug({s:[\"a\",\"b\"]});"_qs
+                               << QStringList{u"a"_qs, u"b"_qs};
+    }
+    void replies()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, text);
+        QFETCH(QStringList, keywords);
+        QCOMPARE(KeywordSource::find(source)->keywords(reply(text)), keywords);
+    }
+
+    void blockSigns_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("finalUrl");
+        QTest::addColumn<int>("verdict");
+        QTest::addColumn<QString>("reason");
+        const int blocked = int(Verdict::Blocked), answer = int(Verdict::Answer);
+        const QString here;
+        QTest::newRow("answer") << u"baidu"_qs << u"x"_qs << 200 << here << answer << QString();
+        QTest::newRow("no answer") << u"baidu"_qs << QString() << 0 << here << int(Verdict::NetworkFailure)
+                                   << u"网络不通"_qs;
+        QTest::newRow("403") << u"baidu"_qs << u"x"_qs << 403 << here << blocked << u"百度拒绝了请求（403）"_qs;
+        QTest::newRow("360 403") << u"360"_qs << QString() << 403 << here << blocked << u"360搜索拒绝了请求（403）"_qs;
+        QTest::newRow("sogou 429") << u"sogou"_qs << QString() << 429 << here << blocked << u"搜狗拒绝了请求（429）"_qs;
+        QTest::newRow("captcha") << u"baidu-mobile"_qs << QString() << 200
+                                 << u"https://wappass.baidu.com/static/captcha/tuxing.html"_qs << blocked
+                                 << u"百度要求安全验证"_qs;
+        QTest::newRow("antispider") << u"sogou"_qs << u"x"_qs << 200 << u"https://www.sogou.com/antispider/?from=x"_qs
+                                    << blocked << u"搜狗要求安全验证"_qs;
+        QTest::newRow("verification page")
+            << u"baidu"_qs << u"<html><head><title>百度安全验证</title></head><body>[\"a\"]</body></html>"_qs << 200
+            << here << blocked << u"百度要求安全验证"_qs;
+        QTest::newRow("captcha prompt") << u"baidu"_qs << u"<html><body>请输入验证码</body></html>"_qs << 200 << here
+                                        << blocked << u"百度要求安全验证"_qs;
+        // A result page about verification, or suggestions that hold the words, are answers like any other.
+        QTest::newRow("page about verification")
+            << u"baidu"_qs << u"<html><title>安全验证_百度搜索</title><body>百度安全验证</body></html>"_qs << 200
+            << here << answer << QString();
+        QTest::newRow("suggestion") << u"baidu"_qs << u"window.bdsug.sug({s:[\"安全验证码\"]});"_qs << 200 << here
+                                    << answer << QString();
+    }
+    void blockSigns()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, text);
+        QFETCH(int, status);
+        QFETCH(QString, finalUrl);
+        QFETCH(int, verdict);
+        QFETCH(QString, reason);
+        FetchReply sent = reply(text, status);
+        if (!finalUrl.isEmpty())
+            sent.finalUrl = QUrl(finalUrl);
+        const ReplyCheck check = KeywordSource::find(source)->check(sent);
+        QCOMPARE(int(check.verdict), verdict);
+        QCOMPARE(check.reason, reason);
+    }
+
+    void decodesByTheReplysCharset_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QByteArray>("contentType");
+        const QByteArray gbk = TextCodec::toAnsi(u"鲜花"_qs);
+        QTest::newRow("gbk") << gbk << QByteArray("text/javascript; charset=GBK");
+        QTest::newRow("gb2312 quoted") << gbk << QByteArray("text/javascript;charset=\"gb2312\"");
+        QTest::newRow("gb18030") << gbk << QByteArray("text/html; charset=gb18030");
+        QTest::newRow("cp936") << gbk << QByteArray("text/html; charset=cp936; x=y");
+        QTest::newRow("utf-8") << QByteArray("鲜花") << QByteArray("application/json; charset=utf-8");
+        QTest::newRow("utf8") << QByteArray("鲜花") << QByteArray("application/json; charset=UTF8");
+        QTest::newRow("none, utf-8") << QByteArray("鲜花") << QByteArray("text/plain");
+        QTest::newRow("unknown, utf-8") << QByteArray("鲜花") << QByteArray("text/plain; charset=iso-8859-1");
+        QTest::newRow("none, gbk") << gbk << QByteArray();
+    }
+    void decodesByTheReplysCharset()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QByteArray, contentType);
+        QCOMPARE(decodeByCharset(body, contentType), u"鲜花"_qs);
+    }
+
+    void registrableDomains()
+    {
+        const QList<std::pair<QString, QString>> cases{{u"wappass.baidu.com"_qs, u"baidu.com"_qs},
+                                                       {u"sug.so.360.com.cn"_qs, u"360.com.cn"_qs},
+                                                       {u"sug.so.360.cn"_qs, u"360.cn"_qs},
+                                                       {u"127.0.0.1"_qs, u"127.0.0.1"_qs},
+                                                       {u"::1"_qs, u"::1"_qs},
+                                                       {u"M.Baidu.COM"_qs, u"baidu.com"_qs}};
+        for (const auto& [host, domain] : cases)
+            QCOMPARE(registrableDomain(host), domain);
+    }
+
+    // What a fetch hands over: the text decoded, redirects followed only within the registrable domain,
+    // and nothing at all for what cannot be trusted or reached.
+    void fetches_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("verdict");
+        const int failed = int(Verdict::NetworkFailure), answer = int(Verdict::Answer);
+        QTest::newRow("gbk") << u"/gbk"_qs << 200 << u"中文"_qs << answer;
+        QTest::newRow("utf-8") << u"/utf8"_qs << 200 << u"中文"_qs << answer;
+        QTest::newRow("redirect within the host") << u"/same"_qs << 200 << u"ok"_qs << answer;
+        QTest::newRow("redirect to another host") << u"/elsewhere"_qs << 0 << QString() << failed;
+        QTest::newRow("redirect to verification") << u"/verify"_qs << 302 << QString() << int(Verdict::Blocked);
+        QTest::newRow("5 MiB body") << u"/big"_qs << 0 << QString() << failed;
+        QTest::newRow("5 MiB that compresses") << u"/bomb"_qs << 0 << QString() << failed;
+        QTest::newRow("under 4 MiB") << u"/limit"_qs << 200 << QString() << answer;
+        QTest::newRow("silent") << u"/silent"_qs << 0 << QString() << failed;
+        QTest::newRow("closed port") << u"closed"_qs << 0 << QString() << failed;
+        QTest::newRow("bad address") << u"not a url"_qs << 0 << QString() << failed;
+        QTest::newRow("no network module") << u"none"_qs << 0 << QString() << failed;
+    }
+    void fetches()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, status);
+        QFETCH(QString, text);
+        QFETCH(int, verdict);
+        TestHttpServer server;
+        const QByteArray elsewhere = "http://localhost:" + QByteArray::number(server.port()) + "/ok";
+        // Bodies that do not compress: the server may compress what it sends, the limit is what arrives.
+        auto noise = [](qsizetype size) {
+            QByteArray bytes(size, Qt::Uninitialized);
+            QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(bytes.data()), size / 4);
+            return bytes;
+        };
+        server.setHandler([elsewhere, noise](const TestHttpServer::Request& request) {
+            TestHttpServer::Reply moved{"", "text/html", {}, 302};
+            const QByteArray path = request.path;
+            if (path == "/gbk")
+                return TestHttpServer::Reply{TextCodec::toAnsi(u"中文")};
+            if (path == "/utf8")
+                return TestHttpServer::Reply{u"中文"_qs.toUtf8()};
+            if (path == "/big" || path == "/limit")
+                return TestHttpServer::Reply{noise(path == "/big" ? 5 * 1024 * 1024 : kMaxReplyBytes - 4),
+                                             "application/octet-stream"};
+            if (path == "/bomb")
+                return TestHttpServer::Reply{QByteArray(5 * 1024 * 1024, 'a')};
+            if (path == "/silent")
+                moved.never = true;
+            moved.location = path == "/same" ? QByteArray("/ok")
+                             : path == "/elsewhere"
+                                 ? elsewhere
+                                 : QByteArray("https://wappass.baidu.com/static/captcha/tuxing.html");
+            return path == "/ok" ? TestHttpServer::Reply{"ok"} : moved;
+        });
+        const std::unique_ptr<HttpClient> network = HttpClient::create();
+        QVERIFY(network);
+        const QString url = path == u"closed"                          ? TestHttpServer::closedUrl() + u"/s"
+                            : path.startsWith(u'/') || path == u"none" ? u"http://"_qs + server.hostPort() + path
+                                                                       : path;
+        QObject context;
+        std::optional<FetchReply> result;
+        XMLHttpGET(
+            path == u"none" ? nullptr : network.get(), url, path == u"/gbk" ? 0 : 1, &context,
+            [&](const FetchReply& fetched) { result = fetched; }, {}, path == u"/silent" ? 1s : 30s);
+        QTRY_VERIFY(result);
+        QCOMPARE(result->status, status);
+        if (path != u"/limit")
+            QCOMPARE(result->text, text);
+        QCOMPARE(int(SearchReply::check(*result).verdict), verdict);
+    }
+
+    void aFetchNeverReachesAContextBeingDestroyed()
+    {
+        TestHttpServer silent;
+        silent.setSilent();
+        const std::unique_ptr<HttpClient> network = HttpClient::create();
+        QVERIFY(network);
+        int calls = 0;
+        auto* context = new QObject;
+        XMLHttpGET(network.get(), u"http://"_qs + silent.hostPort() + u"/s"_qs, 1, context,
+                   [&](const FetchReply&) { ++calls; });
+        QTRY_COMPARE(silent.requestCount(), 1);
+        delete context;
+        // A request sent after it and answered is a barrier: whatever the aborted one would have
+        // delivered has been handled by then.
+        TestHttpServer answering;
+        answering.setReply("ok");
+        QObject barrier;
+        bool answered = false;
+        XMLHttpGET(network.get(), u"http://"_qs + answering.hostPort() + u"/s"_qs, 1, &barrier,
+                   [&](const FetchReply&) { answered = true; });
+        QTRY_VERIFY(answered);
+        QCOMPARE(calls, 0);
+    }
+
+    void backoffAndStatusLine()
+    {
+        SearchBackoff backoff(1min);
+        QList<qint64> minutes;
+        for (int i = 0; i < 8; ++i)
+            minutes.append(std::chrono::duration_cast<std::chrono::minutes>(backoff.next()).count());
+        QCOMPARE(minutes, (QList<qint64>{1, 2, 4, 8, 16, 30, 30, 30}));
+        backoff.reset();
+        QCOMPARE(backoff.next(), std::chrono::milliseconds(1min));
+
+        SearchProgress progress;
+        progress.startPass(2, 4, 0);
+        QCOMPARE(progress.runningText(0, 0), u"第2轮：第1/4个词，本轮新增0个，每分钟0次请求，本轮剩余时间估算中"_qs);
+        progress.requestSent(1000);
+        progress.seedDone(3, 2000);
+        progress.requestSent(3000);
+        progress.seedDone(0, 4000);
+        // Two seeds in 4 s: the other two take about 4 s more; requests of the last minute count.
+        QCOMPARE(progress.runningText(2, 4000), u"第2轮：第3/4个词，本轮新增3个，每分钟2次请求，本轮约剩4秒"_qs);
+        QVERIFY(progress.runningText(2, 62000).contains(u"每分钟1次请求"_qs));
+        QCOMPARE(progress.stoppedText(), u"已停止（第2轮，本轮新增3个）"_qs);
+        QCOMPARE(SearchProgress::pausedText(u"网络不通"_qs, 125000), u"已暂停：网络不通，2分5秒后再试"_qs);
+        progress.startPass(3, 0, 5000);
+        QCOMPARE(progress.runningText(0, 5000), u"第3轮：没有可搜索的词，等待中"_qs);
+    }
+
+    void settingsKeepWhatTheyDoNotKnow()
+    {
+        TestFolder folder;
+        const QString ini = folder.filePath(u"keywords.ini"_qs);
+        folder.write(u"keywords.ini"_qs, "; my hosts\r\n[hosts]\r\nsuggest=http://127.0.0.1:1/\r\nown=x\r\nbad=\r\n\r\n"
+                                         "[search]\nsources=baidu, 360,nope,baidu\nafter-seed=0.2\n; about depth\n"
+                                         "depth=-2\n\n; about other\n[other]\nk=v\n");
+        SearchSettings settings = SearchSettings::load(ini);
+        QCOMPARE(settings.sources, (QStringList{u"baidu"_qs, u"360"_qs}));
+        QCOMPARE(settings.unknownSources, QStringList{u"nope"_qs});
+        QCOMPARE(settings.afterSeed, 1000ms); // never below a second
+        QCOMPARE(settings.depth, 0);
+        QCOMPARE(settings.host(*KeywordSource::find(u"baidu")), u"http://127.0.0.1:1"_qs);
+        QCOMPARE(settings.host(*KeywordSource::find(u"sogou")), u"https://www.sogou.com"_qs);
+        QVERIFY(!settings.hosts.contains(u"bad"_qs));
+
+        settings.sources = {u"sogou"_qs};
+        settings.afterSeed = 2500ms;
+        settings.skipAsked = true;
+        settings.depth = 3;
+        settings.exclude = {u"招聘"_qs, u"a;b"_qs};
+        settings.include = {u"*seed*"_qs, u"x,\"y\""_qs};
+        QVERIFY(settings.save(ini));
+        const QString written = QString::fromUtf8(folder.read(u"keywords.ini"_qs));
+        // Every other line stays as it was; new keys go after the section's last key, before the blank
+        // line and the comment that follow it; a new section goes at the end.
+        QVERIFY2(written.startsWith(u"; my hosts\n[hosts]\nsuggest=http://127.0.0.1:1/\nown=x\nbad=\n\n[search]\n"
+                                    u"sources=sogou\nafter-seed=2.5\n; about depth\ndepth=3\nskip-asked=true\n\n"
+                                    u"; about other\n[other]\nk=v\n\n[filter]\n"_qs),
+                 qPrintable(written));
+        const SearchSettings again = SearchSettings::load(ini);
+        QCOMPARE(again.sources, settings.sources);
+        QCOMPARE(again.afterSeed, settings.afterSeed);
+        QVERIFY(again.skipAsked);
+        QCOMPARE(again.depth, 3);
+        QCOMPARE(again.exclude, settings.exclude);
+        QCOMPARE(again.include, settings.include);
+        QCOMPARE(again.hosts.value(u"own"_qs), u"x"_qs);
+        QVERIFY(SearchSettings().save(folder.filePath(u"new.ini"_qs)));
+        QVERIFY(folder.read(u"new.ini"_qs).startsWith("[search]\nsources=\n"));
+    }
+
+    void recordsRoundTrip()
+    {
+        KeywordRecords records;
+        const QDateTime when(QDate(2026, 12, 7), QTime(9, 30, 5), QTimeZone(8 * 3600));
+        records.add(u"a\tb\\c"_qs, {u"种\t子"_qs, u"baidu"_qs, 2, when});
+        records.add(u"e"_qs, {u"s"_qs, u"360"_qs, 1, {}});
+        records.add(u"e"_qs, {u"later"_qs, u"sogou"_qs, 5, when}); // the first record stays
+        records.add(u"gone"_qs, {u"s"_qs, u"360"_qs, 1, when});
+        // Only lines of the list are written, in its order.
+        const QByteArray tsv = records.toTsv(u"e\r\ntyped\na\tb\\c\ne\n"_qs);
+        QCOMPARE(tsv.count('\n'), 4);
+        const KeywordRecords back = KeywordRecords::fromTsv(tsv);
+        QCOMPARE(back.size(), 2);
+        const std::optional<KeywordRecord> first = back.find(u"a\tb\\c");
+        QVERIFY(first);
+        QCOMPARE(first->seed, u"种\t子"_qs);
+        QCOMPARE(first->pass, 2);
+        QCOMPARE(first->found, when);
+        QCOMPARE(back.find(u"e")->source, u"360"_qs);
+        QVERIFY(!back.find(u"e")->found.isValid());
+        QCOMPARE(back.passOf(u"e"), 1);
+        QVERIFY(!back.find(u"gone"));
+        QVERIFY(!back.find(u"typed"));
+        QCOMPARE(KeywordRecords::pathBeside(u"/x/word.txt"_qs), u"/x/word.sources.tsv"_qs);
+    }
+
+    void exportsEveryColumn()
+    {
+        TestFolder folder;
+        KeywordRecords records;
+        const QDateTime when(QDate(2026, 12, 7), QTime(9, 30, 5));
+        records.add(u"鲜花, \"快递\""_qs, {u"鲜花"_qs, u"baidu-mobile"_qs, 2, when});
+        records.add(u"b"_qs, {u"s"_qs, u"360"_qs, 1, when});
+        const QStringList lines{u"鲜花, \"快递\""_qs, u"typed"_qs, u"b"_qs};
+        auto write = [&](const QString& name) {
+            const QString path = folder.filePath(name);
+            return KeywordExport::write(path, *KeywordExport::formatOf(path), lines, records);
+        };
+
+        // CSV: a byte-order mark, then rows a CSV reader gives back field for field.
+        QVERIFY(write(u"out.csv"_qs));
+        const QByteArray csv = folder.read(u"out.csv"_qs);
+        QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
+        const QList<QStringList> rows = readCsv(QString::fromUtf8(csv.mid(3)));
+        QCOMPARE(rows.size(), 4);
+        QCOMPARE(rows[0], KeywordExport::header());
+        QCOMPARE(rows[1], (QStringList{lines[0], u"鲜花"_qs, u"baidu-mobile"_qs, u"2"_qs, u"2026-12-07 09:30:05"_qs}));
+        QCOMPARE(rows[2], (QStringList{u"typed"_qs, {}, {}, {}, {}}));
+        QCOMPARE(rows[3][2], u"360"_qs);
+
+        // XLSX: the sheet holds the same cells, and nothing is left beside it.
+        QVERIFY(write(u"out.xlsx"_qs));
+        const QString sheet =
+            QString::fromUtf8(unzipped(folder.filePath(u"out.xlsx"_qs), u"xl/worksheets/sheet1.xml"_qs) +
+                              unzipped(folder.filePath(u"out.xlsx"_qs), u"xl/sharedStrings.xml"_qs));
+        for (const QString& text : {u"关键词"_qs, u"来源词"_qs, u"鲜花, \"快递\""_qs, u"baidu-mobile"_qs, u"typed"_qs})
+            QVERIFY2(sheet.contains(text), qPrintable(text));
+        QCOMPARE(sheet.count(u"<row "_qs), 4);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Hidden | QDir::Files).size(), qsizetype(2));
+
+        // Plain text: UTF-8, one keyword a line.
+        QVERIFY(write(u"out.txt"_qs));
+        QCOMPARE(folder.read(u"out.txt"_qs), QString(lines.join(u"\r\n") + u"\r\n").toUtf8());
+        QVERIFY(!KeywordExport::formatOf(u"out.doc"_qs));
+    }
+};
+
+QTEST_GUILESS_MAIN(KeywordsTest)
+#include "tst_keywords.moc"
