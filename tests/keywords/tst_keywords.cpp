@@ -1,6 +1,7 @@
 #include "base/HttpClient.h"
 #include "base/TextCodec.h"
 #include "keywords/KeywordExport.h"
+#include "keywords/KeywordFileLoader.h"
 #include "keywords/KeywordRecords.h"
 #include "keywords/KeywordRules.h"
 #include "keywords/KeywordSource.h"
@@ -16,6 +17,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QtTest>
 #include <optional>
 
@@ -419,6 +421,23 @@ private slots:
                    [&](const FetchReply&) { answered = true; });
         QTRY_VERIFY(answered);
         QCOMPARE(calls, 0);
+    }
+
+    void aStoppedLoaderHandsOverNothing()
+    {
+        TestFolder folder;
+        folder.write(u"word.txt"_qs, "a\r\nb\r\n");
+        QString received;
+        KeywordFileLoader loader([&received](const QByteArray& lines) { received += QString::fromUtf8(lines); });
+        QSignalSpy finished(&loader, &KeywordFileLoader::finished);
+        loader.start(folder.filePath(u"word.txt"_qs));
+        loader.stop();
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(received, QString());
+        QVERIFY(!loader.isRunning());
+        loader.start(folder.filePath(u"word.txt"_qs));
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(received, u"a\nb\n"_qs);
     }
 
     void backoffAndStatusLine()
