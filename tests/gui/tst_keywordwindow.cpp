@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableView>
@@ -292,7 +293,7 @@ private slots:
         f.button(u"stopsou"_qs)->click();
         QVERIFY(f.button(u"sousuo"_qs)->isEnabled());
         QVERIFY(child<QLabel>(f.window, u"tongji"_qs)->text().startsWith(u"总共"_qs));
-        QVERIFY(f.status().startsWith(u"已停止（第2轮"_qs));
+        QVERIFY2(QRegularExpression(u"^已停止（第[23]轮"_qs).match(f.status()).hasMatch(), qPrintable(f.status()));
         // Assistive technology hears what the status says, not only what it is.
         QAccessibleInterface* status =
             QAccessible::queryAccessibleInterface(child<QLabel>(f.window, u"searchStatus"_qs));
