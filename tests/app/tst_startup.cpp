@@ -10,9 +10,7 @@
 #include "support/TestHttpServer.h"
 
 #include <QLineEdit>
-#include <QMenu>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QtTest>
 
@@ -60,33 +58,14 @@ private slots:
         QVERIFY(help.text.contains(u"程序文件夹（数据库、server.txt、word.txt）："_qs + user + u"\n"_qs));
         QVERIFY(help.text.endsWith(u"使用说明：:/quillon/Manual.txt"_qs));
         QCOMPARE(parse({u"--bogus"_qs}).action, CommandLine::Action::Fail);
-
-        // The program answers without a display.
-        QProcess program;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove(u"DISPLAY"_qs);
-        environment.remove(u"WAYLAND_DISPLAY"_qs);
-        environment.remove(u"QT_QPA_PLATFORM"_qs);
-        program.setProcessEnvironment(environment);
-        program.start(QCoreApplication::applicationDirPath() + u"/quillon"_qs, {u"--version"_qs});
-        QVERIFY(program.waitForFinished(20000));
-        QCOMPARE(program.exitCode(), 0);
-        QCOMPARE(QString::fromUtf8(program.readAllStandardOutput()).trimmed(), u"Quillon建站1.0A版-站群 1.0.0"_qs);
     }
 
     void qtsOwnButtonsReadChinese()
     {
         QVERIFY(QtTranslations::install(*QCoreApplication::instance(), u"qtbase"_qs));
-        QMessageBox box(QMessageBox::Question, u"t"_qs, u"q"_qs,
-                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+        QMessageBox box(QMessageBox::Question, u"t"_qs, u"q"_qs, QMessageBox::Save | QMessageBox::Cancel);
         QCOMPARE(box.button(QMessageBox::Save)->text(), u"保存"_qs);
         QCOMPARE(box.button(QMessageBox::Cancel)->text(), u"取消"_qs);
-        QLineEdit edit;
-        std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
-        QStringList entries;
-        for (const QAction* action : menu->actions())
-            entries.append(action->text().section(u'\t', 0, 0));
-        QVERIFY2(entries.contains(u"复制(&C)"_qs), qPrintable(entries.join(u'|')));
     }
 
     void acceptedLoginOpensExactlyOneMainWindow()
