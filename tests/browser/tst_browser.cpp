@@ -47,16 +47,8 @@ private slots:
         QVERIFY(browser->isVisible());
         QVERIFY(!child<QTimer>(browser.get(), u"timTimer"_qs)->isActive());
         QCOMPARE(browser->windowTitle(), QString());
-    }
-
-    void thePagesOwnMenuReadsChinese()
-    {
-        QString error;
-        std::unique_ptr<BrowserWindow> browser(BrowserWindow::create(&error));
-        QVERIFY2(browser, qPrintable(error));
-        auto* view = qobject_cast<QWebEngineView*>(browser->view());
-        QCOMPARE(view->pageAction(QWebEnginePage::Copy)->text(), u"复制"_qs);
-        QCOMPARE(view->pageAction(QWebEnginePage::Back)->text(), u"后退"_qs);
+        // The page's own menu reads Chinese.
+        QCOMPARE(qobject_cast<QWebEngineView*>(browser->view())->pageAction(QWebEnginePage::Back)->text(), u"后退"_qs);
     }
 
     void captionsFollowTheLoad()

@@ -56,23 +56,15 @@ FetchReply sourceReply(const QUrl& url)
     return reply;
 }
 
+// The signs of a block: 403, 429, a verification page, a redirect to a verification address.
 FetchReply blockReply(int kind)
 {
     FetchReply reply;
-    reply.status = 200;
-    switch (kind) {
-    case 0:
-        reply.status = 403;
-        break;
-    case 1:
-        reply.status = 429;
-        break;
-    case 2:
+    reply.status = kind == 0 ? 403 : kind == 1 ? 429 : 200;
+    if (kind == 2)
         reply.text = u"<html><title>百度安全验证</title><body>window.bdsug.sug([\"x\"])</body></html>"_qs;
-        break;
-    default:
+    if (kind == 3)
         reply.finalUrl = QUrl(u"https://wappass.baidu.com/static/captcha?tpl=x"_qs);
-    }
     reply.body = reply.text.toUtf8();
     return reply;
 }
@@ -318,6 +310,33 @@ private slots:
         QVERIFY(!h.search.isRunning());
         QCOMPARE(h.search.statusText(), u"搜索完成：没有新的词"_qs);
         QCOMPARE(h.fetcher.asked.size(), size_t(2));
+    }
+
+    // A source that is through shows so while the others go on: after its passes, or with nothing new to ask.
+    void aSourceThatIsThroughSaysSo_data()
+    {
+        QTest::addColumn<bool>("skipAsked");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("passes") << false << u"baidu：已完成"_qs;
+        QTest::newRow("nothing new") << true << u"baidu：没有新的词，已结束"_qs;
+    }
+    void aSourceThatIsThroughSaysSo()
+    {
+        QFETCH(bool, skipAsked);
+        QFETCH(QString, status);
+        SearchSettings settings = withSources({u"baidu"_qs, u"sogou"_qs});
+        settings.skipAsked = skipAsked;
+        Harness h(settings);
+        h.search.setMaxPasses(skipAsked ? 0 : 1);
+        h.fetcher.delay = [](const QUrl& url) { return url.path().startsWith(u"/suggnew") ? 600000 : 0; };
+        h.fetcher.respond = [skipAsked](const QUrl& url) {
+            return skipAsked && url.path() == u"/su" ? FetchReply{{}, 200} : sourceReply(url);
+        };
+        h.search.start({u"a"_qs});
+        h.clock.advance(60000);
+        QVERIFY2(h.search.statusText().startsWith(status + u'\n'), qPrintable(h.search.statusText()));
+        QVERIFY(h.search.statusText().contains(u"\nsogou：第1轮"_qs));
+        QVERIFY(h.search.isRunning());
     }
 
     void aPassWaitsForTheWholeList()
