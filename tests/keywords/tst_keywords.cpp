@@ -18,6 +18,7 @@
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QTemporaryFile>
 #include <QtTest>
 #include <optional>
 
@@ -347,6 +348,7 @@ private slots:
         QTest::newRow("closed port") << u"closed"_qs << 0 << QString() << failed;
         QTest::newRow("bad address") << u"not a url"_qs << 0 << QString() << failed;
         QTest::newRow("no network module") << u"none"_qs << 0 << QString() << failed;
+        QTest::newRow("local file") << u"file"_qs << 0 << QString() << failed;
     }
     void fetches()
     {
@@ -384,9 +386,13 @@ private slots:
         });
         const std::unique_ptr<HttpClient> network = HttpClient::create();
         QVERIFY(network);
-        const QString url = path == u"closed"                          ? TestHttpServer::closedUrl() + u"/s"
-                            : path.startsWith(u'/') || path == u"none" ? u"http://"_qs + server.hostPort() + path
-                                                                       : path;
+        QTemporaryFile local; // a local file is no reply, whatever it holds
+        QVERIFY(local.open() && local.write("local") == 5 && local.flush());
+        QString url = path.startsWith(u'/') || path == u"none" ? u"http://"_qs + server.hostPort() + path : path;
+        if (path == u"closed")
+            url = TestHttpServer::closedUrl() + u"/s";
+        if (path == u"file")
+            url = QUrl::fromLocalFile(local.fileName()).toString();
         QObject context;
         std::optional<FetchReply> result;
         XMLHttpGET(
