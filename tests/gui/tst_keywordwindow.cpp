@@ -24,7 +24,7 @@
 #include <QUrlQuery>
 #include <Qsci/qsciscintilla.h>
 #include <QtTest>
-#include <condition_variable>
+#include <future>
 #include <sys/stat.h>
 #include <thread>
 
@@ -225,23 +225,16 @@ private slots:
         Fixture g;
         BlockedWordFile again(g.folder.filePath(u"word.txt"_qs));
         QTRY_VERIFY(g.window->isLoading());
-        std::mutex mutex;
-        std::condition_variable destroyed;
-        bool done = false;
+        std::promise<void> destroyed;
         bool rescued = false;
-        std::thread watchdog([&] {
-            std::unique_lock lock(mutex);
-            if (!destroyed.wait_for(lock, 10s, [&] { return done; })) {
+        std::thread watchdog([&again, &rescued, done = destroyed.get_future()] {
+            if (done.wait_for(10s) == std::future_status::timeout) {
                 rescued = true;
                 again.release("late\r\n");
             }
         });
         g.window.reset();
-        {
-            std::lock_guard lock(mutex);
-            done = true;
-        }
-        destroyed.notify_all();
+        destroyed.set_value();
         watchdog.join();
         QVERIFY2(!rescued, "destroying the window waited for the file");
         again.release("late\r\n");

@@ -3,6 +3,9 @@
 #include "keywords/LongTailSearch.h"
 #include "support/FakeSearchClock.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QUrlQuery>
 #include <QtTest>
@@ -23,10 +26,10 @@ QString seedOf(const QUrl& url)
 
 QString json(const QStringList& words, const QString& list, const QString& member)
 {
-    QStringList items;
+    QJsonArray items;
     for (const QString& word : words)
-        items.append(u"{\"" + member + u"\":\"" + word + u"\"}");
-    return u"{\"" + list + u"\":[" + items.join(u',') + u"]}";
+        items.append(QJsonObject{{member, word}});
+    return QString::fromUtf8(QJsonDocument(QJsonObject{{list, items}}).toJson(QJsonDocument::Compact));
 }
 
 // Every source answers in its own shape with "<seed><tag>1" and "<seed><tag>2", the tag telling the
@@ -424,20 +427,7 @@ private slots:
         QFETCH(QStringList, words);
         QFETCH(QStringList, inserted);
         Harness h({}, {});
-        h.fetcher.respond = [words](const QUrl&) {
-            FetchReply reply;
-            reply.status = 200;
-            QStringList objects;
-            for (const QString& word : words) {
-                QString quoted = word;
-                quoted.replace(u'\\', u"\\\\"_qs).replace(u'"', u"\\\""_qs);
-                for (char16_t c = 0; c < 0x20; ++c)
-                    quoted.replace(QChar(c), u"\\u%1"_qs.arg(int(c), 4, 16, QChar(u'0')));
-                objects.append(u"{\"word\":\"" + quoted + u"\"}");
-            }
-            reply.text = u"{\"result\":[" + objects.join(u',') + u"]}";
-            return reply;
-        };
+        h.fetcher.respond = [words](const QUrl&) { return FetchReply{json(words, u"result"_qs, u"word"_qs), 200}; };
         SearchSettings settings;
         settings.sources = {u"360"_qs};
         h.search.setSettings(settings);

@@ -24,26 +24,13 @@ public:
     void advance(qint64 milliseconds)
     {
         const qint64 end = m_now + milliseconds;
-        while (Timer* next = nextDue(end)) {
-            m_now = next->due;
-            next->due = -1;
-            next->timeout();
-        }
+        runUntil([] { return false; }, end);
         m_now = end;
     }
     // Moves on until done() holds, at most limit milliseconds; whether it holds.
     template <typename Done> bool advanceUntil(Done done, qint64 limit = 3600000)
     {
-        const qint64 end = m_now + limit;
-        while (!done()) {
-            Timer* next = nextDue(end);
-            if (!next)
-                return false;
-            m_now = next->due;
-            next->due = -1;
-            next->timeout();
-        }
-        return true;
+        return runUntil(done, m_now + limit);
     }
 
 private:
@@ -68,6 +55,18 @@ private:
         quint64 order = 0;
     };
 
+    template <typename Done> bool runUntil(Done done, qint64 end)
+    {
+        while (!done()) {
+            Timer* next = nextDue(end);
+            if (!next)
+                return false;
+            m_now = next->due;
+            next->due = -1;
+            next->timeout();
+        }
+        return true;
+    }
     Timer* nextDue(qint64 end) const
     {
         Timer* next = nullptr;
