@@ -4,7 +4,6 @@
 #include "gui/PasswordWindow.h"
 #include "gui/ProcessState.h"
 #include "gui/RowPanel.h"
-#include "store/MaterialSnapshot.h"
 #include "support/Child.h"
 #include "support/ServiceFixture.h"
 
@@ -59,31 +58,6 @@ class MainWindowTest : public QObject
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-
-    void snapshotReadsTheFourQueries()
-    {
-        TestFolder folder;
-        QVERIFY(folder.openStore(kFilledStore +
-                                 QStringList{u"insert into biao (biaoshi, number, state) values (NULL, NULL, NULL)"_qs,
-                                             u"insert into url (url) values (NULL)"_qs}));
-        const MaterialSnapshot material = MaterialSnapshot::read(LocalStore::connection());
-        QCOMPARE(material.domains, (QStringList{u"a.com"_qs, u"b.cn"_qs}));
-        QCOMPARE(material.urlJoined, u"a.com|*|b.cn|*|"_qs);
-        QCOMPARE(material.biaoshiJoined, u"北京|*|s h|*|zero|*|"_qs); // a Null identifier adds nothing
-        QCOMPARE(int(material.rows.size()), 4);
-        QCOMPARE(material.rows[0].number, std::optional<QString>(u"3"_qs));
-        QVERIFY(!material.rows[0].viewEnabled);
-        QVERIFY(material.rows[1].viewEnabled);
-        QVERIFY(!material.rows[3].biaoshi);
-        QVERIFY(material.rows[3].viewEnabled);             // a Null state counts as requested
-        QCOMPARE((*material.contact)[0], u"北京 公司"_qs); // the first row only
-        QCOMPARE((*material.contact)[2], u"-"_qs);
-        QCOMPARE(*(*material.material)[0], u"2"_qs);
-        QCOMPARE(*(*material.material)[2], u"3"_qs);
-        LocalStore::close();
-        const MaterialSnapshot nothing = MaterialSnapshot::read(LocalStore::connection());
-        QVERIFY(nothing.domains.isEmpty() && nothing.rows.empty() && !nothing.contact && !nothing.material);
-    }
 
     void showsTheMaterial()
     {

@@ -1,4 +1,5 @@
 #include "store/LocalStore.h"
+#include "store/MaterialSnapshot.h"
 #include "store/Sql.h"
 #include "support/TestFolder.h"
 
@@ -86,6 +87,30 @@ private slots:
         QDir().mkpath(folder.filePath(u"data/db.sqlite"_qs));
         QVERIFY(!LocalStore::open(folder.path()));
         QVERIFY(!TestFolder::exec(Sql::mainDomains()));
+    }
+
+    // What the main window shows and sends, read in one go: Null identifiers add nothing, a Null state
+    // counts as requested, the first contact row is the one, and a closed store gives nothing.
+    void theMaterialSnapshot()
+    {
+        TestFolder folder;
+        QVERIFY(
+            folder.openStore({u"insert into url (url) values ('a.com'), (NULL)"_qs,
+                              u"insert into biao (biaoshi, number, state) values ('b', 3, 0), (NULL, NULL, NULL)"_qs,
+                              u"insert into config (title, tel) values ('c', NULL), ('second', 'x')"_qs}));
+        const MaterialSnapshot material = MaterialSnapshot::read(LocalStore::connection());
+        QCOMPARE(material.urlJoined, u"a.com|*|"_qs);
+        QCOMPARE(material.biaoshiJoined, u"b|*|"_qs);
+        QCOMPARE(int(material.rows.size()), 2);
+        QCOMPARE(material.rows[0].number, std::optional<QString>(u"3"_qs));
+        QVERIFY(!material.rows[0].viewEnabled);
+        QVERIFY(!material.rows[1].biaoshi);
+        QVERIFY(material.rows[1].viewEnabled);
+        QCOMPARE((*material.contact)[0], u"c"_qs);
+        QCOMPARE((*material.contact)[2], u"-"_qs);
+        LocalStore::close();
+        const MaterialSnapshot nothing = MaterialSnapshot::read(LocalStore::connection());
+        QVERIFY(nothing.domains.isEmpty() && nothing.rows.empty() && !nothing.contact && !nothing.material);
     }
 
     void instancesStartedAtOnceShareOneStore()
