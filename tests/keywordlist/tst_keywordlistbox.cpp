@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QtTest>
 #include <private/qguiapplication_p.h>
@@ -104,6 +105,16 @@ private slots:
         bigger.setPointSize(bigger.pointSize() * 3);
         static_cast<QWidget&>(box).setFont(bigger); // as a style or the platform changes it
         QVERIFY(box.SendScintilla(QsciScintilla::SCI_TEXTHEIGHT, 0UL) > height);
+        // Tab leaves the box, as in any other field: a keyword list has no use for tab characters.
+        QWidget window;
+        auto* list = new KeywordListBox(&window);
+        auto* next = new QLineEdit(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Tab);
+        QVERIFY(next->hasFocus());
+        QCOMPARE(list->toPlainText(), QString());
         box.clear();
         QCOMPARE(box.lineCount(), 0);
     }

@@ -142,7 +142,6 @@ private slots:
         QTest::newRow("extension") << QStringList{u"--out"_qs, u"x.doc"_qs} << u"看不出 x.doc 的格式"_qs;
         QTest::newRow("passes") << QStringList{u"--passes"_qs, u"two"_qs} << u"--passes 需要一个正整数"_qs;
         QTest::newRow("minutes") << QStringList{u"--minutes"_qs, u"0"_qs} << u"--minutes 需要一个正整数"_qs;
-        QTest::newRow("option") << QStringList{u"--fast"_qs} << u"fast"_qs;
     }
     void badArguments()
     {
