@@ -9,10 +9,8 @@
 #include "support/TestFolder.h"
 #include "support/TestHttpServer.h"
 
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace {
 

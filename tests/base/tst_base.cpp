@@ -6,8 +6,6 @@
 #include "base/TextCodec.h"
 #include "base/TextRules.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {

@@ -7,14 +7,11 @@
 #include "support/MessageRecorder.h"
 #include "support/TestFolder.h"
 
-#include <QAction>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace {
 

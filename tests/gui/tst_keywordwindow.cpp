@@ -8,22 +8,9 @@
 #include "support/TestFolder.h"
 #include "support/TestHttpServer.h"
 
-#include <QAccessible>
-#include <QApplication>
-#include <QCheckBox>
-#include <QDialog>
-#include <QDoubleSpinBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QRegularExpression>
-#include <QSignalSpy>
-#include <QSpinBox>
-#include <QTableView>
-#include <QUrlQuery>
 #include <Qsci/qsciscintilla.h>
 #include <QtTest>
+#include <QtWidgets>
 #include <future>
 #include <sys/stat.h>
 #include <thread>

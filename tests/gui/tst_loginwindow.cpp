@@ -2,8 +2,7 @@
 #include "support/Child.h"
 #include "support/ServiceFixture.h"
 
-#include <QLineEdit>
-#include <QPushButton>
+#include <QtWidgets>
 
 using namespace std::chrono_literals;
 

@@ -7,15 +7,7 @@
 #include "support/Child.h"
 #include "support/ServiceFixture.h"
 
-#include <QAction>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QScrollBar>
-#include <QSettings>
-#include <QStatusBar>
+#include <QtWidgets>
 
 using namespace std::chrono_literals;
 

@@ -7,11 +7,8 @@
 #include "support/MessageRecorder.h"
 #include "support/TestFolder.h"
 
-#include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTableView>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace {
 

@@ -1,13 +1,7 @@
 #include "keywordlist/KeywordListBox.h"
 
-#include <QAccessible>
-#include <QApplication>
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QInputMethodEvent>
-#include <QLineEdit>
-#include <QSignalSpy>
 #include <QtTest>
+#include <QtWidgets>
 #include <private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>

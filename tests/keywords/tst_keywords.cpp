@@ -14,11 +14,6 @@
 #include "support/TestFolder.h"
 #include "support/TestHttpServer.h"
 
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QScopeGuard>
-#include <QSignalSpy>
-#include <QTemporaryFile>
 #include <QtTest>
 #include <optional>
 

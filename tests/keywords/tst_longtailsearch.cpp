@@ -3,11 +3,6 @@
 #include "keywords/LongTailSearch.h"
 #include "support/FakeSearchClock.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QSignalSpy>
-#include <QUrlQuery>
 #include <QtTest>
 
 using namespace std::chrono_literals;

@@ -2,9 +2,6 @@
 #include "support/TestFolder.h"
 #include "support/TestHttpServer.h"
 
-#include <QLockFile>
-#include <QProcess>
-#include <QUrlQuery>
 #include <QtTest>
 #include <csignal>
 

@@ -3,9 +3,8 @@
 #include "support/Child.h"
 #include "support/MessageRecorder.h"
 
-#include <QComboBox>
-#include <QLineEdit>
 #include <QtTest>
+#include <QtWidgets>
 
 class OdbcTest : public QObject
 {

@@ -7,13 +7,7 @@
 #include "service/TransferControl.h"
 #include "support/TestHttpServer.h"
 
-#include <QHostAddress>
-#include <QProcess>
-#include <QScopeGuard>
-#include <QSignalSpy>
-#include <QSslConfiguration>
-#include <QTcpSocket>
-#include <QTemporaryDir>
+#include <QtNetwork>
 #include <QtTest>
 #include <httplib.h>
 #include <optional>

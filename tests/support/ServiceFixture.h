@@ -6,9 +6,8 @@
 #include "support/TestFolder.h"
 #include "support/TestHttpServer.h"
 
-#include <QAbstractButton>
-#include <QSignalSpy>
 #include <QtTest>
+#include <QtWidgets>
 
 // What a window that talks to the service needs in a test: its folder, the message recorder, a loopback
 // server and the connection to it.
