@@ -4,6 +4,7 @@
 #include "keywords/KeywordFileLoader.h"
 #include "keywords/LongTailSearch.h"
 #include "support/Child.h"
+#include "support/FakeSources.h"
 #include "support/MessageRecorder.h"
 #include "support/TestFolder.h"
 #include "support/TestHttpServer.h"
@@ -18,20 +19,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-// A fake Baidu: suggestions "<seed>1", "<seed>2" in GBK, and a UTF-8 result page whose related-search
-// box lists "<seed>甲" and "<seed>乙".
-TestHttpServer::Reply baidu(const TestHttpServer::Request& request)
-{
-    const bool suggest = request.path == "/su";
-    const QString seed = QUrlQuery(QString::fromLatin1(request.query))
-                             .queryItemValue(suggest ? u"wd"_qs : u"word"_qs, QUrl::FullyDecoded);
-    if (suggest)
-        return {TextCodec::toAnsi(QString(u"window.bdsug.sug({s:[\"" + seed + u"1\",\"" + seed + u"2\"]});"))};
-    return {QString(u"<div class=\"tt\">相关搜索</div><table cellpadding=\"0\"><tr><th><a>" + seed +
-                    u"甲</a></th><td></td><th><a>" + seed + u"乙</a></th></tr></table></div>")
-                .toUtf8()};
-}
 
 // word.txt as a pipe: reading it blocks until the test writes, so a test can act while it is being read.
 struct BlockedWordFile
@@ -56,7 +43,7 @@ struct Fixture
     explicit Fixture(const QByteArray& wordFile = {}, const QStringList& seeds = {}, const QByteArray& ini = {},
                      const QStringList& statements = {})
     {
-        server.setHandler(baidu);
+        server.setHandler([](const TestHttpServer::Request& request) { return FakeSources::serve(request); });
         const QByteArray base = "http://" + server.hostPort().toLatin1();
         folder.write(u"keywords.ini"_qs, "[hosts]\nsuggest=" + base + "\nsearch=" + base + "/\n" + ini);
         if (!wordFile.isNull())

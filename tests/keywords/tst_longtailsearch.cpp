@@ -2,6 +2,7 @@
 #include "keywords/KeywordSource.h"
 #include "keywords/LongTailSearch.h"
 #include "support/FakeSearchClock.h"
+#include "support/FakeSources.h"
 
 #include <QtTest>
 
@@ -9,49 +10,12 @@ using namespace std::chrono_literals;
 
 namespace {
 
-QString seedOf(const QUrl& url)
-{
-    const QUrlQuery query(url);
-    for (const char16_t* key : {u"wd", u"word", u"key"}) {
-        if (query.hasQueryItem(QString::fromUtf16(key)))
-            return query.queryItemValue(QString::fromUtf16(key), QUrl::FullyDecoded);
-    }
-    return {};
-}
+using FakeSources::seedOf;
 
-QString json(const QStringList& words, const QString& list, const QString& member)
-{
-    QJsonArray items;
-    for (const QString& word : words)
-        items.append(QJsonObject{{member, word}});
-    return QString::fromUtf8(QJsonDocument(QJsonObject{{list, items}}).toJson(QJsonDocument::Compact));
-}
-
-// Every source answers in its own shape with "<seed><tag>1" and "<seed><tag>2", the tag telling the
-// sources apart: "" for Baidu's suggestions, 甲/乙 for its related box, m, r, s and g for the others.
 FetchReply sourceReply(const QUrl& url)
 {
-    const QString seed = seedOf(url);
-    const QString path = url.path();
-    FetchReply reply;
-    reply.status = 200;
-    if (path == u"/su") {
-        reply.text = u"window.bdsug.sug({q:\"" + seed + u"\",p:false,s:[\"" + seed + u"1\",\"" + seed + u"2\"]});";
-    } else if (path == u"/s" && url.query().contains(u"tn=baidu")) {
-        reply.text = u"<div class=\"tt\">相关搜索</div><table cellpadding=\"0\"><tr><th><a href=\"/s?1\">" + seed +
-                     u"甲</a></th><td></td><th><a href=\"/s?2\">" + seed + u"乙</a></th></tr></table></div>";
-    } else if (path == u"/sugrec") {
-        reply.text = json({seed + u"m1", seed + u"m2"}, u"g"_qs, u"q"_qs);
-    } else if (path == u"/s") {
-        reply.text = u"<div id=\"relativewords\"><div>相关搜索</div><a href=\"#\">" + seed + u"r1</a><a>" + seed +
-                     u"r2</a></div>";
-    } else if (path == u"/suggest") {
-        reply.text = json({seed + u"s1", seed + u"s2"}, u"result"_qs, u"word"_qs);
-    } else if (path == u"/suggnew/ajajjson") {
-        reply.text = u"window.sogou.sug([\"" + seed + u"\",[\"" + seed + u"g1\",\"" + seed + u"g2\"],[]],-1);";
-    }
-    reply.body = reply.text.toUtf8();
-    return reply;
+    const QString text = FakeSources::text(url);
+    return {text, 200, {}, {}, text.toUtf8()};
 }
 
 // The signs of a block: 403, 429, a verification page, a redirect to a verification address.
@@ -422,7 +386,9 @@ private slots:
         QFETCH(QStringList, words);
         QFETCH(QStringList, inserted);
         Harness h({}, {});
-        h.fetcher.respond = [words](const QUrl&) { return FetchReply{json(words, u"result"_qs, u"word"_qs), 200}; };
+        h.fetcher.respond = [words](const QUrl&) {
+            return FetchReply{FakeSources::json(words, u"result"_qs, u"word"_qs), 200};
+        };
         SearchSettings settings;
         settings.sources = {u"360"_qs};
         h.search.setSettings(settings);

@@ -1,4 +1,5 @@
 #include "base/TextCodec.h"
+#include "support/FakeSources.h"
 #include "support/TestFolder.h"
 #include "support/TestHttpServer.h"
 
@@ -6,22 +7,6 @@
 #include <csignal>
 
 namespace {
-
-// Baidu's suggestions and 360's, "<seed>1" and "<seed>2"; every other request is refused.
-TestHttpServer::Reply answer(const TestHttpServer::Request& request)
-{
-    const QUrlQuery query(QString::fromLatin1(request.query));
-    if (request.path == "/su") {
-        const QString seed = query.queryItemValue(u"wd"_qs, QUrl::FullyDecoded);
-        return {TextCodec::toAnsi(QString(u"window.bdsug.sug({s:[\"" + seed + u"1\",\"" + seed + u"2\"]});")),
-                "text/javascript; charset=gbk"};
-    }
-    if (request.path == "/suggest") {
-        const QString seed = query.queryItemValue(u"word"_qs, QUrl::FullyDecoded);
-        return {QString(u"{\"result\":[{\"word\":\"" + seed + u"360\"}]}").toUtf8(), "application/json"};
-    }
-    return {"no", "text/html", {}, 403};
-}
 
 struct Miner
 {
@@ -31,7 +16,9 @@ struct Miner
 
     Miner()
     {
-        server.setHandler(answer);
+        server.setHandler([](const TestHttpServer::Request& request) {
+            return FakeSources::serve(request, {u"/su"_qs, u"/suggest"_qs}); // Sogou refuses
+        });
         const QByteArray base = "http://" + server.hostPort().toLatin1();
         folder.write(u"keywords.ini"_qs, "[hosts]\nsuggest=" + base + "\n360=" + base + "\nsogou=" + base + "\n");
     }
@@ -83,7 +70,7 @@ private slots:
                 QString(u"\uFEFFa\n"_qs).toUtf8());
         QCOMPARE(m.finish(), 0);
         const QString csv = QString::fromUtf8(m.folder.read(u"out.csv"_qs));
-        for (const QString& row : {u"\r\na360,a,360,1,"_qs, u"\r\na1,a,baidu,1,"_qs, u"\r\na2,a,baidu,1,"_qs})
+        for (const QString& row : {u"\r\nas1,a,360,1,"_qs, u"\r\na1,a,baidu,1,"_qs, u"\r\na2,a,baidu,1,"_qs})
             QVERIFY2(csv.contains(row), qPrintable(csv));
         QVERIFY(!QFile::exists(m.folder.filePath(u"word.txt"_qs)));
     }

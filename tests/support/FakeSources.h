@@ -1,0 +1,73 @@
+#pragma once
+
+#include "base/TextCodec.h"
+#include "support/TestHttpServer.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QUrlQuery>
+
+// The keyword sources as a test meets them: every one answers in its own shape with "<seed><tag>1" and
+// "<seed><tag>2", the tag telling them apart: "" for Baidu's suggestions, 甲/乙 for its related box, m, r,
+// s and g for the mobile suggestions, the mobile related box, 360 and Sogou.
+namespace FakeSources {
+
+inline QString seedOf(const QUrl& url)
+{
+    const QUrlQuery query(url);
+    for (const QString& key : {QStringLiteral("wd"), QStringLiteral("word"), QStringLiteral("key")}) {
+        if (query.hasQueryItem(key))
+            return query.queryItemValue(key, QUrl::FullyDecoded);
+    }
+    return {};
+}
+
+inline QString json(const QStringList& words, const QString& list, const QString& member)
+{
+    QJsonArray items;
+    for (const QString& word : words)
+        items.append(QJsonObject{{member, word}});
+    return QString::fromUtf8(QJsonDocument(QJsonObject{{list, items}}).toJson(QJsonDocument::Compact));
+}
+
+// The reply's text; empty for an address no source has.
+inline QString text(const QUrl& url)
+{
+    const QString seed = seedOf(url);
+    QString path = url.path();
+    while (path.startsWith(u"//"))
+        path.remove(0, 1);
+    if (path == u"/su")
+        return u"window.bdsug.sug({q:\"" + seed + u"\",p:false,s:[\"" + seed + u"1\",\"" + seed + u"2\"]});";
+    if (path == u"/s" && url.query().contains(u"tn=baidu"))
+        return u"<div class=\"tt\">相关搜索</div><table cellpadding=\"0\"><tr><th><a href=\"/s?1\">" + seed +
+               u"甲</a></th><td></td><th><a href=\"/s?2\">" + seed + u"乙</a></th></tr></table></div>";
+    if (path == u"/sugrec")
+        return json({seed + u"m1", seed + u"m2"}, QStringLiteral("g"), QStringLiteral("q"));
+    if (path == u"/s")
+        return u"<div id=\"relativewords\"><div>相关搜索</div><a href=\"#\">" + seed + u"r1</a><a>" + seed +
+               u"r2</a></div>";
+    if (path == u"/suggest")
+        return json({seed + u"s1", seed + u"s2"}, QStringLiteral("result"), QStringLiteral("word"));
+    if (path == u"/suggnew/ajajjson")
+        return u"window.sogou.sug([\"" + seed + u"\",[\"" + seed + u"g1\",\"" + seed + u"g2\"],[]],-1);";
+    return {};
+}
+
+// The same over HTTP: Baidu's suggestions in GBK as Baidu sends them, the rest in UTF-8; an address no
+// source has, or one of a source not in answering, is refused.
+inline TestHttpServer::Reply serve(const TestHttpServer::Request& request, const QStringList& answering = {})
+{
+    QUrl url;
+    url.setPath(QString::fromLatin1(request.path));
+    url.setQuery(QString::fromLatin1(request.query));
+    const QString reply = text(url);
+    if (reply.isEmpty() || (!answering.isEmpty() && !answering.contains(url.path())))
+        return {"no", "text/html", {}, 403};
+    if (url.path() == u"/su")
+        return {TextCodec::toAnsi(reply), "text/javascript; charset=gbk"};
+    return {reply.toUtf8(), "text/html; charset=utf-8"};
+}
+
+} // namespace FakeSources
