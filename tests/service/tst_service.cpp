@@ -386,7 +386,7 @@ private slots:
     void standinHoldsUpUnderHostileClients()
     {
         StandinService service("secret");
-        service.setRequestTimeLimit(1500ms);
+        service.setRequestTimeLimit(800ms);
         const int port = service.start();
         QVERIFY(port > 0);
         auto connect = [port] {
