@@ -113,6 +113,20 @@ private slots:
         const int farTop = far->mapTo(picture, QPoint(0, 0)).y();
         QVERIFY(farTop >= 0 && farTop + far->height() <= picture->height());
 
+        // The wheel over the rows turns the bar as it would over the bar itself: once.
+        auto wheelOn = [](QWidget* widget) {
+            QWheelEvent wheel(QPointF(5, 5), widget->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(widget, &wheel);
+        };
+        bar->setValue(0);
+        wheelOn(bar);
+        const int step = bar->value();
+        bar->setValue(0);
+        wheelOn(f.window->rowPanel());
+        QVERIFY(step > 0);
+        QCOMPARE(bar->value(), step);
+
         // Scrolled down, then the list shrinks until the bar goes: the first row is on screen again.
         bar->setValue(bar->maximum());
         TestFolder::exec(u"delete from biao where biaoshi like 'm%'"_qs);
