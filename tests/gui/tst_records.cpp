@@ -74,6 +74,11 @@ private slots:
         QTest::keyClick(&window, Qt::Key_Escape);
         QVERIFY(window.isVisible());
 
+        // A store that cannot take the choice: said so, never passed off as saved.
+        TestFolder::exec(u"PRAGMA query_only = ON"_qs);
+        click(window, u"baocun"_qs);
+        QVERIFY(messages.texts().last().startsWith(u"没有保存"_qs));
+        TestFolder::exec(u"PRAGMA query_only = OFF"_qs);
         TestFolder::exec(u"drop table suiji"_qs);
         click(window, u"baocun"_qs);
         QVERIFY(messages.texts().last().startsWith(u"没有保存"_qs));
