@@ -88,6 +88,18 @@ private slots:
         QVERIFY(!edited.isEmpty());
         box.undo();
         QCOMPARE(box.toPlainText(), u"甲\n乙\n"_qs);
+        // Undo switched off forgets what could be undone, and collects nothing until it is back on.
+        QTest::keyClicks(&box, u"x"_qs);
+        box.setUndoEnabled(false);
+        QVERIFY(!box.isUndoAvailable());
+        QTest::keyClicks(&box, u"y"_qs);
+        QVERIFY(!box.isUndoAvailable());
+        box.setUndoEnabled(true);
+        QTest::keyClicks(&box, u"z"_qs);
+        QVERIFY(box.isUndoAvailable());
+        box.undo();
+        QCOMPARE(box.toPlainText(), u"甲\n乙\nxy"_qs);
+        box.setText(u"甲\n乙\n"_qs);
         // Pasted Windows line ends become the box's own.
         QGuiApplication::clipboard()->setText(u"x\r\ny\r\n"_qs);
         place(box, 0, 0);
