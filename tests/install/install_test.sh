@@ -15,6 +15,16 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
+# The id of a window whose name matches, within so many seconds. xdotool gives up with BadWindow when a
+# window goes while it walks the tree (the login closing as the main window opens): it is asked again.
+window_named() {
+    local deadline=$((SECONDS + $2)) left id
+    while left=$((deadline - SECONDS)) && ((left > 0)); do
+        id=$(timeout "$left" xdotool search --sync --name "$1" 2>/dev/null | head -n 1) || true
+        [[ -z "$id" ]] || { echo "$id"; return 0; }
+    done
+    return 1
+}
 
 prefix="$work/prefix"
 # Installed under a restrictive umask, the directories are still open to every user.
@@ -64,13 +74,13 @@ unset WAYLAND_DISPLAY
 
 "$prefix/bin/quillon" >"$work/quillon.log" 2>&1 &
 pids+=($!)
-login=$(xdotool search --sync --name '^Quillon建站 登录$' | head -n 1)
+login=$(window_named '^Quillon建站 登录$' 60) || fail "no login window"
 # Fixed wait 2 of 3: server.txt is read a moment after the window shows, which nothing outside shows.
 sleep 1
 xdotool mousemove --window "$login" 20 20 windowfocus --sync "$login"
 xdotool type --delay 30 secret
 xdotool key Return
-main=$(timeout 20 xdotool search --sync --name '^Quillon建站－站群$' | head -n 1) || fail "no main window after login"
+main=$(window_named '^Quillon建站－站群$' 30) || fail "no main window after login"
 grep -q '^Ulogin ' "$work/standin.log" || fail "the stand-in saw no login"
 [[ -f "$XDG_DATA_HOME/quillon/data/db.sqlite" ]] || fail "the store is not in the per-user folder"
 
@@ -80,7 +90,7 @@ xdotool key alt+h
 # Fixed wait 3 of 3: the menu pops up without a window xdotool could wait for.
 sleep 0.5
 xdotool key s
-timeout 60 xdotool search --sync --name '^(Vantrel-站群|Vantrel|加载2\.\.\.|Working\.\.\.)$' >/dev/null ||
+window_named '^(Vantrel-站群|Vantrel|加载2\.\.\.|Working\.\.\.)$' 60 >/dev/null ||
     { cat "$work/quillon.log"; fail "the manual window did not open"; }
 
 # The command-line miner loads the installed network module; the stand-in has no suggestions to give.
