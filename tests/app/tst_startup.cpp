@@ -14,13 +14,22 @@
 
 namespace {
 
-// Drives the modal login window once it is up: types the password and confirms, or cancels.
+// Drives the modal login window once it is up and ready: types the password and confirms, or cancels.
+// A login that never gets ready is closed after a while, so that the test fails instead of hanging.
 void whenLoginShows(std::function<void(LoginWindow*)> act)
 {
     auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+    auto deadline = std::make_shared<QDeadlineTimer>(20000);
+    QObject::connect(poll, &QTimer::timeout, [poll, act, deadline] {
         auto* login = qobject_cast<LoginWindow*>(QApplication::activeModalWidget());
         auto* ok = login ? login->findChild<QPushButton*>(u"cmdOK"_qs) : nullptr;
+        if (login && ok && !ok->isEnabled() && deadline->hasExpired()) {
+            QTest::qFail("the login window never got ready", __FILE__, __LINE__);
+            poll->deleteLater();
+            poll->stop();
+            login->reject();
+            return;
+        }
         if (!ok || !ok->isEnabled())
             return;
         poll->deleteLater();
