@@ -231,6 +231,8 @@ private slots:
         const QString before = box.toPlainText();
         filled.clear();
         box.appendListInBackground("dropped\n");
+        // Cancelled once the worker has built the new document, before the box hears of it.
+        QVERIFY(QThreadPool::globalInstance()->waitForDone(5000));
         box.cancelFill();
         // The fill is over once the box says so: its end, had it been signalled, came before.
         QTRY_VERIFY(!box.isFilling());
