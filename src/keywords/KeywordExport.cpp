@@ -39,7 +39,7 @@ bool writeXlsx(const QString& path, const QStringList& keywords, const KeywordRe
     }
     // The workbook writer is a module of its own, loaded with the first XLSX export: a start of the
     // program never loads it.
-    QString loadError;
+    static QString loadError; // kept with the cached result, so every failed export can say why
     static const auto write = reinterpret_cast<WriteXlsxFunction>(
         ModuleLoader::resolve(QStringLiteral("quillon_xlsx"), QUILLON_WRITE_XLSX, &loadError));
     if (!write) {
