@@ -305,33 +305,28 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, verdict);
         TestHttpServer server;
-        const QByteArray elsewhere = "http://localhost:" + QByteArray::number(server.port()) + "/ok";
         // Bodies that do not compress: the server may compress what it sends, the limit is what arrives.
         auto noise = [](qsizetype size) {
             QByteArray bytes(size, Qt::Uninitialized);
             QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(bytes.data()), size / 4);
-            return bytes;
+            return TestHttpServer::Reply{bytes, "application/octet-stream"};
         };
-        server.setHandler([elsewhere, noise](const TestHttpServer::Request& request) {
-            TestHttpServer::Reply moved{"", "text/html", {}, 302};
-            const QByteArray path = request.path;
-            if (path == "/gbk")
-                return TestHttpServer::Reply{TextCodec::toAnsi(u"中文")};
-            if (path == "/utf8")
-                return TestHttpServer::Reply{u"中文"_qs.toUtf8()};
-            if (path == "/big" || path == "/limit")
-                return TestHttpServer::Reply{noise(path == "/big" ? 5 * 1024 * 1024 : kMaxReplyBytes - 4),
-                                             "application/octet-stream"};
-            if (path == "/bomb")
-                return TestHttpServer::Reply{QByteArray(5 * 1024 * 1024, 'a')};
-            if (path == "/silent")
-                moved.never = true;
-            moved.location = path == "/same" ? QByteArray("/ok")
-                             : path == "/elsewhere"
-                                 ? elsewhere
-                                 : QByteArray("https://wappass.baidu.com/static/captcha/tuxing.html");
-            return path == "/ok" ? TestHttpServer::Reply{"ok"} : moved;
-        });
+        auto moved = [](const QByteArray& location) {
+            return TestHttpServer::Reply{{}, "text/html", {}, 302, false, location};
+        };
+        const QMap<QByteArray, TestHttpServer::Reply> routes{
+            {"/gbk", {TextCodec::toAnsi(u"中文")}},
+            {"/utf8", {u"中文"_qs.toUtf8()}},
+            {"/big", noise(5 * 1024 * 1024)},
+            {"/limit", noise(kMaxReplyBytes - 4)},
+            {"/bomb", {QByteArray(5 * 1024 * 1024, 'a')}},
+            {"/silent", {{}, "text/html", {}, 200, true}},
+            {"/same", moved("/ok")},
+            {"/elsewhere", moved("http://localhost:" + QByteArray::number(server.port()) + "/ok")},
+            {"/verify", moved("https://wappass.baidu.com/static/captcha/tuxing.html")},
+            {"/ok", {"ok"}},
+        };
+        server.setHandler([routes](const TestHttpServer::Request& request) { return routes.value(request.path); });
         const std::unique_ptr<HttpClient> network = HttpClient::create();
         QVERIFY(network);
         QTemporaryFile local; // a local file is no reply, whatever it holds
