@@ -19,22 +19,20 @@ namespace {
 void whenLoginShows(std::function<void(LoginWindow*)> act)
 {
     auto* poll = new QTimer;
-    auto deadline = std::make_shared<QDeadlineTimer>(20000);
-    QObject::connect(poll, &QTimer::timeout, [poll, act, deadline] {
+    QObject::connect(poll, &QTimer::timeout, [poll, act, deadline = QDeadlineTimer(20000)] {
         auto* login = qobject_cast<LoginWindow*>(QApplication::activeModalWidget());
         auto* ok = login ? login->findChild<QPushButton*>(u"cmdOK"_qs) : nullptr;
-        if (login && ok && !ok->isEnabled() && deadline->hasExpired()) {
-            QTest::qFail("the login window never got ready", __FILE__, __LINE__);
-            poll->deleteLater();
-            poll->stop();
-            login->reject();
+        const bool ready = ok && ok->isEnabled();
+        if (!ready && !(ok && deadline.hasExpired()))
             return;
-        }
-        if (!ok || !ok->isEnabled())
-            return;
-        poll->deleteLater();
         poll->stop();
-        act(login);
+        poll->deleteLater();
+        if (ready) {
+            act(login);
+        } else {
+            QTest::qFail("the login window never got ready", __FILE__, __LINE__);
+            login->reject();
+        }
     });
     poll->start(20);
 }
