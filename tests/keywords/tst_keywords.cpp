@@ -306,20 +306,23 @@ private slots:
         QFETCH(int, verdict);
         TestHttpServer server;
         // Bodies that do not compress: the server may compress what it sends, the limit is what arrives.
+        // Made once for every row.
         auto noise = [](qsizetype size) {
             QByteArray bytes(size, Qt::Uninitialized);
             QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(bytes.data()), size / 4);
             return TestHttpServer::Reply{bytes, "application/octet-stream"};
         };
+        static const TestHttpServer::Reply big = noise(5 * 1024 * 1024), underLimit = noise(kMaxReplyBytes - 4),
+                                           bomb{QByteArray(5 * 1024 * 1024, 'a')};
         auto moved = [](const QByteArray& location) {
             return TestHttpServer::Reply{{}, "text/html", {}, 302, false, location};
         };
         const QMap<QByteArray, TestHttpServer::Reply> routes{
             {"/gbk", {TextCodec::toAnsi(u"中文")}},
             {"/utf8", {u"中文"_qs.toUtf8()}},
-            {"/big", noise(5 * 1024 * 1024)},
-            {"/limit", noise(kMaxReplyBytes - 4)},
-            {"/bomb", {QByteArray(5 * 1024 * 1024, 'a')}},
+            {"/big", big},
+            {"/limit", underLimit},
+            {"/bomb", bomb},
             {"/silent", {{}, "text/html", {}, 200, true}},
             {"/same", moved("/ok")},
             {"/elsewhere", moved("http://localhost:" + QByteArray::number(server.port()) + "/ok")},
