@@ -38,6 +38,7 @@ struct Fixture : ServiceFixture
         window->show();
     }
     template <typename T> T* find(const QString& name) const { return child<T>(window, name); }
+    RowPanel* rows() const { return find<RowPanel>(u"zi_Picture"_qs); }
     QPushButton* button(const QString& name) const { return find<QPushButton>(name); }
     bool clickAndWait(const QString& name) const { return ::clickAndWait(button(name), window->workInet()); }
 };
@@ -63,8 +64,7 @@ private slots:
         QCOMPARE(f.find<QPlainTextEdit>(u"xg_jj"_qs)->toPlainText(), u"简介 & 更多"_qs);
         QCOMPARE(f.find<QLineEdit>(u"suiji_0"_qs)->text(), u"2"_qs);
         QVERIFY(!f.find<QScrollBar>(u"VScroll1"_qs)->isVisible());
-        QCOMPARE(f.window->UrlJoined(), u"a.com|*|b.cn|*|"_qs);
-        QVERIFY(f.window->rowPanel()->height() >= f.button(u"zi_shen_2"_qs)->geometry().bottom());
+        QVERIFY(f.rows()->height() >= f.button(u"zi_shen_2"_qs)->geometry().bottom());
 
         // An empty table shows the design row, which generates nothing.
         TestFolder::exec(u"delete from biao"_qs);
@@ -93,7 +93,6 @@ private slots:
         QVERIFY(!bar->isVisible());
         // The row of the deleted identifier is not left on screen with its old text.
         QVERIFY(!f.find<QLineEdit>(u"zi_biao_4"_qs)->isVisible());
-        QCOMPARE(f.window->BiaoshiJoined(), u"r0|*|r1|*|r2|*|r3|*|"_qs);
 
         // Many rows: the range grows so the last row can be brought into view, and a row reached with
         // the keyboard comes into view.
@@ -101,12 +100,12 @@ private slots:
             TestFolder::exec(u"insert into biao (biaoshi, number, state) values ('m%1', 2, 0)"_qs.arg(i));
         f.window->Body_url();
         bar->setValue(bar->maximum());
-        QLineEdit* last = f.window->rowPanel()->biao(203);
+        QLineEdit* last = f.rows()->biao(203);
         QCOMPARE(last->text(), u"m199"_qs);
         const int bottom = last->mapTo(picture, QPoint(0, last->height())).y();
         QVERIFY(bottom <= picture->height() && bottom > 0);
         bar->setValue(0);
-        QLineEdit* far = f.window->rowPanel()->biao(40);
+        QLineEdit* far = f.rows()->biao(40);
         far->setFocus();
         QFocusEvent focusIn(QEvent::FocusIn);
         QApplication::sendEvent(far, &focusIn);
@@ -123,7 +122,7 @@ private slots:
         wheelOn(bar);
         const int step = bar->value();
         bar->setValue(0);
-        wheelOn(f.window->rowPanel());
+        wheelOn(f.rows());
         QVERIFY(step > 0);
         QCOMPARE(bar->value(), step);
 
@@ -132,7 +131,7 @@ private slots:
         TestFolder::exec(u"delete from biao where biaoshi like 'm%'"_qs);
         f.window->Body_url();
         QVERIFY(!bar->isVisible());
-        QCOMPARE(f.window->rowPanel()->y(), 0);
+        QCOMPARE(f.rows()->y(), 0);
     }
 
     void closedEditorsReloadTheView()
@@ -208,7 +207,7 @@ private slots:
         if (reply == "closed")
             f.service.setServerAddr(TestHttpServer::closedUrl());
         QVERIFY(!f.button(u"zi_cha_0"_qs)->isEnabled());
-        f.window->rowPanel()->shu(0)->setText(count);
+        f.rows()->shu(0)->setText(count);
         if (reply.isEmpty()) {
             f.button(u"zi_shen_0"_qs)->click();
             QVERIFY(!f.window->workInet()->stillExecuting()); // refused before anything was sent
@@ -290,7 +289,7 @@ private slots:
 
         // Closed while a request waits: the window is gone, and with it whatever would have marked the row.
         f.server.setSilent();
-        f.window->rowPanel()->shu(2)->setText(u"2"_qs);
+        f.rows()->shu(2)->setText(u"2"_qs);
         f.button(u"zi_shen_2"_qs)->click();
         QTRY_COMPARE(f.server.requestCount(), 3);
         QVERIFY(f.window->close());
@@ -305,9 +304,6 @@ private slots:
         QVERIFY(f.find<QAction>(u"mnuViewStatusBar"_qs)->isChecked());
         f.find<QAction>(u"mnuViewStatusBar"_qs)->trigger();
         QVERIFY(!f.window->statusBar()->isVisible());
-        f.find<QAction>(u"mnuHelpAbout"_qs)->trigger();
-        QCOMPARE(f.messages.shown.last().text, u"版本 1.0.0"_qs);
-        QCOMPARE(f.messages.shown.last().title, u"Quillon建站1.0A版-站群"_qs);
         QList<QPointer<QWidget>> windows;
         for (int i = 0; i < 3; ++i)
             f.find<QAction>(u"modmima"_qs)->trigger();
@@ -346,13 +342,14 @@ private slots:
         second.show();
         auto* ok = child<QPushButton>(&first, u"ModOK"_qs);
         auto* password = child<QLineEdit>(&first, u"txtPassword"_qs);
-        QVERIFY(ok->isDefault());
         ok->click();
         QCOMPARE(f.messages.texts(), QStringList{u"密码不能为空！"_qs});
         // A new password that a form decoder would change is refused before anything is sent.
-        password->setText(u"50%"_qs);
-        ok->click();
-        QCOMPARE(f.messages.texts().last(), u"新密码不能含有 &、% 或 + 字符，请换一个。"_qs);
+        for (const QString& refused : {u"a&b"_qs, u"50%"_qs, u"a+b"_qs}) {
+            password->setText(refused);
+            ok->click();
+            QCOMPARE(f.messages.texts().last(), u"新密码不能含有 &、% 或 + 字符，请换一个。"_qs);
+        }
         QCOMPARE(f.server.requestCount(), 0);
         f.messages.clear();
 

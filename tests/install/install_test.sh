@@ -40,10 +40,9 @@ for file in bin/quillon bin/quillon-standin bin/quillon-mine share/quillon/Manua
     share/icons/hicolor/scalable/apps/com.example.quillon.svg share/icons/hicolor/256x256/apps/com.example.quillon.png; do
     [[ -e "$prefix/$file" ]] || fail "$file is not installed"
 done
-[[ -n "$(find "$prefix" -path '*/quillon/quillon_webengine.so')" ]] || fail "the web-engine module is not installed"
-[[ -n "$(find "$prefix" -path '*/quillon/quillon_keywordlist.so')" ]] || fail "the keyword list module is not installed"
-[[ -n "$(find "$prefix" -path '*/quillon/quillon_network.so')" ]] || fail "the network module is not installed"
-[[ -n "$(find "$prefix" -path '*/quillon/quillon_xlsx.so')" ]] || fail "the XLSX module is not installed"
+for module in webengine keywordlist network xlsx; do
+    [[ -n "$(find "$prefix" -path "*/quillon/quillon_$module.so")" ]] || fail "the $module module is not installed"
+done
 desktop-file-validate "$prefix/share/applications/com.example.quillon.desktop"
 appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/com.example.quillon.metainfo.xml" >/dev/null ||
     appstreamcli validate --no-net "$prefix/share/metainfo/com.example.quillon.metainfo.xml"
@@ -56,12 +55,12 @@ grep -qF "使用说明：$prefix/share/quillon/Manual.txt" <<<"$help" || fail "-
 
 echo "== a session on a real display"
 touch "$work/before"
-"$standin" --password secret >"$work/standin.log" 2>&1 &
+# The stand-in says its port, then one line a request, into a pipe read as Xvfb's display is read below.
+exec {standinfd}<> <(:)
+"$standin" --password secret >&"$standinfd" 2>"$work/standin.log" &
 pids+=($!)
-# Fixed wait 1 of 3: the stand-in reports its port in a log file, which has no event to wait for.
-for _ in $(seq 50); do grep -q '^PORT ' "$work/standin.log" && break; sleep 0.1; done
-port=$(sed -n 's/^PORT \([0-9]*\)$/\1/p' "$work/standin.log")
-[[ -n "$port" ]] || fail "the stand-in did not start"
+read -r -t 10 -u "$standinfd" said port || fail "the stand-in did not start"
+[[ "$said" == PORT && -n "$port" ]] || fail "the stand-in said \"$said $port\" for its port"
 mkdir -p "$XDG_DATA_HOME/quillon"
 printf '/127.0.0.1:%s\r\n' "$port" >"$XDG_DATA_HOME/quillon/server.txt"
 
@@ -75,19 +74,22 @@ unset WAYLAND_DISPLAY
 "$prefix/bin/quillon" >"$work/quillon.log" 2>&1 &
 pids+=($!)
 login=$(window_named '^Quillon建站 登录$' 60) || fail "no login window"
-# Fixed wait 2 of 3: server.txt is read a moment after the window shows, which nothing outside shows.
-sleep 1
 xdotool mousemove --window "$login" 20 20 windowfocus --sync "$login"
 xdotool type --delay 30 secret
-xdotool key Return
-main=$(window_named '^Quillon建站－站群$' 30) || fail "no main window after login"
-grep -q '^Ulogin ' "$work/standin.log" || fail "the stand-in saw no login"
+# 确定 comes on once server.txt is read, a moment after the window shows: Return is pressed until the
+# main window answers it.
+for _ in $(seq 15); do
+    xdotool key Return
+    main=$(window_named '^Quillon建站－站群$' 2) && break
+done
+[[ -n "${main:-}" ]] || fail "no main window after login"
+read -r -t 10 -u "$standinfd" said _ && [[ "$said" == Ulogin ]] || fail "the stand-in saw no login first, but \"$said\""
 [[ -f "$XDG_DATA_HOME/quillon/data/db.sqlite" ]] || fail "the store is not in the per-user folder"
 
 # Help → 使用说明 opens the manual in the installed web-engine module.
 xdotool mousemove --window "$main" 200 200 windowfocus --sync "$main"
 xdotool key alt+h
-# Fixed wait 3 of 3: the menu pops up without a window xdotool could wait for.
+# The one fixed wait: the menu pops up without a window xdotool could wait for.
 sleep 0.5
 xdotool key s
 window_named '^(Vantrel-站群|Vantrel|加载2\.\.\.|Working\.\.\.)$' 60 >/dev/null ||

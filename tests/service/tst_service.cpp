@@ -67,9 +67,6 @@ private slots:
     {
         QCOMPARE(loginBody(u"  p=w#d  "_qs), u"action=Ulogin&Pass=p=w#d"_qs);
         QCOMPARE(passwordChangeBody(u" 新 密码 "_qs), u"action=modmima&mima=新 密码"_qs);
-        for (const QString& refused : {u"a&b"_qs, u"100%"_qs, u"a+b"_qs})
-            QCOMPARE(newPasswordProblem(refused), u"新密码不能含有 &、% 或 + 字符，请换一个。"_qs);
-        QVERIFY(newPasswordProblem(u"a=b#c 新"_qs).isEmpty());
     }
 
     // Every data field, decoded as any form decoder decodes it (here cpp-httplib's, the stand-in's),
@@ -120,14 +117,10 @@ private slots:
         QTest::newRow("login 2") << login << u"2"_qs << 200 << false << u"用户信息错误！"_qs;
         QTest::newRow("login 0") << login << u"0"_qs << 200 << false << u"请不要非法操作！"_qs;
         QTest::newRow("login 1") << login << u"1"_qs << 200 << false << u"服务器错误,重试..."_qs;
-        QTest::newRow("login empty") << login << QString() << 200 << false << QString();
-        QTest::newRow("login two") << login << u"3\n"_qs << 200 << false << QString();
-        QTest::newRow("login long") << login << u"abc"_qs << 200 << false << cut;
         QTest::newRow("login 502 \"3\"") << login << u"3"_qs << 502 << false << cut;
         QTest::newRow("password 2") << password << u"2"_qs << 200 << true << u"成功保存!"_qs;
         QTest::newRow("password 3") << password << u"3"_qs << 200 << false << QString();
         QTest::newRow("upload 2") << upload << u"2"_qs << 200 << true << u"成功保存!"_qs;
-        QTest::newRow("upload long") << upload << u"2\r\n"_qs << 200 << false << cutMaterial;
         QTest::newRow("upload 500 \"2\"") << upload << u"2"_qs << 500 << false << cutMaterial;
         QTest::newRow("generate 0") << generate << u"0"_qs << 200 << false << u"请不要非法操作！"_qs;
         QTest::newRow("generate 302 \"\"") << generate << QString() << 302 << false << cutMaterial;
@@ -224,7 +217,8 @@ private slots:
             return answer;
         });
         ServiceConnection service;
-        TransferControl transfer(service, 300ms);
+        // Only the silent server needs a short limit; the others must finish well within theirs.
+        TransferControl transfer(service, target == u"server" && status == 0 ? 300ms : 10s);
         const QString url = target == u"server"   ? address(server)
                             : target == u"closed" ? requestAddress(TestHttpServer::closedUrl())
                                                   : target;
@@ -285,23 +279,14 @@ private slots:
             QVERIFY(args.at(0).toInt() < kStateError);
     }
 
-    // The login over https to a stand-in with a certificate the test made: trusted, it goes through; a
-    // certificate nobody trusts stops it before the password leaves, with a message that says so; a
-    // plain http server at an https address is no secure connection, and no certificate is blamed.
+    // The login over https to a stand-in with a test certificate: trusted, it goes through; a certificate
+    // nobody trusts stops it before the password leaves, with a message that says so; a plain http server
+    // at an https address is no secure connection, and no certificate is blamed.
     void httpsTrustsOnlyItsCertificate()
     {
-        QTemporaryDir dir;
-        auto makeCertificate = [&dir](const QString& name) {
-            QProcess openssl;
-            openssl.start(u"openssl"_qs,
-                          {u"req"_qs, u"-x509"_qs, u"-newkey"_qs, u"ec"_qs, u"-pkeyopt"_qs,
-                           u"ec_paramgen_curve:prime256v1"_qs, u"-nodes"_qs, u"-days"_qs, u"2"_qs, u"-subj"_qs,
-                           u"/CN=127.0.0.1"_qs, u"-addext"_qs, u"subjectAltName=IP:127.0.0.1"_qs, u"-keyout"_qs,
-                           dir.filePath(name + u".key"), u"-out"_qs, dir.filePath(name + u".pem")});
-            return openssl.waitForFinished(60000) && openssl.exitCode() == 0;
-        };
-        QVERIFY(makeCertificate(u"trusted"_qs));
-        QVERIFY(makeCertificate(u"other"_qs));
+        const QString certs = QFINDTESTDATA("certs");
+        QVERIFY(!certs.isEmpty());
+        const QDir dir(certs);
         const QSslConfiguration previous = QSslConfiguration::defaultConfiguration();
         QSslConfiguration trust = previous;
         QVERIFY(trust.addCaCertificates(dir.filePath(u"trusted.pem"_qs)));
@@ -361,120 +346,6 @@ private slots:
         QCOMPARE(log.size(), 7);
         QCOMPARE(log[2], u"Ulogin 25"_qs);
         QCOMPARE(log[5], u"modmima 23"_qs);
-
-        // Guessing is slowed down: past the limit even the right password gets "1" and no session.
-        StandinService guessed("secret");
-        for (int i = 0; i < StandinService::kWrongPasswordsPerMinute; ++i)
-            guessed.answer("action=Ulogin&Pass=guess", "", nullptr);
-        cookie.clear();
-        QCOMPARE(guessed.answer("action=Ulogin&Pass=secret", "", &cookie), std::string("1"));
-        QVERIFY(cookie.empty());
-
-        // The oldest sessions are forgotten first.
-        StandinService busy("secret");
-        std::string first;
-        for (size_t i = 0; i < StandinService::kMaxSessions + 100; ++i) {
-            QCOMPARE(busy.answer("action=Ulogin&Pass=secret", "", &cookie), std::string("3"));
-            if (i == 0)
-                first = cookie.substr(0, cookie.find(';'));
-        }
-        QCOMPARE(busy.sessionCount(), StandinService::kMaxSessions);
-        QCOMPARE(busy.answer("action=UWork", first, nullptr), std::string("0"));
-        QCOMPARE(busy.answer("action=UWork", cookie.substr(0, cookie.find(';')), nullptr), std::string("2"));
-    }
-
-    void standinHoldsUpUnderHostileClients()
-    {
-        StandinService service("secret");
-        service.setRequestTimeLimit(800ms);
-        const int port = service.start();
-        QVERIFY(port > 0);
-        auto connect = [port] {
-            auto socket = std::make_unique<QTcpSocket>();
-            socket->connectToHost(QHostAddress::LocalHost, quint16(port));
-            socket->waitForConnected(2000);
-            return socket;
-        };
-        auto request = [](const QByteArray& body) -> QByteArray {
-            return "POST /ajax.asp HTTP/1.1\r\nHost: x\r\nContent-Length: " + QByteArray::number(body.size()) +
-                   "\r\n\r\n" + body;
-        };
-        // Sixteen clients that started a request and went quiet do not keep a seventeenth waiting.
-        std::vector<std::unique_ptr<QTcpSocket>> quiet;
-        for (int i = 0; i < 16; ++i) {
-            quiet.push_back(connect());
-            quiet.back()->write("P");
-            quiet.back()->flush();
-        }
-        auto normal = connect();
-        normal->write(request("action=UWork"));
-        QVERIFY(normal->waitForReadyRead(10000));
-        QVERIFY(normal->readAll().startsWith("HTTP/1.1 200"));
-
-        // A client trickling its request in a byte at a time is cut off at the time limit: long before the
-        // last byte, which at one byte per 200 ms would take half a minute.
-        auto trickle = connect();
-        const QByteArray slow = request("action=Ulogin&Pass=secret");
-        qsizetype sent = 0;
-        for (; sent < slow.size() && trickle->state() == QAbstractSocket::ConnectedState; ++sent) {
-            trickle->write(slow.mid(sent, 1));
-            trickle->flush();
-            trickle->waitForDisconnected(200);
-        }
-        QCOMPARE(trickle->state(), QAbstractSocket::UnconnectedState);
-        QVERIFY2(sent < slow.size() / 2, qPrintable(QString::number(sent)));
-
-        // A body beyond a realistic upload gets "server error" and is never kept; every answer names the
-        // stand-in. One that announces 400 MB and sends nothing is dropped at the time limit.
-        auto big = connect();
-        big->write(request(QByteArray(StandinService::kMaxBodyBytes + 1, 'x')));
-        QVERIFY(big->waitForReadyRead(5000));
-        QTRY_VERIFY(big->peek(4096).contains("\r\n\r\n1"));
-        const QByteArray bigAnswer = big->readAll();
-        QVERIFY2(bigAnswer.startsWith("HTTP/1.1 200") && bigAnswer.contains("Server: quillon-standin\r\n"),
-                 bigAnswer.constData());
-        auto huge = connect();
-        huge->write("POST /ajax.asp HTTP/1.1\r\nHost: x\r\nContent-Length: 400000000\r\n\r\n");
-        QVERIFY(huge->waitForDisconnected(5000));
-    }
-
-    void standinWantsAPassword_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QByteArray>("environment");
-        QTest::addColumn<QByteArray>("input");
-        QTest::addColumn<bool>("starts");
-        QTest::newRow("none") << QStringList{} << QByteArray() << QByteArray() << false;
-        QTest::newRow("argument") << QStringList{u"--password"_qs, u"p"_qs} << QByteArray() << QByteArray() << true;
-        QTest::newRow("environment") << QStringList{} << QByteArray("p") << QByteArray() << true;
-        QTest::newRow("standard input") << QStringList{} << QByteArray() << QByteArray("p\n") << true;
-        QTest::newRow("half a certificate")
-            << QStringList{u"--tls-cert"_qs, u"c.pem"_qs} << QByteArray("p") << QByteArray() << false;
-    }
-    void standinWantsAPassword()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(QByteArray, environment);
-        QFETCH(QByteArray, input);
-        QFETCH(bool, starts);
-        QProcess standin;
-        QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
-        variables.remove(u"QUILLON_STANDIN_PASSWORD"_qs);
-        if (!environment.isEmpty())
-            variables.insert(u"QUILLON_STANDIN_PASSWORD"_qs, QString::fromLatin1(environment));
-        standin.setProcessEnvironment(variables);
-        standin.start(QCoreApplication::applicationDirPath() + u"/quillon-standin"_qs, arguments);
-        QVERIFY(standin.waitForStarted());
-        standin.write(input);
-        standin.closeWriteChannel();
-        if (starts) {
-            QTRY_VERIFY(standin.canReadLine());
-            QVERIFY(standin.readLine().startsWith("PORT "));
-            standin.terminate();
-        }
-        QVERIFY(standin.waitForFinished(10000));
-        if (!starts)
-            QCOMPARE(standin.exitCode(), 2);
     }
 };
 

@@ -130,6 +130,7 @@ public:
     std::function<qint64(const QUrl&)> delay;
     bool held = false;
     std::vector<Asked> asked;
+    int delivered = 0; // replies handed to a requester still there
 
 private:
     struct Pending
@@ -141,8 +142,10 @@ private:
     void deliver(const std::shared_ptr<Pending>& pending)
     {
         std::erase(m_pending, pending);
-        if (pending->context)
+        if (pending->context) {
+            ++delivered;
             pending->deliver();
+        }
     }
 
     FakeSearchClock& m_clock;

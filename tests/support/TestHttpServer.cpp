@@ -16,8 +16,7 @@ TestHttpServer::TestHttpServer() : m_server(std::make_unique<httplib::Server>())
                         QByteArray::fromStdString(in.get_header_value("Content-Type")),
                         QByteArray::fromStdString(in.get_header_value("User-Agent")),
                         QByteArray::fromStdString(in.get_header_value("Accept-Language")),
-                        QByteArray::fromStdString(in.get_header_value("Referer")),
-                        in.has_header("Content-Length")};
+                        QByteArray::fromStdString(in.get_header_value("Referer"))};
         const auto queryStart = in.target.find('?');
         if (queryStart != std::string::npos)
             request.query = QByteArray::fromStdString(in.target.substr(queryStart + 1));

@@ -29,7 +29,6 @@ public:
         QByteArray userAgent;
         QByteArray acceptLanguage;
         QByteArray referer;
-        bool hasContentLength = false;
     };
     struct Reply
     {
