@@ -1,6 +1,5 @@
 #include "app/CommandLine.h"
 #include "app/Startup.h"
-#include "base/QtTranslations.h"
 #include "gui/LoginWindow.h"
 #include "gui/MainWindow.h"
 #include "gui/ProcessState.h"
@@ -60,14 +59,6 @@ private slots:
         QCOMPARE(parse({}).programFolder, user);
         QCOMPARE(parse({u"--help"_qs}).action, CommandLine::Action::ShowHelp);
         QCOMPARE(parse({u"--bogus"_qs}).action, CommandLine::Action::Fail);
-    }
-
-    void qtsOwnButtonsReadChinese()
-    {
-        QVERIFY(QtTranslations::install(*QCoreApplication::instance(), u"qtbase"_qs));
-        QMessageBox box(QMessageBox::Question, u"t"_qs, u"q"_qs, QMessageBox::Save | QMessageBox::Cancel);
-        QCOMPARE(box.button(QMessageBox::Save)->text(), u"保存"_qs);
-        QCOMPARE(box.button(QMessageBox::Cancel)->text(), u"取消"_qs);
     }
 
     void acceptedLoginOpensExactlyOneMainWindow()

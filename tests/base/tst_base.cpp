@@ -32,9 +32,7 @@ private slots:
     {
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("ascii") << u"abc"_qs << u"abc"_qs;
         QTest::newRow("separators stay") << u"a&b=c|*|%41+"_qs << u"a&b=c|*|%41+"_qs;
-        QTest::newRow("empty") << QString() << QString();
         QTest::newRow("mixed") << u"北京 市|*|tel 1"_qs << u"%B1%B1%BE%A9%20%CA%D0|*|tel%201"_qs;
         // Outside GBK: GB18030 gives four bytes, each escaped instead of the character being lost.
         QTest::newRow("emoji") << u"😀"_qs << u"%94%39%FC%36"_qs;
@@ -158,7 +156,6 @@ private slots:
             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
         const QFileDevice::Permissions file = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
         QTemporaryDir dir;
-        QVERIFY(PrivateFiles::makeFolder(dir.filePath(u"a/b"_qs)));
         QVERIFY(PrivateFiles::makeFolder(dir.filePath(u"a/b"_qs)));
         QCOMPARE(modeOf(dir.filePath(u"a"_qs)), folder);
         QCOMPARE(modeOf(dir.filePath(u"a/b"_qs)), folder);

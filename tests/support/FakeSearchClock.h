@@ -67,12 +67,13 @@ private:
         }
         return true;
     }
+    // The earliest timer due by end; of two due at once, the one started first.
     Timer* nextDue(qint64 end) const
     {
         Timer* next = nullptr;
         for (Timer* timer : m_timers) {
             if (timer->due >= 0 && timer->due <= end &&
-                (!next || timer->due < next->due || (timer->due == next->due && timer->order < next->order)))
+                (!next || std::pair(timer->due, timer->order) < std::pair(next->due, next->order)))
                 next = timer;
         }
         return next;

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTemporaryDir>
 
 // A program folder of its own for one test: files beside the "executable" and the shared store.
@@ -58,17 +57,6 @@ public:
         QStringList values;
         while (query.next())
             values.append(query.value(0).toString());
-        return values;
-    }
-    // The first row of a query on the store.
-    static QVariantList row(const QString& sql)
-    {
-        QSqlQuery query(LocalStore::connection());
-        QVariantList values;
-        if (query.exec(sql) && query.next()) {
-            for (int i = 0; i < query.record().count(); ++i)
-                values.append(query.value(i));
-        }
         return values;
     }
 
