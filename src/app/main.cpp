@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 
@@ -33,6 +34,9 @@ CommandLine readCommandLine(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
+    // The customer's material is the user's alone, what Qt makes for us too (lock files, a save's
+    // temporary file where the file system cannot hide it).
+    ::umask(077);
     const CommandLine command = readCommandLine(argc, argv);
     switch (command.action) {
     case CommandLine::Action::Run:

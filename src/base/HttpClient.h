@@ -19,6 +19,7 @@ struct HttpRequest
     QList<std::pair<QByteArray, QByteArray>> headers;
     QByteArray body;
     std::chrono::milliseconds timeout{30000}; // with no data moving
+    std::chrono::milliseconds deadline{0};    // from start to end, data moving or not (0: none)
     bool followRedirects = false;             // only to places no less safe
     // When set, a redirect is followed only where this allows; any other ends the request as failed.
     std::function<bool(const QUrl&)> allowRedirect;
@@ -29,7 +30,7 @@ struct HttpRequest
 struct HttpResult
 {
     int status = 0;                  // the HTTP status; 0 when no HTTP answer came
-    bool transportFailed = false;    // refused, timed out, cut off: no usable answer
+    bool transportFailed = false;    // refused, timed out, past its deadline, cut off: no usable answer
     bool aborted = false;            // ended by its caller or by its context going away
     bool refused = false;            // a redirect not allowed, or a body over the limit: failed
     QUrl finalUrl;                   // where the redirects ended

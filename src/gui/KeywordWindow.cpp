@@ -522,6 +522,10 @@ bool KeywordWindow::exportTo(const QString& path)
         reportError(QStringLiteral("列表还没有全部读入，请等读完后再导出。"));
         return false;
     }
+    if (const QString problem = KeywordExport::targetProblem(path, AppPaths::programFolder()); !problem.isEmpty()) {
+        reportError(problem);
+        return false;
+    }
     QString error;
     if (!KeywordExport::write(path, *format, boxLines(m_langword->toPlainText()), m_search->records(), &error)) {
         reportError(u"导出失败：" + error);

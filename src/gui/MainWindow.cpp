@@ -511,6 +511,14 @@ void MainWindow::baocun_Click()
 void MainWindow::sendUpload(const KeywordFileLoader::UploadList& keywords)
 {
     m_readingKeywords = false;
+    if (keywords.splitLineNumber > 0) {
+        // The service splits the list at "|*|": such a line would reach the sites as other words.
+        Messages::show(this, QStringLiteral("word.txt 第%1行“%2”含有列表分隔符 |*|（或以 |* 结尾、以 *| 开头），"
+                                            "服务器会把它拆成别的词。请在关键词窗口改掉这一行后再上传。")
+                                 .arg(keywords.splitLineNumber)
+                                 .arg(keywords.splitLine.left(50)));
+        return;
+    }
     if (!keywords.exists)
         Messages::show(this, QStringLiteral("不存在"));
     else if (!keywords.error.isEmpty())

@@ -5,6 +5,7 @@
 #include "keywords/KeywordRecords.h"
 #include "keywords/XlsxWriter.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -12,12 +13,16 @@ namespace KeywordExport {
 
 namespace {
 
-// A field as RFC 4180 has it: quoted when it holds a quote, a separator or a line end.
+// A field as RFC 4180 has it: quoted when it holds a quote, a separator or a line end. One that Excel or
+// WPS would read as a formula (a start of =, +, -, @, a tab or a carriage return: a suggestion such as
+// "+86手机号", or "=HYPERLINK(…)" from a hostile reply) gets a ' before it, which makes it text.
 QString csvField(const QString& field)
 {
-    if (!field.contains(u'"') && !field.contains(u',') && !field.contains(u'\n') && !field.contains(u'\r'))
-        return field;
-    return u'"' + QString(field).replace(u'"', QStringLiteral("\"\"")) + u'"';
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    const QString text = !field.isEmpty() && formulaStarts.contains(field.front()) ? u'\'' + field : field;
+    if (!text.contains(u'"') && !text.contains(u',') && !text.contains(u'\n') && !text.contains(u'\r'))
+        return text;
+    return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
 QString timeText(const QDateTime& time)
@@ -65,6 +70,22 @@ bool writeXlsx(const QString& path, const QStringList& keywords, const KeywordRe
 }
 
 } // namespace
+
+QString targetProblem(const QString& path, const QString& programFolder)
+{
+    const QFileInfo target(path);
+    const QString where = target.canonicalFilePath().isEmpty() ? target.absoluteFilePath() : target.canonicalFilePath();
+    const QDir folder(programFolder);
+    for (const QString& name : {QStringLiteral("word.txt"), QStringLiteral("word.recovery.txt"),
+                                QStringLiteral("word.sources.tsv"), QStringLiteral("word.txt.lock")}) {
+        const QFileInfo listFile(folder.filePath(name));
+        if (where == listFile.absoluteFilePath() ||
+            (!listFile.canonicalFilePath().isEmpty() && where == listFile.canonicalFilePath()))
+            return u"不能导出到 " + name +
+                   u"：它是程序文件夹里关键词列表自己的文件，导出会把列表盖掉。请换一个文件名。";
+    }
+    return {};
+}
 
 std::optional<Format> formatOf(const QString& path)
 {

@@ -18,6 +18,10 @@ enum class Format
     Xlsx,
 };
 
+// Why an export may not go to path, or empty: word.txt, its recovery and records files and its lock in
+// the program folder are the list a keyword window or a miner keeps, which an export would overwrite.
+QString targetProblem(const QString& path, const QString& programFolder);
+
 // By the file name's extension (.txt, .csv, .xlsx); nothing for any other.
 std::optional<Format> formatOf(const QString& path);
 // By name: txt, csv or xlsx.

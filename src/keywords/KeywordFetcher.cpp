@@ -10,5 +10,5 @@ NetworkKeywordFetcher::~NetworkKeywordFetcher() = default;
 void NetworkKeywordFetcher::fetch(const SourceRequest& request, QObject* context,
                                   std::function<void(const FetchReply&)> done)
 {
-    XMLHttpGET(m_client.get(), request.url, request.bm, context, std::move(done), request.referer);
+    XMLHttpGET(m_client.get(), request.url, request.bm, context, std::move(done), request.referer, request.timeout);
 }

@@ -2,6 +2,7 @@
 
 #include "base/DelimitedFieldReader.h"
 #include "base/TextCodec.h"
+#include "keywords/KeywordRules.h"
 
 #include <QFile>
 #include <QFutureWatcher>
@@ -42,8 +43,13 @@ KeywordFileLoader::UploadList KeywordFileLoader::readUploadList(const QString& p
     }
     const QString text = TextCodec::fromAnsi(file.readAll());
     DelimitedFieldReader reader(text);
-    while (!reader.atEnd()) {
-        list.joined += reader.next();
+    for (qsizetype line = 1; !reader.atEnd(); ++line) {
+        const QStringView field = reader.next();
+        if (list.splitLineNumber == 0 && KeywordRules::splitsInUpload(field)) {
+            list.splitLine = field.toString();
+            list.splitLineNumber = line;
+        }
+        list.joined += field;
         list.joined += u"|*|";
     }
     return list;

@@ -37,6 +37,9 @@ public:
         bool exists = false;
         QString error; // why an existing file could not be read
         QString joined;
+        // The first line the service would cut where it splits the list, and its number from 1.
+        QString splitLine;
+        qsizetype splitLineNumber = 0;
     };
     static UploadList readUploadList(const QString& path);
 

@@ -72,8 +72,9 @@ QStringView KeywordRecords::seedAt(quint32 index) const
 
 void KeywordRecords::add(QStringView keyword, const KeywordRecord& record)
 {
-    if (m_table.value(keyword) || m_records.size() >= decltype(m_table)::kMaxValue)
-        return;
+    const qsizetype known = m_keywords.size();
+    if (m_keywords.insert(keyword) <= known)
+        return; // there already, or no room
     Packed packed;
     packed.seed = seedIndex(record.seed);
     packed.found = record.found.isValid() ? quint32(std::max<qint64>(0, record.found.toSecsSinceEpoch())) : 0;
@@ -85,13 +86,12 @@ void KeywordRecords::add(QStringView keyword, const KeywordRecord& record)
     }
     packed.source = quint8(std::min<qsizetype>(source, 255));
     m_records.push_back(packed);
-    m_table.set(keyword, quint32(m_records.size()));
 }
 
 const KeywordRecords::Packed* KeywordRecords::packedOf(QStringView keyword) const
 {
-    const std::optional<quint32> index = m_table.value(keyword);
-    return index ? &m_records[*index - 1] : nullptr;
+    const quint32 index = m_keywords.find(keyword);
+    return index ? &m_records[index - 1] : nullptr;
 }
 
 std::optional<KeywordRecord> KeywordRecords::find(QStringView keyword) const
@@ -116,7 +116,7 @@ int KeywordRecords::passOf(QStringView keyword) const
 
 void KeywordRecords::clear()
 {
-    m_table.clear();
+    m_keywords.clear();
     m_records.clear();
     m_seedText.clear();
     m_seedStarts.clear();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "keywords/HashedTable.h"
+#include "keywords/TextTable.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -21,7 +21,7 @@ struct KeywordRecord
 // The records of the keywords a search inserted, joined to the list's lines by their text. They live in
 // word.sources.tsv beside word.txt (UTF-8, tab-separated, one keyword a line), so that word.txt stays
 // exactly what the service reads. Kept compact: a list of a million mined lines costs tens of MiB, not
-// hundreds; the keyword's text is the list's, and a record holds only its hash.
+// hundreds; each keyword's text is kept once, beside its record.
 class KeywordRecords
 {
 public:
@@ -55,7 +55,7 @@ private:
     QStringView seedAt(quint32 index) const;
     const Packed* packedOf(QStringView keyword) const;
 
-    HashedTable<24> m_table; // the keyword's index into m_records, from 1
+    TextTable m_keywords; // keyword n's record is m_records[n - 1]
     std::vector<Packed> m_records;
     // The seeds end to end, each where m_seedStarts says; a keyword's seed is most often the one before's.
     QString m_seedText;

@@ -247,14 +247,33 @@ QStringList RelatedPieces(const QString& page)
 
 bool isInsertable(QStringView keyword)
 {
-    if (keyword.size() > kMaxKeywordLength || keyword.contains(u"|*|"))
+    if (keyword.size() > kMaxKeywordLength || keyword.contains(u"|*") || keyword.contains(u"*|"))
         return false;
-    for (const QChar c : keyword) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == u'<' || u == u'>' || u == 0xFFFD || u == 0x2028 || u == 0x2029)
+    for (qsizetype i = 0; i < keyword.size(); ++i) {
+        char32_t c = keyword[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < keyword.size() && keyword[i + 1].isLowSurrogate())
+            c = QChar::surrogateToUcs4(char16_t(c), keyword[++i].unicode());
+        switch (QChar::category(c)) {
+        case QChar::Other_Control:
+        case QChar::Other_Format:
+        case QChar::Other_Surrogate:
+        case QChar::Other_PrivateUse:
+        case QChar::Other_NotAssigned:
+        case QChar::Separator_Line:
+        case QChar::Separator_Paragraph:
+            return false;
+        default:
+            break;
+        }
+        if (c == u'<' || c == u'>' || c == u'"' || c == u'\'' || c == u'`' || c == QChar::ReplacementCharacter)
             return false;
     }
     return true;
+}
+
+bool splitsInUpload(QStringView line)
+{
+    return line.contains(u"|*|") || line.endsWith(u"|*") || line.startsWith(u"*|");
 }
 
 QString suggestionCallback()

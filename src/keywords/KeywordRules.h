@@ -42,9 +42,15 @@ QStringList linkTexts(const QString& html);
 // What one reply may give: at most this many keywords, each at most this long.
 constexpr qsizetype kMaxKeywordsPerReply = 100;
 constexpr qsizetype kMaxKeywordLength = 100;
-// Whether a found keyword may go into the list, from where it becomes text on the customer's sites: not
-// too long, no control characters, no mark-up brackets, no list marker "|*|", nothing undecodable.
+// Whether a found keyword may go into the list, from where it becomes text on the customer's pages and a
+// piece of the upload's "|*|"-joined list: not too long; nothing that ends an HTML tag or attribute
+// (< > " ' `); no piece of the list marker (|* or *|); nothing invisible or that reorders text (control
+// and format characters, line and paragraph separators), no lone surrogate, private-use or unassigned
+// code point, nothing undecodable.
 bool isInsertable(QStringView keyword);
+// Whether a line of the list would be cut by the service where it splits the upload at "|*|": one that
+// holds the marker, ends with "|*" or starts with "*|".
+bool splitsInUpload(QStringView line);
 
 // The callback a suggestion request names; its reply starts with it.
 QString suggestionCallback();

@@ -84,11 +84,21 @@ QStringList baiduMobileRelated(const QString& page)
         QStringLiteral("<div\\b[^>]*(?:id\\s*=\\s*[\"']?relativewords|class\\s*=\\s*[\"'][^\"']*\\b(?:rw-list|"
                        "relativewords)|tpl\\s*=\\s*[\"']?recommend_list)[^>]*>"),
         QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch start = block.match(page);
-    if (!start.hasMatch())
-        return {};
-    QStringList words = KeywordRules::linkTexts(divElement(page, start.capturedStart()));
-    words.removeAll(QStringLiteral("相关搜索"));
+    // A page has more than one: cards among the results ("其他人还在搜") and the box at its foot. Each is
+    // taken, in page order; a block inside one already taken is part of it.
+    QStringList words;
+    qsizetype takenUpTo = 0;
+    for (auto starts = block.globalMatch(page); starts.hasNext();) {
+        const qsizetype start = starts.next().capturedStart();
+        if (start < takenUpTo)
+            continue;
+        const QString element = divElement(page, start);
+        takenUpTo = start + element.size();
+        for (const QString& word : KeywordRules::linkTexts(element)) {
+            if (word != u"相关搜索" && !words.contains(word))
+                words.append(word);
+        }
+    }
     return words;
 }
 

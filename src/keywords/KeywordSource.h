@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 
 // One request of the long-tail search: the address, the page it comes from (empty: none), and how its
 // reply is decoded (XMLHttpGET's bm).
@@ -13,6 +14,7 @@ struct SourceRequest
     QString url;
     QString referer;
     int bm = 1;
+    std::chrono::milliseconds timeout{30000}; // for the whole request
 };
 
 // A service the long-tail search asks for longer keywords: its request and reply rules and how it

@@ -76,7 +76,8 @@ void LongTailSearch::start(const QStringList& tableSeeds)
 {
     stop();
     m_lanes.clear();
-    m_asked.clear();
+    m_askedSeeds.clear();
+    m_askedBy = {};
     m_endedWithNothingNew = false;
     m_running = true;
     ++m_run;
@@ -179,7 +180,8 @@ const KeywordSource* LongTailSearch::sourceFor(const Lane& lane) const
 
 bool LongTailSearch::wasAsked(const KeywordSource& source, const QString& seed) const
 {
-    return m_asked.value(seed).value_or(0) & sourceBit(source);
+    const quint32 index = m_askedSeeds.find(seed);
+    return index && (m_askedBy[index - 1] & sourceBit(source));
 }
 
 bool LongTailSearch::shouldSkip(const KeywordSource& source, const QString& seed) const
@@ -211,7 +213,8 @@ void LongTailSearch::SearchNextWord(Lane& lane)
 void LongTailSearch::ask(Lane& lane, const KeywordSource& source, const QString& seed)
 {
     lane.progress.requestSent(m_clock.now());
-    const SourceRequest request = source.request(m_settings.host(source), seed);
+    SourceRequest request = source.request(m_settings.host(source), seed);
+    request.timeout = m_settings.fetchTimeout;
     m_fetcher.fetch(request, this,
                     [this, run = m_run, index = lane.index, &source, seed, pass = lane.pass](const FetchReply& reply) {
                         handleReply(run, index, source, seed, pass, reply);
@@ -238,7 +241,10 @@ void LongTailSearch::handleReply(int run, size_t index, const KeywordSource& sou
     } else if (lane) {
         lane->networkFailures = 0;
         lane->backoff.reset();
-        m_asked.set(seed, m_asked.value(seed).value_or(0) | sourceBit(source));
+        if (const quint32 asked = m_askedSeeds.insert(seed)) {
+            m_askedBy.resize(std::max(m_askedBy.size(), size_t(asked)));
+            m_askedBy[asked - 1] |= sourceBit(source);
+        }
     }
     QStringList keywords;
     const QDateTime now = m_clock.wallTime();

@@ -121,7 +121,8 @@ private:
     std::vector<std::unique_ptr<Lane>> m_lanes;
     std::unique_ptr<SearchTimer> m_statusTimer;
     std::unique_ptr<SearchTimer> m_recoveryTimer;
-    HashedTable<6> m_asked; // per seed, a bit per source asked
+    TextTable m_askedSeeds;
+    std::vector<quint8> m_askedBy; // per asked seed, a bit per source that answered
     KeywordRecords m_records;
     bool m_running = false;
     bool m_endedWithNothingNew = false;

@@ -1,5 +1,6 @@
 #include "keywords/SearchSettings.h"
 
+#include "base/PrivateFiles.h"
 #include "keywords/KeywordSource.h"
 
 #include <QFile>
@@ -23,17 +24,20 @@ QString baseOf(QString value)
     return value;
 }
 
-// A value as QSettings reads it back unchanged.
+// A value as QSettings reads it back unchanged: one line whatever it holds (a line break pasted into a
+// filter would otherwise start lines, even sections, of its own), and a leading @ doubled, which
+// QSettings would take for the mark of a typed value.
 QString iniValue(const QString& value)
 {
-    static const QString special = QStringLiteral(";,\"\\=#");
+    static const QString special = QStringLiteral(";,\"\\=#\r\n");
     bool quote = value != value.trimmed();
     for (QChar c : value)
         quote = quote || special.contains(c);
+    QString escaped = value.startsWith(u'@') ? u'@' + value : value;
     if (!quote)
-        return value;
-    QString escaped = value;
+        return escaped;
     escaped.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
+    escaped.replace(u'\r', QStringLiteral("\\r")).replace(u'\n', QStringLiteral("\\n"));
     return u'"' + escaped + u'"';
 }
 
@@ -57,6 +61,9 @@ SearchSettings SearchSettings::load(const QString& iniPath)
         settings.afterSeed = std::max(minimumAfterSeed(), std::chrono::milliseconds(qint64(seconds * 1000)));
     settings.skipAsked = QVariant(text(ini, QStringLiteral("search/skip-asked")).trimmed()).toBool();
     settings.depth = std::max(0, text(ini, QStringLiteral("search/depth")).trimmed().toInt());
+    const double timeout = text(ini, QStringLiteral("search/timeout")).trimmed().toDouble(&ok);
+    if (ok && timeout > 0)
+        settings.fetchTimeout = std::chrono::milliseconds(qint64(std::min(timeout, 3600.0) * 1000));
     settings.exclude = text(ini, QStringLiteral("filter/exclude")).split(u'|', Qt::SkipEmptyParts);
     settings.include = text(ini, QStringLiteral("filter/include")).split(u'|', Qt::SkipEmptyParts);
     ini.beginGroup(QStringLiteral("hosts"));
@@ -134,11 +141,5 @@ bool updateIniFile(const QString& path, const QList<std::pair<QString, QString>>
         }
         lines.insert(sectionEnd, line);
     }
-    QSaveFile out(path);
-    const QByteArray bytes = lines.join(u'\n').toUtf8() + '\n';
-    if (out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit())
-        return true;
-    if (error)
-        *error = out.errorString();
-    return false;
+    return PrivateFiles::writeAtomically(path, lines.join(u'\n').toUtf8() + '\n', error);
 }

@@ -11,7 +11,7 @@ class KeywordSource;
 
 // What keywords.ini in the program folder says about the long-tail search:
 //   [hosts]   one base (scheme, host, optional port) per source's host key
-//   [search]  sources=, after-seed=, skip-asked=, depth=
+//   [search]  sources=, after-seed=, skip-asked=, depth=, timeout= (seconds a request may take in all)
 //   [filter]  exclude=, include=
 // Without the file, or without a key, the search is the classic one: 一级 or 二级 chosen in the window,
 // a second's rest after each seed, every pass asking every line again, and no end of its own.
@@ -22,6 +22,7 @@ struct SearchSettings
     std::chrono::milliseconds afterSeed{1000};
     bool skipAsked = false;
     int depth = 0; // 0: no limit; N: words found at pass N or later are not searched
+    std::chrono::milliseconds fetchTimeout{30000};
     QStringList exclude;
     QStringList include;
     QHash<QString, QString> hosts; // by host key, as the file has them

@@ -76,7 +76,9 @@ void XMLHttpGET(HttpClient* network, const QString& url, int bm, QObject* contex
     }
     HttpRequest request;
     request.url = address;
+    // A source that sends a byte now and then still ends at the limit.
     request.timeout = timeout;
+    request.deadline = timeout;
     request.followRedirects = true;
     request.maxBodyBytes = kMaxReplyBytes;
     // Where a refused redirect meant to send the client: a verification address is a block, not a failure.

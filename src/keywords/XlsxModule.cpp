@@ -31,23 +31,44 @@ extern "C" Q_DECL_EXPORT bool quillon_write_xlsx(const QString& path, const QStr
     lxw_worksheet* sheet = workbook_add_worksheet(book, "关键词");
     lxw_format* timeFormat = workbook_add_format(book);
     format_set_num_format(timeFormat, "yyyy-mm-dd hh:mm:ss");
+    // A cell the writer refuses (a text over Excel's 32,767 characters) fails the export with the row and
+    // the reason, rather than leaving the cell empty.
+    lxw_error written = LXW_NO_ERROR;
+    qsizetype failedRow = 0;
+    auto check = [&](lxw_error result, qsizetype row) {
+        if (result != LXW_NO_ERROR && written == LXW_NO_ERROR) {
+            written = result;
+            failedRow = row;
+        }
+    };
+    auto writeText = [&](lxw_row_t at, lxw_col_t column, const QString& text) {
+        check(worksheet_write_string(sheet, at, column, text.toUtf8().constData(), nullptr), qsizetype(at));
+    };
     for (int column = 0; column < header.size(); ++column)
-        worksheet_write_string(sheet, 0, lxw_col_t(column), header[column].toUtf8().constData(), nullptr);
-    for (qsizetype i = 0; i < rows.size(); ++i) {
+        writeText(0, lxw_col_t(column), header[column]);
+    for (qsizetype i = 0; i < rows.size() && written == LXW_NO_ERROR; ++i) {
         const XlsxRow& row = rows[i];
         const lxw_row_t at = lxw_row_t(i + 1);
-        worksheet_write_string(sheet, at, 0, row.keyword.toUtf8().constData(), nullptr);
+        writeText(at, 0, row.keyword);
         if (row.pass < 0)
             continue;
-        worksheet_write_string(sheet, at, 1, row.seed.toUtf8().constData(), nullptr);
-        worksheet_write_string(sheet, at, 2, row.source.toUtf8().constData(), nullptr);
-        worksheet_write_number(sheet, at, 3, row.pass, nullptr);
+        writeText(at, 1, row.seed);
+        writeText(at, 2, row.source);
+        check(worksheet_write_number(sheet, at, 3, row.pass, nullptr), i + 1);
         if (row.found.isValid()) {
             const QDateTime t = row.found.toLocalTime();
             lxw_datetime when{t.date().year(), t.date().month(),  t.date().day(),
                               t.time().hour(), t.time().minute(), double(t.time().second())};
-            worksheet_write_datetime(sheet, at, 4, &when, timeFormat);
+            check(worksheet_write_datetime(sheet, at, 4, &when, timeFormat), i + 1);
         }
+    }
+    if (written != LXW_NO_ERROR) {
+        workbook_close(book);
+        return fail(QStringLiteral("表格第 %1 行写不进去：%2")
+                        .arg(failedRow + 1)
+                        .arg(written == LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED
+                                 ? QStringLiteral("文字超过 Excel 单元格的 32767 个字符")
+                                 : QString::fromUtf8(lxw_strerror(written))));
     }
     worksheet_set_column(sheet, 0, 2, 24, nullptr);
     worksheet_set_column(sheet, 4, 4, 20, nullptr);

@@ -134,11 +134,26 @@ bool KeywordMiner::readSeeds(QStringList* seeds)
 bool KeywordMiner::start()
 {
     AppPaths::setProgramFolder(m_options.programFolder);
+    // On an account that never ran the program the folder is not there yet.
+    if (!PrivateFiles::makeFolder(m_options.programFolder)) {
+        printError(u"无法建立程序文件夹 " + m_options.programFolder);
+        return false;
+    }
     if (m_options.out.isEmpty()) {
         // The keyword window and the miner take turns at word.txt.
         m_listLock = std::make_unique<QLockFile>(wordFile() + QStringLiteral(".lock"));
         if (!m_listLock->tryLock(0)) {
-            printError(u"word.txt 正被关键词窗口或另一个挖词程序使用：请先关闭它，或用 --out 写到别的文件。"_qs);
+            switch (m_listLock->error()) {
+            case QLockFile::LockFailedError:
+                printError(u"word.txt 正被关键词窗口或另一个挖词程序使用：请先关闭它，或用 --out 写到别的文件。"_qs);
+                break;
+            case QLockFile::PermissionError:
+                printError(u"没有权限在 " + m_options.programFolder + u" 里建立 word.txt.lock，无法保护 word.txt。");
+                break;
+            default:
+                printError(u"无法建立 word.txt.lock（" + m_options.programFolder + u"），无法保护 word.txt。");
+                break;
+            }
             return false;
         }
     }
@@ -164,7 +179,16 @@ bool KeywordMiner::start()
     m_search->records() = KeywordRecords::read(KeywordRecords::pathBeside(wordFile()));
     m_search->listText = [this]() -> std::optional<QString> { return listText(); };
     connect(m_search, &LongTailSearch::found, this, &KeywordMiner::insert);
-    connect(m_search, &LongTailSearch::statusChanged, this, [this] { showProgress(); });
+    connect(m_search, &LongTailSearch::statusChanged, this, [this] {
+        showProgress();
+        watchBlocks();
+    });
+    m_giveUp = new QTimer(this);
+    m_giveUp->setSingleShot(true);
+    connect(m_giveUp, &QTimer::timeout, this, [this] {
+        printError(QStringLiteral("所有来源已连续 %1 分钟被封或不通，结束。").arg(m_options.giveUpMinutes));
+        interrupt();
+    });
     connect(m_search, &LongTailSearch::recoveryDue, this, &KeywordMiner::writeRecovery);
     connect(m_search, &LongTailSearch::finished, this, &KeywordMiner::finish);
     if (m_options.minutes > 0) {
@@ -184,6 +208,15 @@ QString KeywordMiner::listText() const
     for (auto it = m_found.crbegin(); it != m_found.crend(); ++it)
         text += *it + u'\n';
     return text + m_originalList;
+}
+
+// A run whose every source stays blocked or unreachable ends after the patience the user gave it.
+void KeywordMiner::watchBlocks()
+{
+    if (!m_search->everySourcePaused())
+        m_giveUp->stop();
+    else if (!m_giveUp->isActive())
+        m_giveUp->start(std::chrono::milliseconds(qint64(m_options.giveUpMinutes * 60000)));
 }
 
 void KeywordMiner::insert(const QStringList& keywords)

@@ -44,6 +44,7 @@ private:
     QString listText() const;
     void insert(const QStringList& keywords);
     void showProgress(bool force = false);
+    void watchBlocks();
     void writeRecovery();
     void finish();
 
@@ -51,6 +52,7 @@ private:
     std::unique_ptr<KeywordFetcher> m_fetcher;
     LongTailSearch* m_search = nullptr;
     QTimer* m_deadline = nullptr;
+    QTimer* m_giveUp = nullptr;
     QSocketNotifier* m_signals = nullptr;
     std::unique_ptr<QLockFile> m_listLock;
     QString m_originalList;

@@ -52,12 +52,15 @@ MinerOptions MinerOptions::parse(const QStringList& arguments, const QString& ex
                                      QStringLiteral("LIST"));
     const QCommandLineOption passes(QStringLiteral("passes"), QStringLiteral("搜完 N 轮后停止。"), QStringLiteral("N"));
     const QCommandLineOption minutes(QStringLiteral("minutes"), QStringLiteral("M 分钟后停止。"), QStringLiteral("M"));
+    const QCommandLineOption giveUp(
+        QStringLiteral("give-up"),
+        QStringLiteral("所有来源连续被封或不通 M 分钟后结束（默认 30，可带小数），退出码 3。"), QStringLiteral("M"));
     const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("把找到的词写到这个文件，而不是 word.txt。"),
                                  QStringLiteral("FILE"));
     const QCommandLineOption format(QStringLiteral("format"),
                                     QStringLiteral("--out 的格式：txt、csv 或 xlsx；默认按扩展名。"),
                                     QStringLiteral("txt|csv|xlsx"));
-    parser.addOptions({dir, seeds, sources, passes, minutes, out, format});
+    parser.addOptions({dir, seeds, sources, passes, minutes, giveUp, out, format});
 
     if (!parser.parse(arguments))
         return failure(parser.errorText());
@@ -99,7 +102,18 @@ MinerOptions MinerOptions::parse(const QStringList& arguments, const QString& ex
             return failure(name + u" 需要一个正整数，不是“" + parser.value(*option) + u"”");
         *target = *number;
     }
+    if (parser.isSet(giveUp)) {
+        bool ok = false;
+        options.giveUpMinutes = parser.value(giveUp).toDouble(&ok);
+        if (!ok || !(options.giveUpMinutes > 0))
+            return failure(u"--give-up 需要一个正数，不是“" + parser.value(giveUp) + u"”");
+    }
     options.out = parser.value(out);
+    if (!options.out.isEmpty()) {
+        if (const QString problem = KeywordExport::targetProblem(options.out, options.programFolder);
+            !problem.isEmpty())
+            return failure(problem);
+    }
     if (parser.isSet(format)) {
         const std::optional<KeywordExport::Format> named = KeywordExport::formatNamed(parser.value(format));
         if (!named)

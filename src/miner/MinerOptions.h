@@ -23,6 +23,7 @@ struct MinerOptions
     std::optional<QStringList> sources; // in place of keywords.ini's
     int passes = 0;                     // 0: no limit
     int minutes = 0;                    // 0: no limit
+    double giveUpMinutes = 30;          // every source blocked or unreachable this long: the run ends
     QString out;                        // empty: word.txt of the program folder
     KeywordExport::Format format = KeywordExport::Format::Text;
     QString text; // the help, the version or what is wrong

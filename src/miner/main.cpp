@@ -5,9 +5,12 @@
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <sys/stat.h>
 
 int main(int argc, char* argv[])
 {
+    // What is mined is the user's alone, what Qt makes for us too (lock files, a save's temporary file).
+    ::umask(077);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillon-mine"));
     QCoreApplication::setApplicationVersion(AppInfo::version());

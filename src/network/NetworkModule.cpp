@@ -2,12 +2,34 @@
 #include "base/HttpClient.h"
 
 #include <QNetworkAccessManager>
+#include <QNetworkCookie>
+#include <QNetworkCookieJar>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSslError>
+#include <QTimer>
 
 namespace {
+
+// Keeps the cookies the answers set, at most a few hundred: a source that sets a new one with every
+// answer of a long run does not grow the jar without end. The oldest go first.
+class BoundedCookieJar final : public QNetworkCookieJar
+{
+public:
+    static constexpr qsizetype kMaxCookies = 300;
+
+    bool setCookiesFromUrl(const QList<QNetworkCookie>& cookies, const QUrl& url) override
+    {
+        const bool added = QNetworkCookieJar::setCookiesFromUrl(cookies, url);
+        QList<QNetworkCookie> all = allCookies();
+        if (all.size() > kMaxCookies) {
+            all.remove(0, all.size() - kMaxCookies);
+            setAllCookies(all);
+        }
+        return added;
+    }
+};
 
 class NetworkClient final : public HttpClient
 {
@@ -16,6 +38,7 @@ public:
     {
         // Manual by default: the service's answers are taken as they come.
         m_network.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+        m_network.setCookieJar(new BoundedCookieJar);
     }
 
     ~NetworkClient() override
@@ -73,6 +96,15 @@ public:
                                  reply->abort();
                              });
         }
+        if (request.deadline.count() > 0) {
+            auto* deadline = new QTimer(reply);
+            deadline->setSingleShot(true);
+            QObject::connect(deadline, &QTimer::timeout, reply, [reply, refused] {
+                *refused = true;
+                reply->abort();
+            });
+            deadline->start(request.deadline);
+        }
         if (request.maxBodyBytes > 0) {
             QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
                              [reply, refused, limit = request.maxBodyBytes](qint64 received, qint64 total) {
@@ -93,8 +125,18 @@ public:
                                      headers();
                              });
         }
-        auto deliver = [reply, data = events.data] {
+        // The body is counted as it is read: one over the limit ends the request there and then.
+        auto deliver = [reply, data = events.data, refused, limit = request.maxBodyBytes,
+                        received = std::make_shared<qint64>(0)] {
+            if (*refused)
+                return;
             const QByteArray bytes = reply->readAll();
+            *received += bytes.size();
+            if (limit > 0 && *received > limit) {
+                *refused = true;
+                reply->abort();
+                return;
+            }
             if (data && !bytes.isEmpty())
                 data(bytes);
         };

@@ -300,7 +300,9 @@ private slots:
         f.open();
         QVERIFY(f.loaded());
         QCOMPARE(recordOf(f.window->search()->records(), u"中1"_qs), u"中 baidu 1"_qs);
-        QVERIFY(!f.window->exportTo(f.folder.filePath(u"out.doc"_qs))); // no format of ours
+        QVERIFY(!f.window->exportTo(f.folder.filePath(u"out.doc"_qs)));  // no format of ours
+        QVERIFY(!f.window->exportTo(f.folder.filePath(u"word.txt"_qs))); // nor the list itself
+        QVERIFY(f.messages.texts().last().contains(u"不能导出到 word.txt"_qs));
     }
 
     void theSettingsDialogWritesTheFile()

@@ -71,7 +71,6 @@ private slots:
         QTest::newRow("3") << QByteArray("3") << QString() << sent;
         QTest::newRow("0") << QByteArray("0") << u"请不要非法操作！"_qs << sent;
         QTest::newRow("2") << QByteArray("2") << u"用户信息错误！"_qs << sent;
-        QTest::newRow("over 1024 bytes") << QByteArray(4000, '3') << u"网络中断或服务器超时！"_qs << sent;
         QTest::newRow("closed port") << QByteArray("closed") << QString() << u"与主机通讯时出现了错误"_qs;
     }
     void repliesToALogin()

@@ -178,6 +178,14 @@ private slots:
         QCOMPARE(g.lastBody(), QByteArray("action=UWork&Contact=|*||*||*||*||*|&url=&biaoshi=&Word="));
         QCOMPARE(g.messages.texts(), (QStringList{u"不存在"_qs, u"服务器错误,重试..."_qs}));
         QCOMPARE(g.window->statusText(), u"向主机发送数据完毕"_qs);
+
+        // A line the service would split into other words is named, and nothing goes out.
+        g.folder.write(u"word.txt"_qs, "ok\r\n\"a|*\"\r\n");
+        g.messages.clear();
+        g.button(u"baocun"_qs)->click();
+        QTRY_COMPARE(g.messages.texts().size(), 1);
+        QVERIFY2(g.messages.texts().first().contains(u"第2行“a|*”"_qs), qPrintable(g.messages.texts().first()));
+        QCOMPARE(g.server.requestCount(), 1);
     }
 
     // A row's count is checked before anything is sent; whatever the reply, the row is marked as asked.

@@ -8,6 +8,7 @@
 #include "keywords/SearchProgress.h"
 #include "keywords/SearchReply.h"
 #include "keywords/SearchSettings.h"
+#include "keywords/TextTable.h"
 #include "keywords/WebText.h"
 #include "keywords/XMLHttpGET.h"
 #include "support/DistinctLinesModel.h"
@@ -177,6 +178,13 @@ private slots:
         QTest::newRow("mobile related unclosed")
             << u"baidu-mobile-related"_qs << u"<div class='rw-list'><div><a>a</a></div><a>b</a>"_qs
             << QStringList{u"a"_qs, u"b"_qs};
+        QTest::newRow("mobile related card and box")
+            << u"baidu-mobile-related"_qs
+            << u"<div tpl=\"recommend_list\"><div>其他人还在搜</div><a>鲜花a</a><a>鲜花\"b</a></div><div "
+               u"class=\"c-result\">"
+               u"<a>不是</a></div><div id=\"relativewords\"><div class=\"rw-list\"><a class=\"rw-item\">鲜花a</a>"
+               u"<a class=\"rw-item\">鲜花c</a></div></div>"_qs
+            << QStringList{u"鲜花a"_qs, u"鲜花\"b"_qs, u"鲜花c"_qs};
         QTest::newRow("mobile related none") << u"baidu-mobile-related"_qs << u"<div><a>a</a></div>"_qs << none;
         QTest::newRow("baidu not the script") << u"baidu"_qs << u"<html>[\"a\"]</html>"_qs << none;
         QTest::newRow("baidu") << u"baidu"_qs << u" \r\nwindow.bdsug.sug({s:[\"a\",\"b\"]});"_qs
@@ -419,7 +427,8 @@ private slots:
         settings.afterSeed = 2500ms;
         settings.skipAsked = true;
         settings.depth = 3;
-        settings.exclude = {u"招聘"_qs, u"a;b"_qs};
+        // Pasted line breaks and a leading @ read back as typed, and start no lines of their own.
+        settings.exclude = {u"@Variant(x)"_qs, u"招聘"_qs, u"a;b"_qs, u"x\r\n[hosts]\nsuggest=http://elsewhere"_qs};
         settings.include = {u"*seed*"_qs, u"x,\"y\""_qs};
         QVERIFY(settings.save(ini));
         const QString written = QString::fromUtf8(folder.read(u"keywords.ini"_qs));
@@ -429,11 +438,30 @@ private slots:
                                     u"sources=sogou\nafter-seed=2.5\n; about depth\ndepth=3\nskip-asked=true\n\n"
                                     u"; about other\n[other]\nk=v\n\n[filter]\n"_qs),
                  qPrintable(written));
+        QCOMPARE(written.split(u'\n').count(u"[hosts]"_qs), 1);
         const SearchSettings again = SearchSettings::load(ini);
         QCOMPARE(again.exclude, settings.exclude);
         QCOMPARE(again.include, settings.include);
         QVERIFY(SearchSettings().save(folder.filePath(u"new.ini"_qs)));
         QVERIFY(folder.read(u"new.ini"_qs).startsWith("[search]\nsources=\n"));
+        QCOMPARE(QFileInfo(folder.filePath(u"new.ini"_qs)).permissions() & QFileDevice::Permissions(0x7077),
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+    // Neighbours that share their start, texts longer than what is shared, the empty text: each keeps
+    // its own number, and nothing else is found.
+    void textTableKeepsEveryTextApart()
+    {
+        QStringList texts{QString(), u"a"_qs, QString(300, u'长') + u'1', QString(300, u'长') + u'2'};
+        for (int i = 0; i < 100; ++i)
+            texts << u"长尾" + QString::number(i) << u"长尾" + QString::number(i) + u"词";
+        TextTable table;
+        for (qsizetype i = 0; i < texts.size(); ++i)
+            QCOMPARE(table.insert(texts[i]), quint32(i + 1));
+        for (qsizetype i = 0; i < texts.size(); ++i)
+            QCOMPARE(table.find(texts[i]), quint32(i + 1));
+        for (const QString& other : {u"长尾"_qs, QString(300, u'长'), u"长尾1词词"_qs, u"长尾100"_qs, u"b"_qs})
+            QCOMPARE(table.find(other), quint32(0));
     }
 
     void recordsRoundTrip()
@@ -463,28 +491,35 @@ private slots:
         KeywordRecords records;
         const QDateTime when(QDate(2026, 12, 7), QTime(9, 30, 5));
         records.add(u"鲜花, \"快递\""_qs, {u"鲜花"_qs, u"baidu-mobile"_qs, 2, when});
-        records.add(u"b"_qs, {u"s"_qs, u"360"_qs, 1, when});
-        const QStringList lines{u"鲜花, \"快递\""_qs, u"typed"_qs, u"b"_qs};
+        records.add(u"@手机客服"_qs, {u"+86手机号"_qs, u"360"_qs, 1, when});
+        const QStringList lines{u"鲜花, \"快递\""_qs, u"-18度手机"_qs, u"@手机客服"_qs};
         auto write = [&](const QString& name) {
             const QString path = folder.filePath(name);
             return KeywordExport::write(path, *KeywordExport::formatOf(path), lines, records);
         };
 
-        // CSV: a byte-order mark, then rows as RFC 4180 has them.
+        // CSV: a byte-order mark, then rows as RFC 4180 has them; what a spreadsheet would take for a
+        // formula is text.
         QVERIFY(write(u"out.csv"_qs));
         QCOMPARE(
             folder.read(u"out.csv"_qs),
             u"\uFEFF关键词,来源词,来源,轮次,时间\r\n\"鲜花, \"\"快递\"\"\",鲜花,baidu-mobile,2,2026-12-07 09:30:05\r\n"
-            u"typed,,,,\r\nb,s,360,1,2026-12-07 09:30:05\r\n"_qs.toUtf8());
+            u"'-18度手机,,,,\r\n'@手机客服,'+86手机号,360,1,2026-12-07 09:30:05\r\n"_qs.toUtf8());
 
         // XLSX: the sheet holds the same cells, and nothing is left beside it.
         QVERIFY(write(u"out.xlsx"_qs));
         const QString sheet =
             QString::fromUtf8(unzipped(folder.filePath(u"out.xlsx"_qs), u"xl/worksheets/sheet1.xml"_qs) +
                               unzipped(folder.filePath(u"out.xlsx"_qs), u"xl/sharedStrings.xml"_qs));
-        for (const QString& text : {u"关键词"_qs, u"来源词"_qs, u"鲜花, \"快递\""_qs, u"baidu-mobile"_qs, u"typed"_qs})
+        for (const QString& text :
+             {u"关键词"_qs, u"来源词"_qs, u"鲜花, \"快递\""_qs, u"baidu-mobile"_qs, u"-18度手机"_qs})
             QVERIFY2(sheet.contains(text), qPrintable(text));
         QCOMPARE(sheet.count(u"<row "_qs), 4);
+        // A cell over Excel's limit fails the export, and leaves no file.
+        QString error;
+        QVERIFY(!KeywordExport::write(folder.filePath(u"long.xlsx"_qs), KeywordExport::Format::Xlsx,
+                                      {QString(40000, u'长')}, records, &error));
+        QVERIFY2(error.contains(u"32767"_qs), qPrintable(error));
         QCOMPARE(QDir(folder.path()).entryList(QDir::Hidden | QDir::Files).size(), qsizetype(2));
 
         // Plain text: UTF-8, one keyword a line.

@@ -105,6 +105,29 @@ private slots:
         QCOMPARE(m.server.requestCount(), 0);
     }
 
+    // On an account that never ran the program the folder is made, the user's alone, and the list is
+    // locked in it: here the run then finds nothing to search.
+    void aNewAccountGetsItsFolder()
+    {
+        Miner m;
+        const QString fresh = m.folder.filePath(u"new/quillon"_qs);
+        m.start({u"--dir"_qs, fresh, u"--seeds"_qs, u"-"_qs}, "");
+        QCOMPARE(m.finish(), 1);
+        QVERIFY2(m.errors().contains(u"没有可搜索的词"_qs), qPrintable(m.errors()));
+        QCOMPARE(QFileInfo(fresh).permissions() & QFileDevice::Permissions(0x7077),
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+    void aRunWhoseEverySourceStaysBlockedGivesUp()
+    {
+        Miner m;
+        m.folder.write(u"word.txt"_qs, "old\r\n");
+        m.start({u"--seeds"_qs, u"-"_qs, u"--sources"_qs, u"sogou"_qs, u"--give-up"_qs, u"0.01"_qs}, "k\n");
+        QCOMPARE(m.finish(), 3);
+        QVERIFY2(m.errors().contains(u"被封或不通"_qs), qPrintable(m.errors()));
+        QCOMPARE(m.folder.read(u"word.txt"_qs), QByteArray("old\r\n"));
+    }
+
     void badArguments_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -116,6 +139,9 @@ private slots:
         QTest::newRow("extension") << QStringList{u"--out"_qs, u"x.doc"_qs} << u"看不出 x.doc 的格式"_qs << mine;
         QTest::newRow("passes") << QStringList{u"--passes"_qs, u"two"_qs} << u"--passes 需要一个正整数"_qs << mine;
         QTest::newRow("minutes") << QStringList{u"--minutes"_qs, u"0"_qs} << u"--minutes 需要一个正整数"_qs << mine;
+        // An export over the list a keyword window holds under its lock.
+        QTest::newRow("out over the list")
+            << QStringList{u"--out"_qs, u"%dir/word.txt"_qs} << u"不能导出到 word.txt"_qs << mine;
         // The demo service has no password of its own: without one it does not start.
         QTest::newRow("stand-in without a password") << QStringList{} << u"no password"_qs << u"quillon-standin"_qs;
     }
@@ -125,6 +151,7 @@ private slots:
         QFETCH(QString, message);
         QFETCH(QString, program);
         Miner m;
+        arguments.replaceInStrings(u"%dir"_qs, m.folder.path());
         qunsetenv("QUILLON_STANDIN_PASSWORD");
         m.start(arguments, QByteArray(""), program);
         QCOMPARE(m.finish(), 2);

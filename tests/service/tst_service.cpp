@@ -116,7 +116,6 @@ private slots:
         QTest::newRow("password 3") << password << u"3"_qs << 200 << false << QString();
         QTest::newRow("upload 2") << upload << u"2"_qs << 200 << true << u"成功保存!"_qs;
         QTest::newRow("upload 500 \"2\"") << upload << u"2"_qs << 500 << false << cutMaterial;
-        QTest::newRow("generate 302 \"\"") << generate << QString() << 302 << false << cutMaterial;
         QTest::newRow("generate 199") << generate << u"2"_qs << 199 << false << cutMaterial;
         QTest::newRow("generate 299") << generate << u"2"_qs << 299 << true << u"成功保存!"_qs;
     }
