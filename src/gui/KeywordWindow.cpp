@@ -128,18 +128,23 @@ KeywordWindow::KeywordWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 
     m_loader = std::make_unique<KeywordFileLoader>(
         [this](QByteArray lines) { m_langword->appendListInBackground(std::move(lines)); });
-    connect(m_loader.get(), &KeywordFileLoader::finished, this, [this] {
-        if (!m_langword->isFilling())
-            listSettled();
-    });
-    m_langword->onFilled = [this](bool complete) {
-        if (complete) {
-            listSettled();
-            return;
-        }
-        // The list stays marked as not read in: nothing may save or filter what is only part of it.
+    // Out of memory, the list stays marked as not read in: nothing may save or filter what is only part
+    // of it.
+    auto outOfMemory = [this] {
         reportError(QStringLiteral("内存不足，长尾词列表没能全部读入。为免丢失，现在不能保存或过滤；"
                                    "请关闭其他程序后重新打开此窗口。"));
+    };
+    connect(m_loader.get(), &KeywordFileLoader::finished, this, [this, outOfMemory] {
+        if (m_loader->ranOutOfMemory())
+            outOfMemory();
+        else if (!m_langword->isFilling())
+            listSettled();
+    });
+    m_langword->onFilled = [this, outOfMemory](bool complete) {
+        if (complete)
+            listSettled();
+        else
+            outOfMemory();
     };
 
     m_jiazaiTimer->start(m_pacing.load);

@@ -68,14 +68,24 @@ void KeywordFileLoader::run(Producer produce)
     m_stopped = false;
     // The watcher belongs to this object: once it is gone, the result is dropped with the thread pool's
     // task, and nobody waits for it.
-    auto* watcher = new QFutureWatcher<QByteArray>(this);
-    connect(watcher, &QFutureWatcher<QByteArray>::finished, this, [this, watcher] {
+    // A list that does not fit in memory fails the load; it does not end the program.
+    m_outOfMemory = false;
+    auto* watcher = new QFutureWatcher<std::optional<QByteArray>>(this);
+    connect(watcher, &QFutureWatcher<std::optional<QByteArray>>::finished, this, [this, watcher] {
         watcher->deleteLater();
-        if (!m_stopped)
-            m_sink(watcher->result());
+        std::optional<QByteArray> lines = watcher->result();
+        m_outOfMemory = !lines;
+        if (!m_stopped && lines)
+            m_sink(std::move(*lines));
         finish();
     });
-    watcher->setFuture(QtConcurrent::run(std::move(produce)));
+    watcher->setFuture(QtConcurrent::run([produce = std::move(produce)]() -> std::optional<QByteArray> {
+        try {
+            return produce();
+        } catch (const std::bad_alloc&) {
+            return std::nullopt;
+        }
+    }));
 }
 
 void KeywordFileLoader::stop()

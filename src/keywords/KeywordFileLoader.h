@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 
 // Feeds the result list without freezing the window. The whole-text work (reading and decoding
 // word.txt, filtering a large list) runs on Qt's thread pool; its lines are then handed over at once.
@@ -25,6 +26,8 @@ public:
     // Drops the rest: nothing more is handed over, and finished() follows.
     void stop();
     bool isRunning() const { return m_running; }
+    // The last run ran out of memory: nothing was handed over.
+    bool ranOutOfMemory() const { return m_outOfMemory; }
 
     // The fields of word.txt, each followed by "\n".
     static QString fieldLines(QStringView fileText);
@@ -50,6 +53,7 @@ private:
     void finish();
 
     Sink m_sink;
+    bool m_outOfMemory = false;
     bool m_running = false;
     bool m_stopped = false;
 };

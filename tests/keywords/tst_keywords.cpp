@@ -296,6 +296,7 @@ private slots:
         QTest::newRow("5 MiB that compresses") << u"/bomb"_qs << 0 << QString() << failed;
         QTest::newRow("under 4 MiB") << u"/limit"_qs << 200 << QString() << answer;
         QTest::newRow("silent") << u"/silent"_qs << 0 << QString() << failed;
+        QTest::newRow("trickling past the limit") << u"/trickle"_qs << 0 << QString() << failed;
         QTest::newRow("closed port") << u"closed"_qs << 0 << QString() << failed;
         QTest::newRow("bad address") << u"not a url"_qs << 0 << QString() << failed;
         QTest::newRow("no network module") << u"none"_qs << 0 << QString() << failed;
@@ -327,6 +328,7 @@ private slots:
             {"/limit", underLimit},
             {"/bomb", bomb},
             {"/silent", {{}, "text/html", {}, 200, true}},
+            {"/trickle", {QByteArray(100, 'x'), "text/html", {}, 200, false, {}, 100}},
             {"/same", moved("/ok")},
             {"/elsewhere", moved("http://localhost:" + QByteArray::number(server.port()) + "/ok")},
             {"/verify", moved("https://wappass.baidu.com/static/captcha/tuxing.html")},
@@ -346,7 +348,8 @@ private slots:
         std::optional<FetchReply> result;
         XMLHttpGET(
             path == u"none" ? nullptr : network.get(), url, path == u"/gbk" ? 0 : 1, &context,
-            [&](const FetchReply& fetched) { result = fetched; }, {}, path == u"/silent" ? 1s : 30s);
+            [&](const FetchReply& fetched) { result = fetched; }, {},
+            path == u"/silent" || path == u"/trickle" ? 1s : 30s);
         QTRY_VERIFY(result);
         QCOMPARE(result->status, status);
         if (path != u"/limit")
@@ -376,6 +379,18 @@ private slots:
                    [&](const FetchReply&) { answered = true; });
         QTRY_VERIFY(answered);
         QCOMPARE(calls, 0);
+    }
+
+    // A list too large for memory fails its load: nothing is handed over, and the program goes on.
+    void aLoadOutOfMemoryHandsOverNothing()
+    {
+        QByteArray received = "nothing";
+        KeywordFileLoader loader([&received](const QByteArray& lines) { received = lines; });
+        QSignalSpy finished(&loader, &KeywordFileLoader::finished);
+        loader.run([]() -> QByteArray { throw std::bad_alloc(); });
+        QVERIFY(finished.wait(5000));
+        QVERIFY(loader.ranOutOfMemory());
+        QCOMPARE(received, QByteArray("nothing"));
     }
 
     void backoffAndStatusLine()

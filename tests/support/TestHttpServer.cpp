@@ -39,6 +39,17 @@ TestHttpServer::TestHttpServer() : m_server(std::make_unique<httplib::Server>())
             out.set_header("Location", reply.location.toStdString());
         if (!reply.setCookie.isEmpty())
             out.set_header("Set-Cookie", reply.setCookie.toStdString());
+        if (reply.trickleMs > 0) {
+            // With its length given, nothing compresses (and so holds back) the bytes on their way.
+            out.set_content_provider(
+                size_t(reply.body.size()), reply.contentType.toStdString(),
+                [this, body = reply.body, pause = reply.trickleMs](size_t offset, size_t, httplib::DataSink& sink) {
+                    std::unique_lock lock(m_mutex);
+                    m_released.wait_for(lock, std::chrono::milliseconds(pause), [this] { return bool(m_stopping); });
+                    return !m_stopping && sink.write(body.constData() + offset, 1);
+                });
+            return;
+        }
         out.set_content(reply.body.toStdString(), reply.contentType.toStdString());
     };
     // One request per connection, so stopping never waits for an idle keep-alive connection.

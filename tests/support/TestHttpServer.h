@@ -38,6 +38,7 @@ public:
         int status = 200;
         bool never = false;  // hold the connection without answering
         QByteArray location; // a Location header, for redirects
+        int trickleMs = 0;   // the body a byte at a time, this many ms apart
     };
     using Handler = std::function<Reply(const Request&)>;
 
