@@ -179,52 +179,92 @@ QString decodeEntities(const QString& text)
 
 } // namespace
 
+HtmlTag nextTag(QStringView page, std::initializer_list<QStringView> names, qsizetype from)
+{
+    for (qsizetype at = page.indexOf(u'<', from); at >= 0; at = page.indexOf(u'<', at + 1)) {
+        const bool closing = page.sliced(at + 1).startsWith(u'/');
+        const QStringView rest = page.sliced(at + (closing ? 2 : 1));
+        for (const QStringView name : names) {
+            if (!rest.startsWith(name, Qt::CaseInsensitive) ||
+                (rest.size() > name.size() && rest[name.size()].isLetterOrNumber()))
+                continue;
+            const qsizetype end = page.indexOf(u'>', at);
+            if (end < 0)
+                return {}; // no tag after this one ends either
+            return {at, end + 1, closing};
+        }
+    }
+    return {};
+}
+
 QStringList CurrentRelatedPieces(const QString& page)
 {
-    static const QRegularExpression box(QStringLiteral("<div\\b[^>]*\\bid\\s*=\\s*[\"']?(rs_new|rs)[\"'\\s>]"),
+    // The box's own tag, at most a few hundred characters in any real page.
+    static const QRegularExpression box(QStringLiteral("\\bid\\s*=\\s*[\"']?(rs_new|rs)[\"'\\s>]"),
                                         QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch boxStart = box.match(page);
-    if (!boxStart.hasMatch())
+    HtmlTag div = nextTag(page, {u"div"}, 0);
+    for (; div.start >= 0; div = nextTag(page, {u"div"}, div.end)) {
+        if (!div.closing && div.end - div.start <= 1024 &&
+            box.match(QStringView(page).sliced(div.start, div.end - div.start)).hasMatch())
+            break;
+    }
+    if (div.start < 0)
         return {};
-    const qsizetype tableStart = page.indexOf(u"<table", boxStart.capturedEnd(), Qt::CaseInsensitive);
+    const qsizetype tableStart = page.indexOf(u"<table", div.end, Qt::CaseInsensitive);
     const qsizetype tableEnd = tableStart < 0 ? -1 : page.indexOf(u"</table>", tableStart, Qt::CaseInsensitive);
     if (tableEnd < 0)
         return {};
-    const QString table = page.mid(tableStart, tableEnd - tableStart);
-    static const QRegularExpression cell(QStringLiteral("<t[dh]\\b[^>]*>(.*?)</t[dh]>"),
-                                         QRegularExpression::CaseInsensitiveOption |
-                                             QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression link(QStringLiteral("<a\\b[^>]*>(.*?)</a>"),
-                                         QRegularExpression::CaseInsensitiveOption |
-                                             QRegularExpression::DotMatchesEverythingOption);
+    const QStringView table = QStringView(page).sliced(tableStart, tableEnd - tableStart);
+    // A cell runs from its tag to the first closing cell tag; the first link in it is the keyword.
     QStringList pieces;
-    for (auto cells = cell.globalMatch(table); cells.hasNext();) {
-        const QRegularExpressionMatch anchor = link.match(cells.next().captured(1));
-        if (!anchor.hasMatch())
+    for (HtmlTag cell = nextTag(table, {u"td", u"th"}, 0); cell.start >= 0;) {
+        if (cell.closing) {
+            cell = nextTag(table, {u"td", u"th"}, cell.end);
             continue;
-        const QString text = plainText(anchor.captured(1));
-        if (!text.isEmpty())
-            pieces.append(text);
+        }
+        HtmlTag close = nextTag(table, {u"td", u"th"}, cell.end);
+        while (close.start >= 0 && !close.closing)
+            close = nextTag(table, {u"td", u"th"}, close.end);
+        if (close.start < 0)
+            break;
+        const QStringList texts = linkTexts(table.sliced(cell.end, close.start - cell.end).toString());
+        if (!texts.isEmpty())
+            pieces.append(texts.first());
+        cell = nextTag(table, {u"td", u"th"}, close.end);
     }
     return pieces;
 }
 
 QString plainText(const QString& html)
 {
-    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
-    return decodeEntities(QString(html).remove(tag)).trimmed();
+    QString text;
+    qsizetype at = 0;
+    for (qsizetype open = html.indexOf(u'<'); open >= 0; open = html.indexOf(u'<', at)) {
+        const qsizetype close = html.indexOf(u'>', open);
+        if (close < 0)
+            break; // a "<" that no ">" follows is text, and so is the rest
+        text += QStringView(html).sliced(at, open - at);
+        at = close + 1;
+    }
+    text += QStringView(html).sliced(at);
+    return decodeEntities(text).trimmed();
 }
 
 QStringList linkTexts(const QString& html)
 {
-    static const QRegularExpression link(QStringLiteral("<a\\b[^>]*>(.*?)</a>"),
-                                         QRegularExpression::CaseInsensitiveOption |
-                                             QRegularExpression::DotMatchesEverythingOption);
     QStringList texts;
-    for (auto links = link.globalMatch(html); links.hasNext();) {
-        const QString text = plainText(links.next().captured(1));
+    for (HtmlTag link = nextTag(html, {u"a"}, 0); link.start >= 0;) {
+        if (link.closing) {
+            link = nextTag(html, {u"a"}, link.end);
+            continue;
+        }
+        const qsizetype close = html.indexOf(u"</a>", link.end, Qt::CaseInsensitive);
+        if (close < 0)
+            break; // no link after this one is closed either
+        const QString text = plainText(html.sliced(link.end, close - link.end));
         if (!text.isEmpty())
             texts.append(text);
+        link = nextTag(html, {u"a"}, close + 4);
     }
     return texts;
 }

@@ -34,6 +34,17 @@ QStringList RelatedPieces(const QString& page);
 // <div id="rs_new"> (or <div id="rs">), tags removed and entities decoded, in page order.
 QStringList CurrentRelatedPieces(const QString& page);
 
+// A tag of a page: where it starts ("<") and ends (after ">"), and whether it closes ("</name").
+struct HtmlTag
+{
+    qsizetype start = -1;
+    qsizetype end = -1;
+    bool closing = false;
+};
+// The next tag, opening or closing, of one of the names (any letter case) at or after from; none when
+// there is none whose ">" comes. Scanned once from left to right, so that no page, however its tags are
+// left open, costs more than a pass over it: a reply of 4 MiB is cut on the window's thread.
+HtmlTag nextTag(QStringView page, std::initializer_list<QStringView> names, qsizetype from);
 // Mark-up removed, entities decoded, white space trimmed.
 QString plainText(const QString& html);
 // The plain texts of the links (<a>) of a piece of a page, in page order; empty ones left out.

@@ -31,14 +31,12 @@ QJsonObject jsonObject(const QString& reply)
 // counted), or the rest of the page when it never closes.
 QString divElement(const QString& page, qsizetype start)
 {
-    static const QRegularExpression divTag(QStringLiteral("<(/?)div\\b[^>]*>"),
-                                           QRegularExpression::CaseInsensitiveOption);
     int depth = 0;
-    for (auto tags = divTag.globalMatch(page, start); tags.hasNext();) {
-        const QRegularExpressionMatch tag = tags.next();
-        depth += tag.captured(1).isEmpty() ? 1 : -1;
+    for (KeywordRules::HtmlTag tag = KeywordRules::nextTag(page, {u"div"}, start); tag.start >= 0;
+         tag = KeywordRules::nextTag(page, {u"div"}, tag.end)) {
+        depth += tag.closing ? -1 : 1;
         if (depth == 0)
-            return page.mid(start, tag.capturedEnd() - start);
+            return page.mid(start, tag.end - start);
     }
     return page.mid(start);
 }
@@ -79,18 +77,21 @@ QStringList sogouSuggestions(const QString& reply)
 
 QStringList baiduMobileRelated(const QString& page)
 {
-    // The block is a div marked as the related words (relativewords, rw-list) or by its template.
+    // The block is a div marked as the related words (relativewords, rw-list) or by its template; its tag
+    // is at most a few hundred characters in any real page.
     static const QRegularExpression block(
-        QStringLiteral("<div\\b[^>]*(?:id\\s*=\\s*[\"']?relativewords|class\\s*=\\s*[\"'][^\"']*\\b(?:rw-list|"
-                       "relativewords)|tpl\\s*=\\s*[\"']?recommend_list)[^>]*>"),
+        QStringLiteral("(?:\\bid\\s*=\\s*[\"']?relativewords|\\bclass\\s*=\\s*[\"'][^\"']*\\b(?:rw-list|"
+                       "relativewords)|\\btpl\\s*=\\s*[\"']?recommend_list)"),
         QRegularExpression::CaseInsensitiveOption);
     // A page has more than one: cards among the results ("其他人还在搜") and the box at its foot. Each is
     // taken, in page order; a block inside one already taken is part of it.
     QStringList words;
     qsizetype takenUpTo = 0;
-    for (auto starts = block.globalMatch(page); starts.hasNext();) {
-        const qsizetype start = starts.next().capturedStart();
-        if (start < takenUpTo)
+    for (KeywordRules::HtmlTag div = KeywordRules::nextTag(page, {u"div"}, 0); div.start >= 0;
+         div = KeywordRules::nextTag(page, {u"div"}, div.end)) {
+        const qsizetype start = div.start;
+        if (start < takenUpTo || div.closing || div.end - start > 1024 ||
+            !block.match(QStringView(page).sliced(start, div.end - start)).hasMatch())
             continue;
         const QString element = divElement(page, start);
         takenUpTo = start + element.size();
