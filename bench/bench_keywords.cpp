@@ -132,14 +132,27 @@ int main(int argc, char* argv[])
             longestGap = std::max(longestGap, gapClock.nsecsElapsed() / 1e6);
         gapClock.start();
     });
-    QObject::connect(loadTimer, &QTimer::timeout, [&probe] { probe.start(1); });
+    // A screen reader asks, while the list comes in, for the text's length and the text at its end.
+    QTimer reader;
+    QObject::connect(&reader, &QTimer::timeout, [&window] {
+        QAccessibleInterface* box = QAccessible::queryAccessibleInterface(window.findChild<QWidget*>(u"Langword"_qs));
+        if (QAccessibleTextInterface* text = box ? box->textInterface() : nullptr) {
+            const int length = text->characterCount();
+            text->text(std::max(0, length - 100), length);
+        }
+    });
+    QObject::connect(loadTimer, &QTimer::timeout, [&probe, &reader] {
+        probe.start(1);
+        reader.start(20);
+    });
     openWindow(window);
     const double loadMs = loadClock.nsecsElapsed() / 1e6;
     // Assistive technology asks for the caret and the text once the list is in: that counts too.
     QTest::qWait(500);
     probe.stop();
+    reader.stop();
     Bench::report("load into the window (total)", loadMs, "ms", "2 x sort -u", 2 * sortMs);
-    Bench::report("longest stall, load and the 0.5 s after", longestGap, "ms", "(target)", 50);
+    Bench::report("longest stall, load and the 0.5 s after, a reader asking", longestGap, "ms", "(target)", 50);
     std::printf("  (accessibility %s)\n", QAccessible::isActive() ? "active: a screen reader's bus is on" : "off");
     std::printf("  (%d lines in the box)\n", window.lineCount());
 

@@ -51,6 +51,17 @@ constexpr long kCountedBytes = 64 * 1024;
 // Pieces small enough to stop soon after closing, large enough to cost nothing in calls.
 constexpr qsizetype kPieceBytes = 1 << 20;
 
+// UTF-16 code units of UTF-8 text: one a character, two for one beyond the Basic Multilingual Plane.
+qsizetype utf16Units(const char* bytes, qsizetype length)
+{
+    qsizetype units = 0;
+    for (qsizetype i = 0; i < length; ++i) {
+        const auto byte = uchar(bytes[i]);
+        units += (byte & 0xC0) != 0x80 ? (byte >= 0xF0 ? 2 : 1) : 0;
+    }
+    return units;
+}
+
 } // namespace
 
 // A document being filled off the GUI thread; released unless a box takes it.
@@ -74,14 +85,18 @@ public:
             const qsizetype length = std::min(kPieceBytes, bytes.size() - at);
             if (m_loader->AddData(bytes.constData() + at, length) != kLoaderOk)
                 return false;
+            m_codeUnits += utf16Units(bytes.constData() + at, length);
         }
         return true;
     }
+    // The document's length as assistive technology counts it, counted here on the worker.
+    qsizetype codeUnits() const { return m_codeUnits; }
     // The document for SCI_SETDOCPOINTER; this object keeps its reference until destroyed.
     void* document() const { return m_loader->ConvertToDocument(); }
 
 private:
     ILoader* m_loader;
+    qsizetype m_codeUnits = 0;
 };
 
 // Making a loader only builds a new document: it touches nothing of the editor, and so can run on the
@@ -129,8 +144,17 @@ KeywordListBox::KeywordListBox(QWidget* parent)
     // change counts every character from the start of the text to it, a quarter of a second at the end
     // of a million lines, at every key pressed there.
     SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
-    connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int position, int type, const char*, int length) { aboutToChange(position, type, length); });
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this, [this](int position, int type, const char*, int length) {
+        // The length in UTF-16 follows every change, so that asking for it never builds the index of a
+        // million lines on this thread: text going in is counted once it is in.
+        countInsertion();
+        aboutToChange(position, type, length);
+        if (type & SC_MOD_BEFOREINSERT)
+            m_uncounted = {position, length};
+        else if (type & SC_MOD_BEFOREDELETE)
+            m_codeUnits -=
+                SendScintilla(SCI_COUNTCODEUNITS, static_cast<unsigned long>(position), long(position) + length);
+    });
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this] {
         reportInsertion();
         reportCaret();
@@ -206,11 +230,18 @@ void KeywordListBox::ensureLineIndex() const
         SendScintilla(SCI_ALLOCATELINECHARACTERINDEX, static_cast<unsigned long>(SC_LINECHARACTERINDEX_UTF16));
 }
 
+void KeywordListBox::countInsertion() const
+{
+    if (m_uncounted.first < 0)
+        return;
+    const auto [position, length] = std::exchange(m_uncounted, {-1, 0});
+    m_codeUnits += SendScintilla(SCI_COUNTCODEUNITS, static_cast<unsigned long>(position), position + length);
+}
+
 int KeywordListBox::characterCount() const
 {
-    ensureLineIndex();
-    return int(SendScintilla(SCI_INDEXPOSITIONFROMLINE, static_cast<unsigned long>(SendScintilla(SCI_GETLINECOUNT)),
-                             long(SC_LINECHARACTERINDEX_UTF16)));
+    countInsertion();
+    return int(m_codeUnits);
 }
 
 int KeywordListBox::offsetAt(long position) const
@@ -218,8 +249,14 @@ int KeywordListBox::offsetAt(long position) const
     // Near the top, where the caret stands after a load and the search inserts, the code units are
     // counted from the start: the index over a million lines is built only when a place deeper in the
     // list is asked for.
-    if (position <= kCountedBytes && !(SendScintilla(SCI_GETLINECHARACTERINDEX) & SC_LINECHARACTERINDEX_UTF16))
+    countInsertion();
+    const bool indexed = SendScintilla(SCI_GETLINECHARACTERINDEX) & SC_LINECHARACTERINDEX_UTF16;
+    if (position <= kCountedBytes && !indexed)
         return int(SendScintilla(SCI_COUNTCODEUNITS, 0UL, position));
+    // So near the end, where a screen reader reads what came in last: counted back from the length.
+    const long length = SendScintilla(SCI_GETLENGTH);
+    if (length - position <= kCountedBytes && !indexed)
+        return int(m_codeUnits - SendScintilla(SCI_COUNTCODEUNITS, static_cast<unsigned long>(position), length));
     ensureLineIndex();
     const long line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
     const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
@@ -234,6 +271,15 @@ long KeywordListBox::positionAt(int offset) const
         // Within the first kCountedBytes / 4 units a position is found by counting from the start.
         const long position = SendScintilla(SCI_POSITIONRELATIVECODEUNITS, 0UL, long(offset));
         if (position > 0 || offset == 0)
+            return position;
+    }
+    countInsertion();
+    if (m_codeUnits - offset <= kCountedBytes / 4 &&
+        !(SendScintilla(SCI_GETLINECHARACTERINDEX) & SC_LINECHARACTERINDEX_UTF16)) {
+        const long end = SendScintilla(SCI_GETLENGTH);
+        const long position = SendScintilla(SCI_POSITIONRELATIVECODEUNITS, static_cast<unsigned long>(end),
+                                            -long(m_codeUnits - std::max(offset, 0)));
+        if (position > 0 || offset <= 0)
             return position;
     }
     ensureLineIndex();
@@ -371,6 +417,8 @@ void KeywordListBox::fillInBackground(Build build, qsizetype sizeHint)
 
 void KeywordListBox::adoptDocument(const std::shared_ptr<Document>& document)
 {
+    m_uncounted = {-1, 0};
+    m_codeUnits = document->codeUnits();
     const bool collecting = SendScintilla(SCI_GETUNDOCOLLECTION);
     m_quiet = true;
     SendScintilla(SCI_SETDOCPOINTER, 0UL, document->document());

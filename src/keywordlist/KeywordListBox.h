@@ -78,6 +78,7 @@ private:
     void reportInsertion();
     void reportCaret();
     void ensureLineIndex() const;
+    void countInsertion() const;
 
     QFutureWatcher<std::shared_ptr<Document>>* m_filling = nullptr;
     std::shared_ptr<std::atomic_bool> m_fillCancelled;
@@ -94,4 +95,7 @@ private:
     int m_reportedCaret = -1;
     int m_reportedStart = 0;
     int m_reportedEnd = 0;
+    // The text's length in UTF-16 code units, and an insertion not counted in it yet.
+    mutable qsizetype m_codeUnits = 0;
+    mutable std::pair<long, long> m_uncounted{-1, 0};
 };

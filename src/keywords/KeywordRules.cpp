@@ -204,8 +204,8 @@ QStringList CurrentRelatedPieces(const QString& page)
                                         QRegularExpression::CaseInsensitiveOption);
     HtmlTag div = nextTag(page, {u"div"}, 0);
     for (; div.start >= 0; div = nextTag(page, {u"div"}, div.end)) {
-        if (!div.closing && div.end - div.start <= 1024 &&
-            box.match(QStringView(page).sliced(div.start, div.end - div.start)).hasMatch())
+        const QStringView tag = QStringView(page).sliced(div.start, div.end - div.start);
+        if (!div.closing && tag.size() <= 1024 && tag.contains(u"rs", Qt::CaseInsensitive) && box.match(tag).hasMatch())
             break;
     }
     if (div.start < 0)

@@ -75,23 +75,31 @@ QStringList sogouSuggestions(const QString& reply)
     return words;
 }
 
-QStringList baiduMobileRelated(const QString& page)
+// Whether a div's tag marks a block of related words: the regular expression runs only on the few
+// tags that name one of its words.
+bool isBlockTag(QStringView tag)
 {
-    // The block is a div marked as the related words (relativewords, rw-list) or by its template; its tag
-    // is at most a few hundred characters in any real page.
     static const QRegularExpression block(
         QStringLiteral("(?:\\bid\\s*=\\s*[\"']?relativewords|\\bclass\\s*=\\s*[\"'][^\"']*\\b(?:rw-list|"
                        "relativewords)|\\btpl\\s*=\\s*[\"']?recommend_list)"),
         QRegularExpression::CaseInsensitiveOption);
+    return (tag.contains(u"relativewords", Qt::CaseInsensitive) || tag.contains(u"rw-list", Qt::CaseInsensitive) ||
+            tag.contains(u"recommend_list", Qt::CaseInsensitive)) &&
+           block.match(tag).hasMatch();
+}
+
+QStringList baiduMobileRelated(const QString& page)
+{
+    // The block is a div marked as the related words (relativewords, rw-list) or by its template.
     // A page has more than one: cards among the results ("其他人还在搜") and the box at its foot. Each is
     // taken, in page order; a block inside one already taken is part of it.
     QStringList words;
     qsizetype takenUpTo = 0;
     for (KeywordRules::HtmlTag div = KeywordRules::nextTag(page, {u"div"}, 0); div.start >= 0;
-         div = KeywordRules::nextTag(page, {u"div"}, div.end)) {
+         div = KeywordRules::nextTag(page, {u"div"}, std::max(div.end, takenUpTo))) {
         const qsizetype start = div.start;
-        if (start < takenUpTo || div.closing || div.end - start > 1024 ||
-            !block.match(QStringView(page).sliced(start, div.end - start)).hasMatch())
+        const QStringView tag = QStringView(page).sliced(start, div.end - start);
+        if (div.closing || tag.size() > 1024 || !isBlockTag(tag))
             continue;
         const QString element = divElement(page, start);
         takenUpTo = start + element.size();

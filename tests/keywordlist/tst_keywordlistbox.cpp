@@ -240,7 +240,8 @@ private slots:
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         // 😀 is two UTF-16 code units, 中 one: offsets are counted as Qt counts them.
-        fill(box, prefix + u"中😀a\nsecond line\n"_qs);
+        // Deep lines lie far from both ends of the list.
+        fill(box, prefix + u"中😀a\nsecond line\n"_qs + prefix);
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&box);
         QVERIFY(accessible);
         QCOMPARE(accessible->text(QAccessible::Name), u"长尾关键词"_qs);
@@ -248,7 +249,11 @@ private slots:
         QAccessibleTextInterface* text = accessible->textInterface();
         QVERIFY(text);
         const QString whole = box.toPlainText();
+        // The length, and the text at the end where new lines come in, need no index of the lines.
         QCOMPARE(text->characterCount(), whole.size());
+        QCOMPARE(text->text(whole.size() - 9, whole.size()), whole.right(9));
+        QVERIFY(!(box.SendScintilla(QsciScintilla::SCI_GETLINECHARACTERINDEX) &
+                  QsciScintilla::SC_LINECHARACTERINDEX_UTF16));
         QCOMPARE(text->text(0, text->characterCount()), whole);
         QCOMPARE(text->text(p + 1, p + 4), u"😀a"_qs);
 
