@@ -132,8 +132,24 @@ StandinService::StandinService(std::string password, Logger logger, const Tls& t
     }
     m_server->new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
     m_server->set_payload_max_length(kMaxBodyBytes);
-    m_server->Post("/ajax.asp",
-                   [this](const httplib::Request& request, httplib::Response& response) { handle(request, response); });
+    // The body is read here, counted as it arrives (decompressed, chunked or not): the library itself
+    // would refuse any form body over 8 KiB, and an upload of a mined list is tens of kilobytes.
+    m_server->Post("/ajax.asp", [this](const httplib::Request& request, httplib::Response& response,
+                                       const httplib::ContentReader& content) {
+        std::string body;
+        bool tooLarge = false;
+        const bool read = content([&](const char* data, size_t length) {
+            tooLarge = tooLarge || body.size() + length > kMaxBodyBytes;
+            if (!tooLarge)
+                body.append(data, length);
+            return !tooLarge;
+        });
+        if (!read || tooLarge) {
+            response.set_content("1", "text/html; charset=gbk");
+            return;
+        }
+        handle(body, request.get_header_value("Cookie"), response);
+    });
     m_server->Get("/ajax.asp", [](const httplib::Request&, httplib::Response& response) {
         response.set_content("0", "text/html; charset=gbk");
     });
@@ -185,10 +201,10 @@ void StandinService::stop()
     }
 }
 
-void StandinService::handle(const httplib::Request& request, httplib::Response& response)
+void StandinService::handle(const std::string& body, const std::string& cookieHeader, httplib::Response& response)
 {
     std::string setCookie;
-    const std::string reply = answer(request.body, request.get_header_value("Cookie"), &setCookie);
+    const std::string reply = answer(body, cookieHeader, &setCookie);
     if (!setCookie.empty())
         response.set_header("Set-Cookie", setCookie);
     response.set_content(reply, "text/html; charset=gbk");
@@ -230,9 +246,13 @@ std::string StandinService::answer(const std::string& body, const std::string& c
         return "0";
     if (!hasSession(cookieHeader))
         return "0";
-    if (action == "modmima")
-        m_password = valueAfter(body, "action=modmima&mima=");
-    else if (action == "UWork")
+    if (action == "modmima") {
+        // An empty password would let anyone in.
+        const std::string password = valueAfter(body, "action=modmima&mima=");
+        if (password.empty())
+            return "0";
+        m_password = password;
+    } else if (action == "UWork")
         m_lastUpload = body;
     return "2";
 }

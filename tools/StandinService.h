@@ -62,7 +62,7 @@ public:
 private:
     class Server;
 
-    void handle(const httplib::Request& request, httplib::Response& response);
+    void handle(const std::string& body, const std::string& cookieHeader, httplib::Response& response);
     bool hasSession(const std::string& cookieHeader) const;
     void addSession(const std::string& token);
 

@@ -1,9 +1,11 @@
+#include "StandinService.h"
 #include "base/FormEncoding.h"
 #include "base/TextCodec.h"
 #include "gui/MainWindow.h"
 #include "gui/PasswordWindow.h"
 #include "gui/ProcessState.h"
 #include "gui/RowPanel.h"
+#include "service/ServiceProtocol.h"
 #include "support/Child.h"
 #include "support/ServiceFixture.h"
 
@@ -186,6 +188,26 @@ private slots:
         QTRY_COMPARE(g.messages.texts().size(), 1);
         QVERIFY2(g.messages.texts().first().contains(u"第2行“a|*”"_qs), qPrintable(g.messages.texts().first()));
         QCOMPARE(g.server.requestCount(), 1);
+    }
+
+    // The demo service takes a real upload: a mined list of thousands of lines is tens of kilobytes.
+    void theStandinTakesARealUpload()
+    {
+        Fixture f;
+        StandinService standin("secret");
+        f.service.setServerAddr(u"http://127.0.0.1:"_qs + QString::number(standin.start()));
+        TransferControl login(f.service, 10s);
+        QSignalSpy loggedIn(&login, &TransferControl::finished);
+        QVERIFY(login.execute(ServiceProtocol::requestAddress(f.service.ServerAddr()), u"POST"_qs,
+                              "action=Ulogin&Pass=secret", ServiceProtocol::contentTypeHeader()));
+        QVERIFY(loggedIn.wait(10000));
+        QByteArray list;
+        for (int i = 0; i < 4000; ++i)
+            list += TextCodec::toAnsi(QString(u"鲜花快递长尾词"_qs + QString::number(i) + u"\r\n"_qs));
+        f.folder.write(u"word.txt"_qs, list);
+        QVERIFY(f.clickAndWait(u"baocun"_qs));
+        QCOMPARE(f.messages.texts(), QStringList{u"成功保存!"_qs});
+        QVERIFY(QByteArray::fromStdString(standin.lastUpload()).endsWith(TextCodec::toAnsi(u"长尾词3999|*|"_qs)));
     }
 
     // A row's count is checked before anything is sent; whatever the reply, the row is marked as asked.
