@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 
 // Fixed facts about the application shown to the user.
@@ -20,6 +21,11 @@ inline constexpr int kVersionRevision = 0;
 inline QString version()
 {
     return QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
+}
+// The program speaks Chinese whatever the system's locale: its own dates and numbers too.
+inline QLocale locale()
+{
+    return QLocale(QLocale::Chinese, QLocale::China);
 }
 // The name of the desktop entry, the icon and the AppStream component.
 inline QString desktopId()

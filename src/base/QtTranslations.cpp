@@ -1,5 +1,7 @@
 #include "base/QtTranslations.h"
 
+#include "base/AppInfo.h"
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -10,7 +12,7 @@ namespace QtTranslations {
 bool install(QCoreApplication& app, const QString& catalog)
 {
     auto* translator = new QTranslator(&app);
-    if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), catalog, QStringLiteral("_"),
+    if (!translator->load(AppInfo::locale(), catalog, QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return false;

@@ -2,6 +2,7 @@
 
 #include "base/AppPaths.h"
 #include "base/SystemUser.h"
+#include "gui/ServerAddressDialog.h"
 #include "service/ServerAddressFile.h"
 #include "service/ServiceConnection.h"
 #include "service/ServiceProtocol.h"
@@ -45,18 +46,29 @@ LoginWindow::LoginWindow(ServiceConnection& service, QWidget* parent, std::chron
     PasswordEcho::useAsterisks(m_txtPassword);
     m_passwordLabel->setBuddy(m_txtPassword);
 
+    // Without https the password travels in clear: said under it, where a screen reader reads it too.
+    m_unencrypted = new QLabel(QStringLiteral("连接未加密：密码以明文发送"), this);
+    m_unencrypted->setObjectName(QStringLiteral("lblUnencrypted"));
+    m_unencrypted->hide();
+
     m_cmdOK = new QPushButton(QStringLiteral("确定"), this);
     m_cmdOK->setObjectName(QStringLiteral("cmdOK"));
     m_cmdOK->setDefault(true);
     m_cmdCancel = new QPushButton(QStringLiteral("取消"), this);
     m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    // A program installed from a package has no server.txt of its own: the address is set here.
+    m_cmdServer = new QPushButton(QStringLiteral("设置服务器(&S)…"), this);
+    m_cmdServer->setObjectName(QStringLiteral("cmdServer"));
+    m_cmdServer->hide();
 
     auto* grid = new QGridLayout;
     grid->addWidget(m_userNameLabel, 0, 0);
     grid->addWidget(m_txtUserName, 0, 1);
     grid->addWidget(m_passwordLabel, 1, 0);
     grid->addWidget(m_txtPassword, 1, 1);
+    grid->addWidget(m_unencrypted, 2, 1);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_cmdServer);
     buttons->addStretch();
     buttons->addWidget(m_cmdOK);
     buttons->addWidget(m_cmdCancel);
@@ -81,6 +93,7 @@ LoginWindow::LoginWindow(ServiceConnection& service, QWidget* parent, std::chron
 
     connect(m_cmdOK, &QPushButton::clicked, this, &LoginWindow::cmdOK_Click);
     connect(m_cmdCancel, &QPushButton::clicked, this, &LoginWindow::cmdCancel_Click);
+    connect(m_cmdServer, &QPushButton::clicked, this, &LoginWindow::cmdServer_Click);
 
     Form_Load();
 }
@@ -95,7 +108,11 @@ void LoginWindow::Form_Load()
 void LoginWindow::jiazaiTimer_Timer()
 {
     m_jiazaiTimer->stop();
-    const ServerAddressFile file = ServerAddressFile::read(AppPaths::filePath(QStringLiteral("server.txt")));
+    const ServerAddressFile file = ServerAddressFile::read(ServerAddressFile::locate(AppPaths::programFolder()));
+    m_cmdServer->setVisible(file.status == ServerAddressFile::Status::Missing ||
+                            file.status == ServerAddressFile::Status::Empty);
+    m_unencrypted->setVisible(file.status == ServerAddressFile::Status::Ok &&
+                              !file.address.startsWith(u"https://", Qt::CaseInsensitive));
     switch (file.status) {
     case ServerAddressFile::Status::Missing:
         setWindowTitle(QStringLiteral("却少文件！"));
@@ -112,6 +129,19 @@ void LoginWindow::jiazaiTimer_Timer()
         m_cmdOK->setEnabled(true);
         return;
     }
+}
+
+void LoginWindow::cmdServer_Click()
+{
+    // Nothing is sent: once the address is written it is read as at opening, and 确定 comes on.
+    auto* dialog = new ServerAddressDialog(AppPaths::programFolder(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this] {
+        setWindowTitle(QStringLiteral("Quillon建站 登录"));
+        jiazaiTimer_Timer();
+        m_txtPassword->setFocus();
+    });
+    dialog->open();
 }
 
 void LoginWindow::cmdOK_Click()

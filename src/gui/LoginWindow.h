@@ -29,6 +29,7 @@ private:
     void jiazaiTimer_Timer();
     void cmdOK_Click();
     void cmdCancel_Click();
+    void cmdServer_Click();
     void UserInet_StateChanged(int state);
     void selectPasswordAfterMessage();
 
@@ -38,6 +39,8 @@ private:
     QLineEdit* m_txtPassword = nullptr;
     QPushButton* m_cmdOK = nullptr;
     QPushButton* m_cmdCancel = nullptr;
+    QPushButton* m_cmdServer = nullptr;
+    QLabel* m_unencrypted = nullptr;
     QTimer* m_jiazaiTimer = nullptr;
     ServiceConnection& m_service;
     TransferControl* m_userInet = nullptr;

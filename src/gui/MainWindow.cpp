@@ -287,8 +287,8 @@ void MainWindow::buildStatusBar()
 void MainWindow::updateClock()
 {
     const QDateTime now = QDateTime::currentDateTime();
-    m_panels[1]->setText(QLocale().toString(now.date(), QLocale::ShortFormat));
-    m_panels[2]->setText(QLocale().toString(now.time(), QLocale::ShortFormat));
+    m_panels[1]->setText(AppInfo::locale().toString(now.date(), QLocale::ShortFormat));
+    m_panels[2]->setText(AppInfo::locale().toString(now.time(), QLocale::ShortFormat));
 }
 
 QString MainWindow::statusText() const

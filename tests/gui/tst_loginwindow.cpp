@@ -8,6 +8,17 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// A control of a window by the name assistive technology reads for it.
+template <typename T> T* named(QWidget* window, const QString& name)
+{
+    for (T* control : window->findChildren<T*>()) {
+        if (QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name) == name)
+            return control;
+    }
+    QTest::qFail(qPrintable(u"no control named " + name), __FILE__, __LINE__);
+    return nullptr;
+}
+
 struct Fixture : ServiceFixture
 {
     std::unique_ptr<LoginWindow> window;
@@ -97,6 +108,37 @@ private slots:
             QCOMPARE(f.messages.shown[0].title, u"登录"_qs);
             QCOMPARE(f.password()->selectedText(), u"  pass&word  "_qs);
         }
+    }
+
+    // Without server.txt (and none from an administrator) the address is set in the window; then 确定
+    // comes on, and a link without https says the password travels in clear.
+    void theAddressIsSetWithoutTheFile()
+    {
+        Fixture f;
+        QFile::remove(f.folder.filePath(u"server.txt"_qs));
+        qputenv("XDG_CONFIG_DIRS", f.folder.filePath(u"nothing here"_qs).toLocal8Bit());
+        LoginWindow window(f.service);
+        window.show();
+        QTRY_COMPARE(window.windowTitle(), u"却少文件！"_qs);
+        QAbstractButton* set = named<QPushButton>(&window, u"设置服务器(S)…"_qs);
+        QVERIFY(set && set->isVisible());
+        set->click();
+        QDialog* dialog = window.findChild<QDialog*>(u"frmServer"_qs);
+        QVERIFY(dialog && dialog->isVisible());
+        QLineEdit* address = named<QLineEdit>(dialog, u"服务器地址(A):"_qs);
+        QVERIFY(address);
+        address->setText(u"http://"_qs + f.server.hostPort() + u"/app"_qs);
+        named<QPushButton>(dialog, u"保存(S)"_qs)->click();
+        QVERIFY(dialog->isVisible()); // refused: a path
+        QCOMPARE(address->accessibleDescription(), u"地址只要协议、主机和端口，不要路径或其他部分。"_qs);
+        address->setText(u"http://"_qs + f.server.hostPort());
+        named<QPushButton>(dialog, u"保存(S)"_qs)->click();
+        QTRY_VERIFY(child<QPushButton>(&window, u"cmdOK"_qs)->isEnabled());
+        QCOMPARE(f.folder.read(u"server.txt"_qs), u"/"_qs.toUtf8() + f.server.hostPort().toUtf8() + "\r\n");
+        QCOMPARE(QFileInfo(f.folder.filePath(u"server.txt"_qs)).permissions() & QFileDevice::Permissions(0x7077),
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QVERIFY(named<QLabel>(&window, u"连接未加密：密码以明文发送"_qs)->isVisible());
+        QVERIFY(!set->isVisible());
     }
 
     void emptyPasswordIsRefusedLocally()

@@ -56,7 +56,12 @@ private slots:
 
     void showsTheMaterial()
     {
+        // The date in the status bar is the program's, Chinese, whatever the system's locale.
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        auto systemAgain = qScopeGuard([] { QLocale::setDefault(QLocale::system()); });
         Fixture f;
+        QCOMPARE(f.find<QLabel>(u"sbStatusBar_Panel2"_qs)->text(),
+                 QLocale(QLocale::Chinese, QLocale::China).toString(QDate::currentDate(), QLocale::ShortFormat));
         QCOMPARE(f.find<QListWidget>(u"Url_List"_qs)->count(), 2);
         QCOMPARE(f.find<QLineEdit>(u"zi_biao_0"_qs)->text(), u"北京"_qs);
         QCOMPARE(f.find<QLineEdit>(u"zi_shu_1"_qs)->text(), u"1"_qs);

@@ -155,6 +155,57 @@ private slots:
         QCOMPARE(ServerAddressFile::addressFromContent(content), address);
     }
 
+    // What the address dialog takes: the scheme, the host and a port, nothing else.
+    void typedAddresses_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("problem"); // empty: taken
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("https") << u"https://s.example.com"_qs << QString() << QByteArray("https://s.example.com\r\n");
+        QTest::newRow("http and port") << u"http://h.cn:8080/"_qs << QString() << QByteArray("/h.cn:8080\r\n");
+        QTest::newRow("the file's form") << u"/h.cn"_qs << QString() << QByteArray("/h.cn\r\n");
+        QTest::newRow("empty") << QString() << u"请填写"_qs << QByteArray();
+        QTest::newRow("space") << u"http://h .cn"_qs << u"空格"_qs << QByteArray();
+        QTest::newRow("other scheme") << u"ftp://h.cn"_qs << u"https://"_qs << QByteArray();
+        QTest::newRow("no scheme") << u"h.cn"_qs << u"https://"_qs << QByteArray();
+        QTest::newRow("no host") << u"https://:8080"_qs << u"主机"_qs << QByteArray();
+        QTest::newRow("port 0") << u"http://h.cn:0"_qs << u"端口"_qs << QByteArray();
+        QTest::newRow("port too large") << u"http://h.cn:70000"_qs << u"https://"_qs << QByteArray();
+        QTest::newRow("path") << u"http://h.cn/ajax.asp"_qs << u"路径"_qs << QByteArray();
+        QTest::newRow("user") << u"http://u:p@h.cn"_qs << u"路径"_qs << QByteArray();
+    }
+    void typedAddresses()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, problem);
+        QFETCH(QByteArray, written);
+        const QString said = ServerAddressFile::addressProblem(typed);
+        QVERIFY2(problem.isEmpty() ? said.isEmpty() : said.contains(problem), qPrintable(said));
+        if (!problem.isEmpty())
+            return;
+        QTemporaryDir dir;
+        QVERIFY(ServerAddressFile::write(dir.filePath(u"new"_qs), typed));
+        QFile file(dir.filePath(u"new/server.txt"_qs));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), written);
+    }
+
+    // An administrator's address serves every user without one of their own.
+    void theProgramFoldersFileWins()
+    {
+        QTemporaryDir dir;
+        qputenv("XDG_CONFIG_DIRS", (dir.filePath(u"a"_qs) + u':' + dir.filePath(u"b"_qs)).toLocal8Bit());
+        QDir().mkpath(dir.filePath(u"b/quillon"_qs));
+        QFile shared(dir.filePath(u"b/quillon/server.txt"_qs));
+        QVERIFY(shared.open(QIODevice::WriteOnly));
+        shared.close();
+        const QString own = dir.filePath(u"home/server.txt"_qs);
+        QCOMPARE(ServerAddressFile::locate(dir.filePath(u"home"_qs)), shared.fileName());
+        QDir().mkpath(dir.filePath(u"home"_qs));
+        QFile(own).open(QIODevice::WriteOnly);
+        QCOMPARE(ServerAddressFile::locate(dir.filePath(u"home"_qs)), own);
+    }
+
     void serverAddressFileStates()
     {
         QTemporaryDir dir;
