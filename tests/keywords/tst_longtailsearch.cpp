@@ -123,7 +123,9 @@ private slots:
     {
         QHashSeed::setDeterministicGlobalSeed();
         auto randomAgain = qScopeGuard([] { QHashSeed::resetRandomGlobalSeed(); });
-        const auto [first, second] = twoWordsOfOneTag();
+        const std::pair<QString, QString> words = twoWordsOfOneTag();
+        const QString& first = words.first;
+        const QString& second = words.second;
         QVERIFY(!first.isEmpty());
         QCOMPARE(TextTable::probeBits(first), TextTable::probeBits(second));
         SearchSettings settings;
