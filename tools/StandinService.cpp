@@ -1,9 +1,12 @@
 #include "StandinService.h"
 
 #include <httplib.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
 #include <random>
 #ifndef _WIN32
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -54,6 +57,8 @@ public:
 
     bool is_readable() const override { return wait(POLLIN); }
     bool is_writable() const override { return wait(POLLOUT); }
+    // Waits until the socket can be read or written, at most until the deadline.
+    bool waitFor(short events) const { return wait(events); }
     ssize_t read(char* ptr, size_t size) override { return wait(POLLIN) ? ::recv(m_sock, ptr, size, 0) : -1; }
     ssize_t write(const char* ptr, size_t size) override
     {
@@ -92,24 +97,85 @@ private:
     int m_sock;
     Clock::time_point m_deadline;
 };
+
+// The same connection over TLS: the handshake, reads and writes all end by its deadline.
+class TlsDeadlineStream final : public httplib::Stream
+{
+public:
+    TlsDeadlineStream(int sock, SSL* ssl, Clock::time_point deadline) : m_plain(sock, deadline), m_ssl(ssl) {}
+    bool handshake()
+    {
+        return retry([this] { return SSL_accept(m_ssl); }) == 1;
+    }
+    bool is_readable() const override { return SSL_pending(m_ssl) > 0 || m_plain.is_readable(); }
+    bool is_writable() const override { return m_plain.is_writable(); }
+    ssize_t read(char* ptr, size_t size) override
+    {
+        const int got = retry([&] { return SSL_read(m_ssl, ptr, int(std::min<size_t>(size, INT_MAX))); });
+        return got > 0 ? got : -1;
+    }
+    ssize_t write(const char* ptr, size_t size) override
+    {
+        const int put = retry([&] { return SSL_write(m_ssl, ptr, int(std::min<size_t>(size, INT_MAX))); });
+        return put > 0 ? put : -1;
+    }
+    void get_remote_ip_and_port(std::string& ip, int& port) const override { m_plain.get_remote_ip_and_port(ip, port); }
+    void get_local_ip_and_port(std::string& ip, int& port) const override { m_plain.get_local_ip_and_port(ip, port); }
+    socket_t socket() const override { return m_plain.socket(); }
+
+private:
+    // The socket does not block: OpenSSL says what it waits for, and the wait ends by the deadline.
+    template <typename Operation> int retry(Operation operation)
+    {
+        for (;;) {
+            const int result = operation();
+            if (result > 0)
+                return result;
+            const int error = SSL_get_error(m_ssl, result);
+            if (!(error == SSL_ERROR_WANT_READ && m_plain.waitFor(POLLIN)) &&
+                !(error == SSL_ERROR_WANT_WRITE && m_plain.waitFor(POLLOUT)))
+                return result;
+        }
+    }
+
+    DeadlineStream m_plain;
+    SSL* m_ssl;
+};
 #endif
 
 } // namespace
 
-// The HTTP server, with every connection bounded in time.
+// The HTTP server, with every connection bounded in time, plain or over TLS.
 class StandinService::Server : public httplib::Server
 {
 public:
     std::chrono::milliseconds timeLimit{30000};
+    SSL_CTX* tls = nullptr; // owned; null for plain HTTP
+
+    ~Server() override { SSL_CTX_free(tls); }
 
 private:
 #ifndef _WIN32
     bool process_and_close_socket(socket_t sock) override
     {
-        DeadlineStream stream(sock, Clock::now() + timeLimit);
+        const Clock::time_point deadline = Clock::now() + timeLimit;
+        bool served = false;
         bool closed = false;
         // One request a connection, so the connection's deadline is the request's.
-        const bool served = process_request(stream, true, closed, nullptr);
+        if (!tls) {
+            DeadlineStream stream(sock, deadline);
+            served = process_request(stream, true, closed, nullptr);
+        } else if (SSL* ssl = SSL_new(tls)) {
+            ::fcntl(sock, F_SETFL, ::fcntl(sock, F_GETFL) | O_NONBLOCK);
+            SSL_set_fd(ssl, sock);
+            TlsDeadlineStream stream(sock, ssl, deadline);
+            if (stream.handshake()) {
+                served = process_request(stream, true, closed, nullptr);
+                SSL_shutdown(ssl);
+            }
+            SSL_free(ssl);
+            ERR_clear_error();
+        }
         ::shutdown(sock, SHUT_RDWR);
         ::close(sock);
         return served;
@@ -120,16 +186,20 @@ private:
 StandinService::StandinService(std::string password, Logger logger, const Tls& tls)
     : m_logger(std::move(logger)), m_password(std::move(password))
 {
-    if (tls.certificateFile.empty()) {
-        auto plain = std::make_unique<Server>();
-        m_plain = plain.get();
-        m_server = std::move(plain);
-    } else {
-        // httplib's TLS connections keep its own read and write time-outs.
-        m_server = std::make_unique<httplib::SSLServer>(tls.certificateFile.c_str(), tls.keyFile.c_str());
-        m_server->set_read_timeout(kReadTimeout);
-        m_server->set_write_timeout(kReadTimeout);
+    auto server = std::make_unique<Server>();
+    m_plain = server.get();
+    if (!tls.certificateFile.empty()) {
+        // TLS on the same connections, so that its requests have the same time limit.
+        server->tls = SSL_CTX_new(TLS_server_method());
+        if (server->tls && (SSL_CTX_use_certificate_chain_file(server->tls, tls.certificateFile.c_str()) != 1 ||
+                            SSL_CTX_use_PrivateKey_file(server->tls, tls.keyFile.c_str(), SSL_FILETYPE_PEM) != 1 ||
+                            SSL_CTX_check_private_key(server->tls) != 1)) {
+            SSL_CTX_free(server->tls);
+            server->tls = nullptr;
+        }
+        m_tlsValid = server->tls != nullptr;
     }
+    m_server = std::move(server);
     m_server->new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
     m_server->set_payload_max_length(kMaxBodyBytes);
     // The body is read here, counted as it arrives (decompressed, chunked or not): the library itself
@@ -166,7 +236,7 @@ StandinService::StandinService(std::string password, Logger logger, const Tls& t
 
 bool StandinService::isValid() const
 {
-    return m_server->is_valid();
+    return m_server->is_valid() && m_tlsValid;
 }
 
 StandinService::~StandinService()

@@ -69,7 +69,8 @@ private:
     bool loginThrottled(Clock::time_point now);
 
     std::unique_ptr<httplib::Server> m_server;
-    Server* m_plain = nullptr;                   // the server when it is not TLS: its requests have a deadline
+    Server* m_plain = nullptr;                   // the same server: its requests have a deadline
+    bool m_tlsValid = true;                      // no TLS asked for, or its certificate and key are usable
     std::deque<Clock::time_point> m_wrongLogins; // in the last minute
     std::thread m_thread;
     Logger m_logger;

@@ -366,6 +366,23 @@ private slots:
         QCOMPARE(plain.requestCount(), 0);
     }
 
+    // Over TLS as over HTTP, a client that starts a connection and says nothing is let go at the limit.
+    void theTlsStandinHasTheTimeLimit()
+    {
+        const QDir dir(QFINDTESTDATA("certs"));
+        StandinService service(
+            "secret", {},
+            {dir.filePath(u"trusted.pem"_qs).toStdString(), dir.filePath(u"trusted.key"_qs).toStdString()});
+        QVERIFY(service.isValid());
+        service.setRequestTimeLimit(300ms);
+        QTcpSocket silent;
+        silent.connectToHost(QHostAddress::LocalHost, quint16(service.start()));
+        QElapsedTimer held;
+        held.start();
+        QVERIFY(silent.waitForConnected(5000) && silent.waitForDisconnected(5000));
+        QVERIFY2(held.elapsed() < 2000, qPrintable(QString::number(held.elapsed())));
+    }
+
     void standinAnswersLikeTheService()
     {
         QStringList log;
