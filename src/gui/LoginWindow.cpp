@@ -19,6 +19,11 @@
 #include <QTimer>
 
 namespace {
+// The window's own caption, shown again once a missing address has been set.
+QString windowCaption()
+{
+    return QStringLiteral("Quillon建站 登录");
+}
 QString loginTitle()
 {
     return QStringLiteral("登录");
@@ -31,7 +36,7 @@ LoginWindow::LoginWindow(ServiceConnection& service, QWidget* parent, std::chron
       m_service(service)
 {
     setObjectName(QStringLiteral("frmLogin"));
-    setWindowTitle(QStringLiteral("Quillon建站 登录"));
+    setWindowTitle(windowCaption());
 
     m_userNameLabel = new QLabel(QStringLiteral("用户名(&U):"), this);
     m_userNameLabel->setObjectName(QStringLiteral("lblLabels_0"));
@@ -137,7 +142,7 @@ void LoginWindow::cmdServer_Click()
     auto* dialog = new ServerAddressDialog(AppPaths::programFolder(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this] {
-        setWindowTitle(QStringLiteral("Quillon建站 登录"));
+        setWindowTitle(windowCaption());
         jiazaiTimer_Timer();
         m_txtPassword->setFocus();
     });

@@ -3,6 +3,7 @@
 #include "base/ModuleLoader.h"
 #include "base/PrivateFiles.h"
 #include "keywords/KeywordRecords.h"
+#include "keywords/RecoveryFile.h"
 #include "keywords/XlsxWriter.h"
 
 #include <QDir>
@@ -75,10 +76,11 @@ QString targetProblem(const QString& path, const QString& programFolder)
 {
     const QFileInfo target(path);
     const QString where = target.canonicalFilePath().isEmpty() ? target.absoluteFilePath() : target.canonicalFilePath();
-    const QDir folder(programFolder);
-    for (const QString& name : {QStringLiteral("word.txt"), QStringLiteral("word.recovery.txt"),
-                                QStringLiteral("word.sources.tsv"), QStringLiteral("word.txt.lock")}) {
-        const QFileInfo listFile(folder.filePath(name));
+    const QString wordFile = QDir(programFolder).filePath(QStringLiteral("word.txt"));
+    for (const QString& file : {wordFile, QDir(programFolder).filePath(RecoveryFile::fileName()),
+                                KeywordRecords::pathBeside(wordFile), QString(wordFile + u".lock")}) {
+        const QFileInfo listFile(file);
+        const QString name = listFile.fileName();
         if (where == listFile.absoluteFilePath() ||
             (!listFile.canonicalFilePath().isEmpty() && where == listFile.canonicalFilePath()))
             return u"不能导出到 " + name +

@@ -205,7 +205,8 @@ QStringList CurrentRelatedPieces(const QString& page)
     HtmlTag div = nextTag(page, {u"div"}, 0);
     for (; div.start >= 0; div = nextTag(page, {u"div"}, div.end)) {
         const QStringView tag = QStringView(page).sliced(div.start, div.end - div.start);
-        if (!div.closing && tag.size() <= 1024 && tag.contains(u"rs", Qt::CaseInsensitive) && box.match(tag).hasMatch())
+        if (!div.closing && tag.size() <= kLongestTag && tag.contains(u"rs", Qt::CaseInsensitive) &&
+            box.match(tag).hasMatch())
             break;
     }
     if (div.start < 0)

@@ -45,6 +45,8 @@ struct HtmlTag
 // there is none whose ">" comes. Scanned once from left to right, so that no page, however its tags are
 // left open, costs more than a pass over it: a reply of 4 MiB is cut on the window's thread.
 HtmlTag nextTag(QStringView page, std::initializer_list<QStringView> names, qsizetype from);
+// No real page has a longer tag: a longer one is not looked into with a regular expression.
+constexpr qsizetype kLongestTag = 1024;
 // Mark-up removed, entities decoded, white space trimmed.
 QString plainText(const QString& html);
 // The plain texts of the links (<a>) of a piece of a page, in page order; empty ones left out.

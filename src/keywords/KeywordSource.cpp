@@ -99,7 +99,7 @@ QStringList baiduMobileRelated(const QString& page)
          div = KeywordRules::nextTag(page, {u"div"}, std::max(div.end, takenUpTo))) {
         const qsizetype start = div.start;
         const QStringView tag = QStringView(page).sliced(start, div.end - start);
-        if (div.closing || tag.size() > 1024 || !isBlockTag(tag))
+        if (div.closing || tag.size() > KeywordRules::kLongestTag || !isBlockTag(tag))
             continue;
         const QString element = divElement(page, start);
         takenUpTo = start + element.size();

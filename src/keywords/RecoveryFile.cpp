@@ -9,9 +9,14 @@
 
 namespace RecoveryFile {
 
+QString fileName()
+{
+    return QStringLiteral("word.recovery.txt");
+}
+
 QString path()
 {
-    return AppPaths::filePath(QStringLiteral("word.recovery.txt"));
+    return AppPaths::filePath(fileName());
 }
 
 bool write(const QString& resultText)

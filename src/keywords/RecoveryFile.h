@@ -6,6 +6,7 @@
 // or a power loss costs at most the last few minutes of mining.
 namespace RecoveryFile {
 
+QString fileName();
 QString path();
 // Writes the list as word.txt would hold it (GB18030, CR LF), replacing the file atomically.
 bool write(const QString& resultText);
