@@ -20,6 +20,9 @@ int main(int argc, char* argv[])
         QStringLiteral("<div id=\"relativewords\"><div class=\"rw-list\"><a>"),
         QStringLiteral("<div tpl=\"recommend_list\" "),
         QStringLiteral("<div id=rs_new><table><tr><td><a>"),
+        QStringLiteral("<div id=\"rs\"><a href=\"/s?q=x\">"),
+        QStringLiteral("<div id=hint_container><a href='/web?query=x'>&#40092;"),
+        QStringLiteral("<div>相关搜索<a href=\"/s?q=x\">"),
         QStringLiteral("&amp"),
     };
     QTemporaryDir dir;
@@ -30,11 +33,15 @@ int main(int argc, char* argv[])
         FetchReply reply{page, 200};
         reply.body = page.toUtf8();
         double worst = 0;
-        for (const QString& name : {QStringLiteral("baidu-related"), QStringLiteral("baidu-mobile-related")}) {
+        for (const KeywordSource& source : KeywordSource::all()) {
+            if (source.suggests())
+                continue;
             QElapsedTimer timer;
             timer.start();
-            const QStringList words = KeywordSource::find(name)->keywords(reply);
+            const QStringList words = source.keywords(reply);
             worst = std::max(worst, timer.nsecsElapsed() / 1e6);
+            if (qEnvironmentVariableIsSet("BENCH_EACH"))
+                qInfo("  %s %.1f ms", qPrintable(source.name), timer.nsecsElapsed() / 1e6);
             Q_UNUSED(words);
         }
         QFile file(dir.filePath(QStringLiteral("page.html")));

@@ -251,9 +251,11 @@ QString plainText(const QString& html)
     return decodeEntities(text).trimmed();
 }
 
-QStringList linkTexts(const QString& html)
+QList<PageLink> links(const QString& html)
 {
-    QStringList texts;
+    static const QRegularExpression href(QStringLiteral("\\bhref\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    QList<PageLink> found;
     for (HtmlTag link = nextTag(html, {u"a"}, 0); link.start >= 0;) {
         if (link.closing) {
             link = nextTag(html, {u"a"}, link.end);
@@ -263,10 +265,22 @@ QStringList linkTexts(const QString& html)
         if (close < 0)
             break; // no link after this one is closed either
         const QString text = plainText(html.sliced(link.end, close - link.end));
-        if (!text.isEmpty())
-            texts.append(text);
+        if (!text.isEmpty()) {
+            const QStringView tag = QStringView(html).sliced(link.start, link.end - link.start);
+            const QRegularExpressionMatch match =
+                tag.size() <= kLongestTag ? href.match(tag) : QRegularExpressionMatch();
+            found.append({decodeEntities(match.captured(1) + match.captured(2) + match.captured(3)), text});
+        }
         link = nextTag(html, {u"a"}, close + 4);
     }
+    return found;
+}
+
+QStringList linkTexts(const QString& html)
+{
+    QStringList texts;
+    for (const PageLink& link : links(html))
+        texts.append(link.text);
     return texts;
 }
 

@@ -51,6 +51,14 @@ constexpr qsizetype kLongestTag = 1024;
 QString plainText(const QString& html);
 // The plain texts of the links (<a>) of a piece of a page, in page order; empty ones left out.
 QStringList linkTexts(const QString& html);
+// A link of a page: where it points (entities decoded, as the page writes it) and its plain text.
+struct PageLink
+{
+    QString href;
+    QString text;
+};
+// The links of a piece of a page, in page order; those without text left out.
+QList<PageLink> links(const QString& html);
 
 // What one reply may give: at most this many keywords, each at most this long.
 constexpr qsizetype kMaxKeywordsPerReply = 100;

@@ -30,6 +30,10 @@ public:
         BaiduMobileRelated,
         So360Suggest,
         SogouSuggest,
+        ShenmaSuggest,
+        So360Related,
+        SogouRelated,
+        ShenmaRelated,
     };
 
     Kind kind;
@@ -44,6 +48,9 @@ public:
     // The keywords of a reply that is an answer, in the reply's order; nothing for a reply of another
     // shape.
     QStringList keywords(const FetchReply& reply) const;
+    // Whether it suggests as a seed is typed (then each expansion of a seed is asked too), rather than
+    // reading a result page.
+    bool suggests() const;
 
     // Every source, in the order of the settings.
     static const QList<KeywordSource>& all();
@@ -62,5 +69,13 @@ QStringList baiduMobileRelated(const QString& page);
 QStringList so360Suggestions(const QString& reply);
 // Sogou's suggestions: window.sogou.sug(["Q",["a","b",…],…],-1); the words are element 1.
 QStringList sogouSuggestions(const QString& reply);
+// Shenma's suggestions: JSON, or JSON handed to a callback, whose "r" is an array of objects with "w".
+QStringList shenmaSuggestions(const QString& reply);
+// The searches linked from the related box (div#rs) of 360's result page.
+QStringList so360Related(const QString& page);
+// The searches linked from the related box (#hint_container) of Sogou's result page.
+QStringList sogouRelated(const QString& page);
+// The searches linked from the related card of Shenma's mobile result page, the seed's own left out.
+QStringList shenmaRelated(const QString& page, const QString& seed);
 
 } // namespace SourceReplies

@@ -30,9 +30,9 @@ struct LongTailSearch::Lane
 
 namespace {
 
-quint8 sourceBit(const KeywordSource& source)
+quint16 sourceBit(const KeywordSource& source)
 {
-    return quint8(1u << (&source - KeywordSource::all().constData()));
+    return quint16(1u << (&source - KeywordSource::all().constData()));
 }
 
 } // namespace

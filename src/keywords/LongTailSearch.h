@@ -122,7 +122,7 @@ private:
     std::unique_ptr<SearchTimer> m_statusTimer;
     std::unique_ptr<SearchTimer> m_recoveryTimer;
     TextTable m_askedSeeds;
-    std::vector<quint8> m_askedBy; // per asked seed, a bit per source that answered
+    std::vector<quint16> m_askedBy; // per asked seed, a bit per source that answered
     KeywordRecords m_records;
     bool m_running = false;
     bool m_endedWithNothingNew = false;

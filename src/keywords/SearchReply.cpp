@@ -23,10 +23,14 @@ bool isVerificationPage(const QString& text)
     static const QRegularExpression titleTag(QStringLiteral("<title[^>]*>([^<]*)</title>"),
                                              QRegularExpression::CaseInsensitiveOption);
     const QString title = titleTag.match(text).captured(1).trimmed();
-    // A result page is titled "<query>_百度搜索" and is an answer, whatever the query was.
-    if (title.endsWith(u"_百度搜索"))
+    // A result page is titled "<query>_百度搜索" (or "_360搜索", " - 搜狗搜索", " - 神马搜索") and is an answer,
+    // whatever the query was.
+    static const QRegularExpression resultTitle(QStringLiteral("[_-]\\s*(?:百度|360|搜狗|神马)搜索$"));
+    if (resultTitle.match(title).hasMatch())
         return false;
-    for (const char16_t* sign : {u"百度安全验证", u"请输入验证码", u"安全验证"}) {
+    // Baidu's, and what 360 and Sogou title theirs ("访问异常", "访问过于频繁", "您的访问出错").
+    for (const char16_t* sign :
+         {u"百度安全验证", u"请输入验证码", u"安全验证", u"访问异常", u"访问过于频繁", u"您的访问出错"}) {
         if (title.contains(QStringView(sign)))
             return true;
     }

@@ -132,6 +132,10 @@ private slots:
         QTest::newRow("baidu-mobile-related") << u"baidu-mobile-related"_qs << u"H/s?ie=utf-8&word=" + q << 1;
         QTest::newRow("360") << u"360"_qs << u"H/suggest?format=json&encodein=utf-8&encodeout=utf-8&word=" + q << 1;
         QTest::newRow("sogou") << u"sogou"_qs << u"H/suggnew/ajajjson?key=" + q + u"&type=web" << 2;
+        QTest::newRow("shenma") << u"shenma"_qs << u"H/web?t=w&q=" + q << 1;
+        QTest::newRow("360-related") << u"360-related"_qs << u"H/s?q=" + q << 2;
+        QTest::newRow("sogou-related") << u"sogou-related"_qs << u"H/web?query=" + q << 2;
+        QTest::newRow("shenma-related") << u"shenma-related"_qs << u"H/s?q=" + q << 2;
     }
     void requests()
     {
@@ -186,6 +190,31 @@ private slots:
                u"<a class=\"rw-item\">鲜花c</a></div></div>"_qs
             << QStringList{u"鲜花a"_qs, u"鲜花\"b"_qs, u"鲜花c"_qs};
         QTest::newRow("mobile related none") << u"baidu-mobile-related"_qs << u"<div><a>a</a></div>"_qs << none;
+        // Shenma answers with JSON handed to its callback, as the reply quoted in jpress-io/jpress
+        // (ShenmaSugWordsVO.java, 2019) shows: window.shenma.sug({"q":…,"r":[{"w":…},…]});
+        QTest::newRow("shenma")
+            << u"shenma"_qs << u"window.shenma.sug({\"q\":\"x\",\"r\":[{\"w\":\"鲜花a\"},{\"w\":\"鲜花\\\"b\"}]});"_qs
+            << ab;
+        QTest::newRow("shenma json") << u"shenma"_qs << u"{\"r\":[{\"w\":\"a\"},{\"x\":\"b\"}]}"_qs
+                                     << QStringList{u"a"_qs};
+        QTest::newRow("360-related")
+            << u"360-related"_qs
+            << u"<a href=\"/s?q=x\">不是</a><div id=\"rs\"><h3>相关搜索</h3><table><tr><th><a "
+               u"href=\"/s?q=%E9%B2%9C&amp;"
+               u"src=related\">鲜花a</a></th><th><a href='/s?q=b'>鲜花&quot;b</a></th></tr></table>"
+               u"<a href=\"https://info.so.com/feedback\">反馈</a></div>"_qs
+            << ab;
+        QTest::newRow("sogou-related")
+            << u"sogou-related"_qs
+            << u"<div class=\"hint-mid\" id=\"hint_container\"><table><tr><td><a href=\"/web?query=a&amp;ie=utf8\">"
+               u"&#40092;&#33457;a</a></td><td><a href=\"/web?query=b\">&#x9c9c;&#x82b1;&#34;b</a></td></tr></table></div>"_qs
+            << ab;
+        QTest::newRow("shenma-related")
+            << u"shenma-related"_qs
+            << u"<div class=\"hot\"><a href=\"/s?q=hot\">热搜</a></div><div class=\"card\"><div><span>相关搜索</span>"
+               u"</div><ul><li><a href=\"/s?q=a&amp;from=rel\">鲜花a</a></li><li><a href=\"https://m.sm.cn/s?q=b\">鲜花"
+               u"&quot;b</a></li></ul></div><a href=\"/s?q=%E9%B2%9C%E8%8A%B1&amp;page=2\">下一页</a>"_qs
+            << ab;
         QTest::newRow("baidu not the script") << u"baidu"_qs << u"<html>[\"a\"]</html>"_qs << none;
         QTest::newRow("baidu") << u"baidu"_qs << u" \r\nwindow.bdsug.sug({s:[\"a\",\"b\"]});"_qs
                                << QStringList{u"a"_qs, u"b"_qs};
@@ -197,7 +226,9 @@ private slots:
         QFETCH(QStringList, keywords);
         const KeywordSource* named = KeywordSource::find(source);
         QVERIFY(named);
-        QCOMPARE(named->keywords(reply(text)), keywords);
+        FetchReply sent = reply(text);
+        sent.requested = QUrl(u"https://m.sm.cn/s?q=%E9%B2%9C%E8%8A%B1"_qs); // 鲜花
+        QCOMPARE(named->keywords(sent), keywords);
     }
 
     void blockSigns_data()
@@ -228,6 +259,11 @@ private slots:
         QTest::newRow("page about verification")
             << u"baidu"_qs << u"<html><title>安全验证_百度搜索</title><body>百度安全验证</body></html>"_qs << 200
             << here << answer << QString();
+        QTest::newRow("360 anomaly") << u"360-related"_qs << u"<html><title>访问异常</title></html>"_qs << 200 << here
+                                     << blocked << u"360搜索要求安全验证"_qs;
+        QTest::newRow("sogou page about it")
+            << u"sogou-related"_qs << u"<html><title>访问异常 - 搜狗搜索</title></html>"_qs << 200 << here << answer
+            << QString();
         QTest::newRow("suggestion") << u"baidu"_qs << u"window.bdsug.sug({s:[\"安全验证码\"]});"_qs << 200 << here
                                     << answer << QString();
     }
