@@ -1,8 +1,9 @@
-// Keyword mining: keywords found per minute with the four suggestion sources side by side, beside Baidu's
+// Keyword mining: keywords found per minute with the ten sources side by side, beside Baidu's
 // suggestions alone at the same pacing, against loopback servers that answer every request after
 // 200 ms; and the engine's bookkeeping (asked seeds, records) over a list of a million lines.
 #include "BenchSupport.h"
 #include "keywords/KeywordFetcher.h"
+#include "keywords/KeywordSource.h"
 #include "keywords/LongTailSearch.h"
 #include "keywords/SearchClock.h"
 #include "support/FakeSearchClock.h"
@@ -16,31 +17,62 @@
 
 namespace {
 
-// Ten suggestions a request, in each source's own shape, different per source and seed.
+// Ten keywords a request, in each source's own shape, different per source and seed.
 TestHttpServer::Reply suggestions(const TestHttpServer::Request& request)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const QUrlQuery query(QString::fromLatin1(request.query));
     QString seed;
-    for (const char16_t* key : {u"wd", u"word", u"key"}) {
-        if (query.hasQueryItem(QString::fromUtf16(key)))
-            seed = query.queryItemValue(QString::fromUtf16(key), QUrl::FullyDecoded);
+    QString key;
+    for (const char16_t* name : {u"wd", u"word", u"key", u"q", u"query"}) {
+        if (query.hasQueryItem(QString::fromUtf16(name))) {
+            key = QString::fromUtf16(name);
+            seed = query.queryItemValue(key, QUrl::FullyDecoded);
+        }
     }
-    QStringList words;
-    for (int i = 0; i < 10; ++i)
-        words.append(seed + QString::fromLatin1(request.path) + QString::number(i));
-    const QString quoted = u'"' + words.join(QStringLiteral("\",\"")) + u'"';
-    if (request.path == "/su")
+    const QByteArray path = request.path;
+    auto words = [&](const QString& tag) {
+        QStringList list;
+        for (int i = 0; i < 10; ++i)
+            list.append(seed + tag + QString::number(i));
+        return list;
+    };
+    auto json = [&](const QString& list, const QString& member) {
+        QStringList objects;
+        for (const QString& word : words(QString::fromLatin1(path) + key))
+            objects.append(u"{\"" + member + u"\":\"" + word + u"\"}");
+        return TestHttpServer::Reply{QString(u"{\"" + list + u"\":[" + objects.join(u',') + u"]}").toUtf8(),
+                                     "application/json"};
+    };
+    auto links = [&](const QString& tag, const QString& cell) {
+        QString out;
+        for (const QString& word : words(tag))
+            out += QString(cell).replace(u"%1"_qs, word);
+        return out;
+    };
+    auto page = [](const QString& html) { return TestHttpServer::Reply{html.toUtf8(), "text/html; charset=utf-8"}; };
+    const QString quoted = u'"' + words(QString::fromLatin1(path)).join(QStringLiteral("\",\"")) + u'"';
+    if (path == "/su")
         return {QString(u"window.bdsug.sug({q:\"" + seed + u"\",s:[" + quoted + u"]});").toUtf8(), "text/javascript"};
-    if (request.path == "/suggnew/ajajjson")
+    if (path == "/suggnew/ajajjson")
         return {QString(u"window.sogou.sug([\"" + seed + u"\",[" + quoted + u"]],-1);").toUtf8(),
                 "text/javascript; charset=utf-8"};
-    const QString member = request.path == "/sugrec" ? QStringLiteral("q") : QStringLiteral("word");
-    QStringList objects;
-    for (const QString& word : words)
-        objects.append(u"{\"" + member + u"\":\"" + word + u"\"}");
-    const QString list = request.path == "/sugrec" ? QStringLiteral("g") : QStringLiteral("result");
-    return {QString(u"{\"" + list + u"\":[" + objects.join(u',') + u"]}").toUtf8(), "application/json"};
+    if (path == "/sugrec")
+        return json(QStringLiteral("g"), QStringLiteral("q"));
+    if (path == "/suggest")
+        return json(QStringLiteral("result"), QStringLiteral("word"));
+    if (path == "/web" && key == u"q")
+        return json(QStringLiteral("r"), QStringLiteral("w"));
+    if (path == "/web")
+        return page(u"<div id=\"hint_container\">" + links(u"u"_qs, u"<a href=\"/web?query=1\">%1</a>"_qs) + u"</div>");
+    if (key == u"wd") // Baidu's result page
+        return page(u"<div id=\"rs\"><table><tr>" + links(u"b"_qs, u"<th><a href=\"/s?wd=1\">%1</a></th>"_qs) +
+                    u"</tr></table></div>");
+    if (key == u"word")
+        return page(u"<div id=\"relativewords\">" + links(u"r"_qs, u"<a>%1</a>"_qs) + u"</div>");
+    // 360's and Shenma's result pages share the address: one page holds the box of each.
+    return page(u"<div id=\"rs\">" + links(u"o"_qs, u"<a href=\"/s?q=1\">%1</a>"_qs) +
+                u"</div><div><div>相关搜索</div>" + links(u"h"_qs, u"<a href=\"/s?q=1\">%1</a>"_qs) + u"</div>");
 }
 
 // Keywords found in seconds of mining with these sources.
@@ -48,8 +80,8 @@ qsizetype mine(const QString& base, const QStringList& sources, int seconds)
 {
     SearchSettings settings;
     settings.sources = sources;
-    for (const char* key : {"suggest", "mobile-suggest", "360", "sogou"})
-        settings.hosts.insert(QString::fromLatin1(key), base);
+    for (const KeywordSource& source : KeywordSource::all())
+        settings.hosts.insert(source.hostKey, base);
     NetworkKeywordFetcher fetcher;
     LongTailSearch search(SearchClock::system(), fetcher);
     search.setSettings(settings);
@@ -99,13 +131,13 @@ int main(int argc, char* argv[])
     const QString base = u"http://" + server.hostPort();
     constexpr int kSeconds = 20;
     const qsizetype single = mine(base, {QStringLiteral("baidu")}, kSeconds);
-    const qsizetype four = mine(
-        base, {QStringLiteral("baidu"), QStringLiteral("baidu-mobile"), QStringLiteral("360"), QStringLiteral("sogou")},
-        kSeconds);
+    QStringList everySource;
+    for (const KeywordSource& source : KeywordSource::all())
+        everySource.append(source.name);
+    const qsizetype ten = mine(base, everySource, kSeconds);
     const double perMinute = 60.0 / kSeconds;
-    Bench::report("keywords a minute, four suggestion sources", four * perMinute, "", "baidu alone",
-                  single * perMinute);
-    std::printf("  (%.2fx; target at least 3.5x)\n", single ? double(four) / double(single) : 0.0);
+    Bench::report("keywords a minute, ten sources", ten * perMinute, "", "baidu alone", single * perMinute);
+    std::printf("  (%.2fx; target at least 8x)\n", single ? double(ten) / double(single) : 0.0);
 
     // A million lines, every one asked once (skip-asked), one seed in ten giving ten new keywords: the
     // search's bookkeeping beside the list itself.

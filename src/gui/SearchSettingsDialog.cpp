@@ -8,6 +8,7 @@
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -45,6 +46,23 @@ SearchSettingsDialog::SearchSettingsDialog(const SearchSettings& settings, QWidg
         m_sources.append(box);
     }
     layout->addWidget(sources);
+
+    // What a suggestion source asks after each seed; result pages are asked the seed alone.
+    auto* expand = new QGroupBox(QStringLiteral("扩展（联想词来源在每个词后再搜）"), this);
+    auto* expandList = new QHBoxLayout(expand);
+    const QStringList captions{QStringLiteral("字母 a–z(&A)"), QStringLiteral("数字 0–9(&N)"),
+                               QStringLiteral("疑问词(&W)")};
+    for (qsizetype i = 0; i < captions.size(); ++i) {
+        const QString& kind = SearchSettings::expandKinds()[i];
+        auto* box = new QCheckBox(captions[i], expand);
+        box->setObjectName(u"expand_" + kind);
+        box->setProperty("expand", kind);
+        box->setChecked(settings.expand.contains(kind));
+        expandList->addWidget(box);
+        m_expand.append(box);
+    }
+    m_expand.last()->setToolTip(settings.expandWords.join(u"、"));
+    layout->addWidget(expand);
 
     auto* form = new QFormLayout;
     m_afterSeed = labelled(form, QStringLiteral("每个词后休息(&R)："), new QDoubleSpinBox(this));
@@ -85,6 +103,11 @@ void SearchSettingsDialog::apply(SearchSettings& settings) const
     for (const QCheckBox* box : m_sources) {
         if (box->isChecked())
             settings.sources.append(box->property("source").toString());
+    }
+    settings.expand.clear();
+    for (const QCheckBox* box : m_expand) {
+        if (box->isChecked())
+            settings.expand.append(box->property("expand").toString());
     }
     settings.afterSeed = std::chrono::milliseconds(qint64(m_afterSeed->value() * 1000));
     settings.skipAsked = m_skipAsked->isChecked();

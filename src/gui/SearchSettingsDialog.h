@@ -9,8 +9,8 @@ class QLineEdit;
 class QSpinBox;
 struct SearchSettings;
 
-// 搜索设置: the sources of a search, the rest after each seed, skip-asked, depth and the words a found
-// keyword must or must not contain, as keywords.ini keeps them.
+// 搜索设置: the sources of a search and the expansions of each seed, the rest after each seed, skip-asked, depth and
+// the words a found keyword must or must not contain, as keywords.ini keeps them.
 class SearchSettingsDialog : public QDialog
 {
     Q_OBJECT
@@ -23,6 +23,7 @@ public:
 
 private:
     QList<QCheckBox*> m_sources;
+    QList<QCheckBox*> m_expand;
     QDoubleSpinBox* m_afterSeed = nullptr;
     QCheckBox* m_skipAsked = nullptr;
     QSpinBox* m_depth = nullptr;

@@ -58,7 +58,8 @@ bool writeXlsx(const QString& path, const QStringList& keywords, const KeywordRe
     for (const QString& keyword : keywords) {
         XlsxRow row{keyword, {}, {}, -1, {}};
         if (const std::optional<KeywordRecord> record = records.find(keyword))
-            row = {keyword, record->seed, record->source, record->pass, record->found};
+            row = {keyword,       record->seed,      record->source, record->pass,
+                   record->found, record->expansion, record->count};
         rows.append(row);
     }
     QString writeError;
@@ -108,7 +109,7 @@ std::optional<Format> formatNamed(QStringView name)
 QStringList header()
 {
     return {QStringLiteral("关键词"), QStringLiteral("来源词"), QStringLiteral("来源"), QStringLiteral("轮次"),
-            QStringLiteral("时间")};
+            QStringLiteral("时间"),   QStringLiteral("扩展"),   QStringLiteral("次数")};
 }
 
 QByteArray csv(const QStringList& keywords, const KeywordRecords& records)
@@ -118,9 +119,10 @@ QByteArray csv(const QStringList& keywords, const KeywordRecords& records)
         out += csvField(keyword);
         if (const std::optional<KeywordRecord> record = records.find(keyword)) {
             out += u',' + csvField(record->seed) + u',' + csvField(record->source) + u',' +
-                   QString::number(record->pass) + u',' + timeText(record->found);
+                   QString::number(record->pass) + u',' + timeText(record->found) + u',' + csvField(record->expansion) +
+                   u',' + QString::number(record->count);
         } else {
-            out += QStringLiteral(",,,,");
+            out += QStringLiteral(",,,,,,");
         }
         out += QStringLiteral("\r\n");
     }

@@ -50,14 +50,23 @@ QString unescaped(QStringView field)
     return out;
 }
 
-const QString kHeader = QStringLiteral("keyword\tseed\tsource\tpass\tfound");
+// Files written before the expansion and the count were kept have the first five columns.
+const QString kHeader = QStringLiteral("keyword\tseed\tsource\tpass\tfound\texpansion\tcount");
 
 } // namespace
 
-quint32 KeywordRecords::seedIndex(const QString& seed)
+quint32 KeywordRecords::seedIndex(const QString& seed, const QString& expansion)
 {
-    if (m_seedStarts.empty() || seedAt(quint32(m_seedStarts.size() - 1)) != seed) {
+    qsizetype known = m_expansions.indexOf(expansion);
+    if (known < 0 && m_expansions.size() <= 255) {
+        m_expansions.append(expansion);
+        known = m_expansions.size() - 1;
+    }
+    const quint8 expansionIndex = quint8(std::max<qsizetype>(known, 0));
+    const quint32 last = quint32(m_seedStarts.size() - 1);
+    if (m_seedStarts.empty() || m_seedExpansions[last] != expansionIndex || seedAt(last) != seed) {
         m_seedStarts.push_back(quint32(m_seedText.size()));
+        m_seedExpansions.push_back(expansionIndex);
         m_seedText += seed;
     }
     return quint32(m_seedStarts.size() - 1);
@@ -70,22 +79,31 @@ QStringView KeywordRecords::seedAt(quint32 index) const
     return QStringView(m_seedText).sliced(start, end - start);
 }
 
-void KeywordRecords::add(QStringView keyword, const KeywordRecord& record)
+bool KeywordRecords::add(QStringView keyword, const KeywordRecord& record)
 {
     const qsizetype known = m_keywords.size();
     if (m_keywords.insert(keyword) <= known)
-        return; // there already, or no room
+        return false; // there already, or no room
     Packed packed;
-    packed.seed = seedIndex(record.seed);
+    packed.seed = seedIndex(record.seed, record.expansion);
     packed.found = record.found.isValid() ? quint32(std::max<qint64>(0, record.found.toSecsSinceEpoch())) : 0;
-    packed.pass = quint16(std::clamp(record.pass, 0, 65535));
+    packed.pass = quint32(std::clamp(record.pass, 0, kMaxPass));
     qsizetype source = m_sources.indexOf(record.source);
-    if (source < 0) {
+    if (source < 0 && m_sources.size() < kMaxSources) {
         m_sources.append(record.source);
         source = m_sources.size() - 1;
     }
-    packed.source = quint8(std::min<qsizetype>(source, 255));
+    packed.source = quint32(std::max<qsizetype>(source, 0)); // a file naming more sources than any run has
+    packed.count = quint32(std::clamp(record.count, 1, kMaxCount));
     m_records.push_back(packed);
+    return true;
+}
+
+void KeywordRecords::countAgain(QStringView keyword)
+{
+    const quint32 index = m_keywords.find(keyword);
+    if (index && m_records[index - 1].count < kMaxCount)
+        ++m_records[index - 1].count;
 }
 
 const KeywordRecords::Packed* KeywordRecords::packedOf(QStringView keyword) const
@@ -103,6 +121,8 @@ std::optional<KeywordRecord> KeywordRecords::find(QStringView keyword) const
     record.seed = seedAt(packed->seed).toString();
     record.source = m_sources.value(packed->source);
     record.pass = packed->pass;
+    record.expansion = m_expansions.value(m_seedExpansions[packed->seed]);
+    record.count = packed->count;
     if (packed->found != 0)
         record.found = QDateTime::fromSecsSinceEpoch(packed->found);
     return record;
@@ -114,12 +134,30 @@ int KeywordRecords::passOf(QStringView keyword) const
     return packed ? packed->pass : 0;
 }
 
+QStringList KeywordRecords::sortedByCount(const QStringList& keywords) const
+{
+    std::vector<std::pair<int, qsizetype>> order; // count, place
+    order.reserve(keywords.size());
+    for (qsizetype i = 0; i < keywords.size(); ++i) {
+        const Packed* packed = packedOf(keywords[i]);
+        order.emplace_back(packed ? int(packed->count) : 0, i);
+    }
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    QStringList sorted;
+    sorted.reserve(keywords.size());
+    for (const auto& [count, place] : order)
+        sorted.append(keywords[place]);
+    return sorted;
+}
+
 void KeywordRecords::clear()
 {
     m_keywords.clear();
     m_records.clear();
     m_seedText.clear();
     m_seedStarts.clear();
+    m_seedExpansions.clear();
+    m_expansions = {QString()};
     m_sources.clear();
 }
 
@@ -135,7 +173,8 @@ QByteArray KeywordRecords::toTsv(QStringView list) const
         if (!record)
             continue;
         out += (escaped(line.toString()) + u'\t' + escaped(record->seed) + u'\t' + escaped(record->source) + u'\t' +
-                QString::number(record->pass) + u'\t' + record->found.toString(Qt::ISODate) + u'\n')
+                QString::number(record->pass) + u'\t' + record->found.toString(Qt::ISODate) + u'\t' +
+                escaped(record->expansion) + u'\t' + QString::number(record->count) + u'\n')
                    .toUtf8();
     }
     return out;
@@ -149,13 +188,16 @@ KeywordRecords KeywordRecords::fromTsv(QByteArrayView tsv)
     for (QStringView line : QStringView(text).tokenize(u'\n')) {
         if (line.endsWith(u'\r'))
             line.chop(1);
-        if (std::exchange(first, false) && line == kHeader)
+        if (std::exchange(first, false) && line.startsWith(u"keyword\tseed\t"))
             continue;
         const QList<QStringView> fields = line.split(u'\t');
         if (fields.size() < 5 || fields[0].isEmpty())
             continue;
-        records.add(unescaped(fields[0]), {unescaped(fields[1]), unescaped(fields[2]), fields[3].toInt(),
-                                           QDateTime::fromString(fields[4].toString(), Qt::ISODate)});
+        const int count = fields.size() > 6 ? fields[6].toInt() : 1;
+        records.add(unescaped(fields[0]),
+                    {unescaped(fields[1]), unescaped(fields[2]), fields[3].toInt(),
+                     QDateTime::fromString(fields[4].toString(), Qt::ISODate),
+                     fields.size() > 5 ? unescaped(fields[5]) : QString(), count > 0 ? count : 1});
     }
     return records;
 }

@@ -9,13 +9,16 @@
 #include <optional>
 
 // Where a keyword of the list came from: the seed it was found for, the source that gave it, the pass
-// of the search and when.
+// of the search and when, the expansion of the seed that was asked (empty: the seed itself), and how
+// many distinct source and seed pairs have suggested it.
 struct KeywordRecord
 {
     QString seed;
     QString source;
     int pass = 0;
     QDateTime found;
+    QString expansion;
+    int count = 1;
 };
 
 // The records of the keywords a search inserted, joined to the list's lines by their text. They live in
@@ -25,12 +28,17 @@ struct KeywordRecord
 class KeywordRecords
 {
 public:
-    // The first record of a keyword is kept: that is where it came from.
-    void add(QStringView keyword, const KeywordRecord& record);
+    // The first record of a keyword is kept: that is where it came from. Whether it is a new one.
+    bool add(QStringView keyword, const KeywordRecord& record);
+    // One more source and seed pair suggested a keyword that has a record.
+    void countAgain(QStringView keyword);
+    static constexpr int kMaxCount = 4095;
     std::optional<KeywordRecord> find(QStringView keyword) const;
     // The pass a keyword was found at; 0 for one the search did not find.
     int passOf(QStringView keyword) const;
     qsizetype size() const { return qsizetype(m_records.size()); }
+    // The keywords, the most often suggested first; those of one count (or without a record) in their order.
+    QStringList sortedByCount(const QStringList& keywords) const;
     void clear();
 
     // The records of the list's lines (lines as the list box holds them), in the list's order.
@@ -44,21 +52,28 @@ public:
     bool write(const QString& path, QStringView list, QString* error = nullptr) const;
 
 private:
+    // Twelve bytes a keyword: a million records stay within tens of MiB.
     struct Packed
     {
-        quint32 seed = 0;  // index into m_seeds
+        quint32 seed = 0;  // index into m_seedStarts
         quint32 found = 0; // seconds since 1970, UTC
-        quint16 pass = 0;
-        quint8 source = 0; // index into m_sources
+        quint32 pass : 14 = 0;
+        quint32 source : 6 = 0; // index into m_sources
+        quint32 count : 12 = 1;
     };
-    quint32 seedIndex(const QString& seed);
+    static constexpr int kMaxPass = (1 << 14) - 1;
+    static constexpr int kMaxSources = 1 << 6;
+    quint32 seedIndex(const QString& seed, const QString& expansion);
     QStringView seedAt(quint32 index) const;
     const Packed* packedOf(QStringView keyword) const;
 
     TextTable m_keywords; // keyword n's record is m_records[n - 1]
     std::vector<Packed> m_records;
-    // The seeds end to end, each where m_seedStarts says; a keyword's seed is most often the one before's.
+    // The seeds end to end, each where m_seedStarts says, with the expansion asked; a keyword's seed is most
+    // often the one before's.
     QString m_seedText;
     std::vector<quint32> m_seedStarts;
+    std::vector<quint8> m_seedExpansions; // index into m_expansions
+    QStringList m_expansions{QString()};
     QStringList m_sources;
 };

@@ -13,6 +13,7 @@ struct LongTailSearch::Lane
     const KeywordSource* source = nullptr; // null: the owner names one for every seed
     SeedList seeds;
     qsizetype position = 0;
+    qsizetype expansion = 0; // 0: the seed itself; n: its n-th expansion
     int pass = 0;
     int passesCompleted = 0;
     std::unique_ptr<SearchTimer> stepTimer;
@@ -26,6 +27,10 @@ struct LongTailSearch::Lane
     bool waitingForList = false;
     bool done = false;
     bool nothingNew = false;
+    // For the count of source and seed pairs: whether the source had answered the seed before this round
+    // of it, and the keywords this round has counted (its expansions suggest many of them again).
+    bool pairSeenBefore = false;
+    QStringList counted; // a list, emptied in place: no allocation per seed once it has grown
 };
 
 namespace {
@@ -57,6 +62,7 @@ void LongTailSearch::setSettings(const SearchSettings& settings)
     m_settings = settings;
     m_settings.afterSeed = std::max(m_settings.afterSeed, SearchSettings::minimumAfterSeed());
     m_filter = m_settings.filter();
+    m_expansions = m_settings.expansions();
 }
 
 LongTailSearch::Lane& LongTailSearch::addLane(const KeywordSource* source)
@@ -164,6 +170,7 @@ void LongTailSearch::StartNextPass(Lane& lane)
         return;
     }
     lane.position = 0;
+    lane.expansion = 0;
     ++lane.pass;
     lane.progress.startPass(lane.pass, lane.seeds.size(), m_clock.now());
     lane.stepTimer->start(m_pacing.beforePass);
@@ -191,6 +198,17 @@ bool LongTailSearch::shouldSkip(const KeywordSource& source, const QString& seed
     return m_settings.depth > 0 && m_records.passOf(seed) >= m_settings.depth;
 }
 
+qsizetype LongTailSearch::nextExpansion(const KeywordSource& source, const QString& seed, qsizetype from) const
+{
+    if (seed.isEmpty() || !source.suggests())
+        return 0;
+    for (qsizetype n = from; n <= m_expansions.size(); ++n) {
+        if (!wasAsked(source, SearchSettings::expandedQuery(seed, m_expansions[n - 1])))
+            return n;
+    }
+    return 0;
+}
+
 void LongTailSearch::SearchNextWord(Lane& lane)
 {
     const KeywordSource* source = sourceFor(lane);
@@ -201,27 +219,37 @@ void LongTailSearch::SearchNextWord(Lane& lane)
             seedDone(lane);
             return;
         }
+        if (lane.expansion > 0 && lane.expansion <= m_expansions.size()) {
+            ask(lane, *source, seed, m_expansions[lane.expansion - 1]);
+            return;
+        }
         if (!shouldSkip(*source, seed)) {
-            ask(lane, *source, seed);
+            lane.expansion = 0;
+            lane.pairSeenBefore = wasAsked(*source, seed);
+            lane.counted.clear();
+            ask(lane, *source, seed, {});
             return;
         }
         ++lane.position;
+        lane.expansion = 0;
     }
     StartNextPass(lane);
 }
 
-void LongTailSearch::ask(Lane& lane, const KeywordSource& source, const QString& seed)
+void LongTailSearch::ask(Lane& lane, const KeywordSource& source, const QString& seed, const QString& expansion)
 {
     lane.progress.requestSent(m_clock.now());
-    SourceRequest request = source.request(m_settings.host(source), seed);
+    const QString query = expansion.isEmpty() ? seed : SearchSettings::expandedQuery(seed, expansion);
+    SourceRequest request = source.request(m_settings.host(source), query);
     request.timeout = m_settings.fetchTimeout;
     m_fetcher.fetch(request, this,
-                    [this, run = m_run, index = lane.index, &source, seed, pass = lane.pass](const FetchReply& reply) {
-                        handleReply(run, index, source, seed, pass, reply);
+                    [this, run = m_run, index = lane.index, &source, seed, expansion, query,
+                     pass = lane.pass](const FetchReply& reply) {
+                        handleReply(run, index, source, {seed, expansion, query}, pass, reply);
                     });
 }
 
-void LongTailSearch::handleReply(int run, size_t index, const KeywordSource& source, const QString& seed, int pass,
+void LongTailSearch::handleReply(int run, size_t index, const KeywordSource& source, const Query& asked, int pass,
                                  const FetchReply& reply)
 {
     const bool current = run == m_run && m_running && index < m_lanes.size();
@@ -241,9 +269,12 @@ void LongTailSearch::handleReply(int run, size_t index, const KeywordSource& sou
     } else if (lane) {
         lane->networkFailures = 0;
         lane->backoff.reset();
-        if (const quint32 asked = m_askedSeeds.insert(seed)) {
-            m_askedBy.resize(std::max(m_askedBy.size(), size_t(asked)));
-            m_askedBy[asked - 1] |= sourceBit(source);
+        if (const quint32 known = m_askedSeeds.insert(asked.text)) {
+            // Grown by a quarter, as the table of seeds grows: a million seeds leave little unused.
+            if (m_askedBy.capacity() < known)
+                m_askedBy.reserve(std::max<size_t>(known, m_askedBy.size() + m_askedBy.size() / 4 + 1024));
+            m_askedBy.resize(std::max(m_askedBy.size(), size_t(known)));
+            m_askedBy[known - 1] |= sourceBit(source);
         }
     }
     QStringList keywords;
@@ -251,11 +282,18 @@ void LongTailSearch::handleReply(int run, size_t index, const KeywordSource& sou
     const QStringList pieces = source.keywords(reply);
     for (const QString& piece : pieces.first(std::min(pieces.size(), KeywordRules::kMaxKeywordsPerReply))) {
         const QString keyword = TextRules::trimmed(piece);
-        if (!KeywordRules::isInsertable(keyword) || !m_filter.allows(keyword, seed))
+        if (!KeywordRules::isInsertable(keyword) || !m_filter.allows(keyword, asked.seed))
             continue;
         keywords.append(keyword);
-        if (!keyword.isEmpty())
-            m_records.add(keyword, {seed, source.name, pass, now});
+        if (keyword.isEmpty())
+            continue;
+        const bool added = m_records.add(keyword, {asked.seed, source.name, pass, now, asked.expansion});
+        // A pair counts once however many of its expansions, or passes, suggest the keyword.
+        if (lane && (added || !lane->pairSeenBefore) && !lane->counted.contains(keyword)) {
+            if (!added)
+                m_records.countAgain(keyword);
+            lane->counted.append(keyword);
+        }
     }
     if (!keywords.isEmpty())
         emit found(keywords);
@@ -267,7 +305,12 @@ void LongTailSearch::handleReply(int run, size_t index, const KeywordSource& sou
 
 void LongTailSearch::seedDone(Lane& lane)
 {
-    ++lane.position;
+    // A suggestion source goes on to the seed's next expansion it has not asked; then to the next seed.
+    const QString seed =
+        lane.position < lane.seeds.size() ? TextRules::trimmed(lane.seeds.at(lane.position)) : QString();
+    lane.expansion = nextExpansion(*sourceFor(lane), seed, lane.expansion + 1);
+    if (lane.expansion == 0)
+        ++lane.position;
     emit statusChanged();
     lane.stepTimer->start(m_pacing.afterSeed.count() > 0 ? m_pacing.afterSeed : m_settings.afterSeed);
 }

@@ -93,14 +93,23 @@ signals:
 
 private:
     struct Lane;
+    // What one request asks: a seed, the expansion of it (empty: none) and the two as sent.
+    struct Query
+    {
+        QString seed;
+        QString expansion;
+        QString text;
+    };
 
     Lane& addLane(const KeywordSource* source);
     void step(Lane& lane);
     void StartNextPass(Lane& lane);
     void SearchNextWord(Lane& lane);
-    void ask(Lane& lane, const KeywordSource& source, const QString& seed);
-    void handleReply(int run, size_t lane, const KeywordSource& source, const QString& seed, int pass,
+    void ask(Lane& lane, const KeywordSource& source, const QString& seed, const QString& expansion);
+    void handleReply(int run, size_t lane, const KeywordSource& source, const Query& asked, int pass,
                      const FetchReply& reply);
+    // The first expansion from the n-th on that the source has not asked for the seed; 0 when none is left.
+    qsizetype nextExpansion(const KeywordSource& source, const QString& seed, qsizetype from) const;
     void seedDone(Lane& lane);
     void pause(Lane& lane, const QString& reason);
     void resume(Lane& lane);
@@ -116,6 +125,7 @@ private:
     KeywordFetcher& m_fetcher;
     SearchSettings m_settings;
     KeywordFilter m_filter;
+    QStringList m_expansions;
     Pacing m_pacing;
     int m_maxPasses = 0;
     std::vector<std::unique_ptr<Lane>> m_lanes;

@@ -64,6 +64,17 @@ SearchSettings SearchSettings::load(const QString& iniPath)
     const double timeout = text(ini, QStringLiteral("search/timeout")).trimmed().toDouble(&ok);
     if (ok && timeout > 0)
         settings.fetchTimeout = std::chrono::milliseconds(qint64(std::min(timeout, 3600.0) * 1000));
+    for (const QString& kind : expandKinds()) {
+        if (text(ini, QStringLiteral("search/expand")).split(u',').contains(kind))
+            settings.expand.append(kind);
+    }
+    if (ini.contains(QStringLiteral("expand/words"))) {
+        settings.expandWords.clear();
+        for (const QString& word : text(ini, QStringLiteral("expand/words")).split(u'|', Qt::SkipEmptyParts)) {
+            if (!word.trimmed().isEmpty())
+                settings.expandWords.append(word.trimmed());
+        }
+    }
     settings.exclude = text(ini, QStringLiteral("filter/exclude")).split(u'|', Qt::SkipEmptyParts);
     settings.include = text(ini, QStringLiteral("filter/include")).split(u'|', Qt::SkipEmptyParts);
     ini.beginGroup(QStringLiteral("hosts"));
@@ -84,9 +95,49 @@ bool SearchSettings::save(const QString& iniPath, QString* error) const
          {QStringLiteral("search/after-seed"), QString::number(seconds)},
          {QStringLiteral("search/skip-asked"), skipAsked ? QStringLiteral("true") : QStringLiteral("false")},
          {QStringLiteral("search/depth"), QString::number(depth)},
+         {QStringLiteral("search/expand"), expand.join(u',')},
          {QStringLiteral("filter/exclude"), exclude.join(u'|')},
          {QStringLiteral("filter/include"), include.join(u'|')}},
         error);
+}
+
+const QStringList& SearchSettings::expandKinds()
+{
+    static const QStringList kinds{QStringLiteral("az"), QStringLiteral("digits"), QStringLiteral("words")};
+    return kinds;
+}
+
+QStringList SearchSettings::defaultExpandWords()
+{
+    return {QStringLiteral("怎么"),   QStringLiteral("哪里"), QStringLiteral("多少钱"), QStringLiteral("价格"),
+            QStringLiteral("哪个好"), QStringLiteral("排名"), QStringLiteral("图片"),   QStringLiteral("是什么")};
+}
+
+QStringList SearchSettings::expansions() const
+{
+    QStringList all;
+    if (expand.contains(QStringLiteral("az"))) {
+        for (char16_t c = u'a'; c <= u'z'; ++c)
+            all.append(QString(QChar(c)));
+    }
+    if (expand.contains(QStringLiteral("digits"))) {
+        for (char16_t c = u'0'; c <= u'9'; ++c)
+            all.append(QString(QChar(c)));
+    }
+    if (expand.contains(QStringLiteral("words")))
+        all += expandWords;
+    return all;
+}
+
+QString SearchSettings::expandedQuery(const QString& seed, const QString& expansion)
+{
+    auto isHan = [](QStringView text, bool last) {
+        if (text.isEmpty())
+            return true;
+        const QList<uint> points = (last ? text.right(2) : text.left(2)).toUcs4();
+        return QChar::script(last ? points.last() : points.first()) == QChar::Script_Han;
+    };
+    return isHan(seed, true) || isHan(expansion, false) ? QString(seed + expansion) : QString(seed + u' ' + expansion);
 }
 
 QString SearchSettings::host(const KeywordSource& source) const

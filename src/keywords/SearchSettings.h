@@ -11,7 +11,9 @@ class KeywordSource;
 
 // What keywords.ini in the program folder says about the long-tail search:
 //   [hosts]   one base (scheme, host, optional port) per source's host key
-//   [search]  sources=, after-seed=, skip-asked=, depth=, timeout= (seconds a request may take in all)
+//   [search]  sources=, after-seed=, skip-asked=, depth=, timeout= (seconds a request may take in all),
+//             expand= (az, digits, words: what suggestion sources ask after each seed)
+//   [expand]  words= (| between them; the question words by default)
 //   [filter]  exclude=, include=
 // Without the file, or without a key, the search is the classic one: 一级 or 二级 chosen in the window,
 // a second's rest after each seed, every pass asking every line again, and no end of its own.
@@ -23,6 +25,8 @@ struct SearchSettings
     bool skipAsked = false;
     int depth = 0; // 0: no limit; N: words found at pass N or later are not searched
     std::chrono::milliseconds fetchTimeout{30000};
+    QStringList expand; // of "az", "digits", "words", in that order
+    QStringList expandWords = defaultExpandWords();
     QStringList exclude;
     QStringList include;
     QHash<QString, QString> hosts; // by host key, as the file has them
@@ -36,6 +40,14 @@ struct SearchSettings
     KeywordFilter filter() const { return KeywordFilter(exclude, include); }
 
     static std::chrono::milliseconds minimumAfterSeed() { return std::chrono::seconds(1); }
+
+    // What a suggestion source asks after a seed, in order: each letter, each digit, each word.
+    QStringList expansions() const;
+    // The seed with an expansion: directly after a seed that ends in a Chinese character or before one
+    // that starts with one ("手机a", "iphone怎么"), after a space otherwise ("iphone a").
+    static QString expandedQuery(const QString& seed, const QString& expansion);
+    static const QStringList& expandKinds();
+    static QStringList defaultExpandWords();
 };
 
 // Sets keys of an INI file and keeps the rest of it (other keys, other sections, comments) as it was.

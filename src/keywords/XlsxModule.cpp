@@ -61,6 +61,8 @@ extern "C" Q_DECL_EXPORT bool quillon_write_xlsx(const QString& path, const QStr
                               t.time().hour(), t.time().minute(), double(t.time().second())};
             check(worksheet_write_datetime(sheet, at, 4, &when, timeFormat), i + 1);
         }
+        writeText(at, 5, row.expansion);
+        check(worksheet_write_number(sheet, at, 6, row.count, nullptr), i + 1);
     }
     if (written != LXW_NO_ERROR) {
         workbook_close(book);

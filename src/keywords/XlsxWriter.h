@@ -13,6 +13,8 @@ struct XlsxRow
     QString source;
     int pass = -1;
     QDateTime found;
+    QString expansion;
+    int count = 0;
 };
 
 // The entry point of the module quillon_xlsx (libxlsxwriter): writes one sheet with the header and the

@@ -169,6 +169,8 @@ bool KeywordMiner::start()
     SearchSettings settings = SearchSettings::load(AppPaths::filePath(QStringLiteral("keywords.ini")));
     if (m_options.sources)
         settings.sources = *m_options.sources;
+    if (m_options.expand)
+        settings.expand = *m_options.expand;
     for (const QString& unknown : std::as_const(settings.unknownSources))
         printError(u"keywords.ini 里的来源 " + unknown + u" 不认识，已略过");
 
@@ -268,6 +270,16 @@ void KeywordMiner::finish()
     m_search->stop();
     if (m_toTerminal)
         std::fputs("\n", stderr);
+    if (m_options.sortByCount) {
+        // Most often suggested first where the words are written: at the top of word.txt (which takes
+        // them latest first), or in the export; words of one count stay in the order they would have had.
+        const bool latestFirst = m_options.out.isEmpty();
+        if (latestFirst)
+            std::reverse(m_found.begin(), m_found.end());
+        m_found = m_search->records().sortedByCount(m_found);
+        if (latestFirst)
+            std::reverse(m_found.begin(), m_found.end());
+    }
     QString error;
     bool written = false;
     QString target;
@@ -280,6 +292,8 @@ void KeywordMiner::finish()
         }
     } else {
         target = m_options.out;
+        // Two sources that suggest one word found it twice; the export has one row a word, with its record.
+        m_found.removeDuplicates();
         written = KeywordExport::write(target, m_options.format, m_found, m_search->records(), &error);
     }
     if (written)

@@ -3,6 +3,7 @@
 #include "base/AppInfo.h"
 #include "base/AppPaths.h"
 #include "keywords/KeywordSource.h"
+#include "keywords/SearchSettings.h"
 
 #include <QCommandLineParser>
 
@@ -50,6 +51,14 @@ MinerOptions MinerOptions::parse(const QStringList& arguments, const QString& ex
                                      QStringLiteral("来源，用逗号分开，代替 keywords.ini 的 sources=：") +
                                          KeywordSource::names() + u'。',
                                      QStringLiteral("LIST"));
+    const QCommandLineOption expand(
+        QStringLiteral("expand"),
+        QStringLiteral("联想词来源在每个词后再搜的扩展，用逗号分开，代替 keywords.ini 的 "
+                       "expand=：az（字母）、digits（数字）、words（疑问词）；none 为不扩展。"),
+        QStringLiteral("LIST"));
+    const QCommandLineOption sort(QStringLiteral("sort"),
+                                  QStringLiteral("count：找到的词按次数（提示它的来源与来源词的组数）从多到少写出。"),
+                                  QStringLiteral("count"));
     const QCommandLineOption passes(QStringLiteral("passes"), QStringLiteral("搜完 N 轮后停止。"), QStringLiteral("N"));
     const QCommandLineOption minutes(QStringLiteral("minutes"), QStringLiteral("M 分钟后停止。"), QStringLiteral("M"));
     const QCommandLineOption giveUp(
@@ -60,7 +69,7 @@ MinerOptions MinerOptions::parse(const QStringList& arguments, const QString& ex
     const QCommandLineOption format(QStringLiteral("format"),
                                     QStringLiteral("--out 的格式：txt、csv 或 xlsx；默认按扩展名。"),
                                     QStringLiteral("txt|csv|xlsx"));
-    parser.addOptions({dir, seeds, sources, passes, minutes, giveUp, out, format});
+    parser.addOptions({dir, seeds, sources, expand, passes, minutes, giveUp, out, format, sort});
 
     if (!parser.parse(arguments))
         return failure(parser.errorText());
@@ -92,6 +101,22 @@ MinerOptions MinerOptions::parse(const QStringList& arguments, const QString& ex
         if (names.isEmpty())
             return failure(u"--sources 没有给出来源（可用：" + KeywordSource::names() + u"）");
         options.sources = names;
+    }
+    if (parser.isSet(expand)) {
+        QStringList kinds;
+        for (const QString& name : parser.value(expand).split(u',', Qt::SkipEmptyParts)) {
+            const QString kind = name.trimmed();
+            if (kind != u"none" && !SearchSettings::expandKinds().contains(kind))
+                return failure(u"未知的扩展：" + kind + u"（可用：az、digits、words、none）");
+            if (kind != u"none" && !kinds.contains(kind))
+                kinds.append(kind);
+        }
+        options.expand = kinds;
+    }
+    if (parser.isSet(sort)) {
+        if (parser.value(sort) != u"count")
+            return failure(u"未知的排序：" + parser.value(sort) + u"（可用：count）");
+        options.sortByCount = true;
     }
     for (const auto& [option, target, name] : {std::tuple{&passes, &options.passes, QStringLiteral("--passes")},
                                                std::tuple{&minutes, &options.minutes, QStringLiteral("--minutes")}}) {

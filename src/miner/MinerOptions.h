@@ -21,6 +21,8 @@ struct MinerOptions
     QString programFolder;
     QString seedsFile;                  // empty: the store's table Word; "-": standard input
     std::optional<QStringList> sources; // in place of keywords.ini's
+    std::optional<QStringList> expand;  // in place of keywords.ini's expand=
+    bool sortByCount = false;           // the found words most often suggested first
     int passes = 0;                     // 0: no limit
     int minutes = 0;                    // 0: no limit
     double giveUpMinutes = 30;          // every source blocked or unreachable this long: the run ends

@@ -321,6 +321,7 @@ private slots:
             child<QCheckBox>(dialog, u"source_baidu-related"_qs)->setChecked(false);
             child<QCheckBox>(dialog, u"source_sogou"_qs)->setChecked(true);
             child<QCheckBox>(dialog, u"skipAsked"_qs)->setChecked(true);
+            child<QCheckBox>(dialog, u"expand_digits"_qs)->setChecked(true);
             child<QSpinBox>(dialog, u"depth"_qs)->setValue(2);
             child<QLineEdit>(dialog, u"include"_qs)->setText(u"*seed*|价格"_qs);
             // Every field is reached by its label's mnemonic.
@@ -335,6 +336,7 @@ private slots:
         QCOMPARE(settings.sources, QStringList{u"sogou"_qs});
         QVERIFY(settings.skipAsked);
         QCOMPARE(settings.depth, 2);
+        QCOMPARE(settings.expand, QStringList{u"digits"_qs});
         QCOMPARE(settings.include, (QStringList{u"*seed*"_qs, u"价格"_qs}));
     }
 

@@ -459,14 +459,19 @@ private slots:
     {
         TestFolder folder;
         const QString ini = folder.filePath(u"keywords.ini"_qs);
-        folder.write(u"keywords.ini"_qs, "; my hosts\r\n[hosts]\r\nsuggest=http://127.0.0.1:1/\r\nown=x\r\nbad=\r\n\r\n"
-                                         "[search]\nsources=baidu, 360,nope,baidu\nafter-seed=0.2\n; about depth\n"
-                                         "depth=-2\n\n; about other\n[other]\nk=v\n");
+        folder.write(u"keywords.ini"_qs,
+                     "; my hosts\r\n[hosts]\r\nsuggest=http://127.0.0.1:1/\r\nown=x\r\nbad=\r\n\r\n"
+                     "[search]\nsources=baidu, 360,nope,baidu\nafter-seed=0.2\n; about depth\n"
+                     "depth=-2\nexpand=words,az,nope\n\n; about other\n[other]\nk=v\n[expand]\nwords= 怎么||价格\n");
         SearchSettings settings = SearchSettings::load(ini);
         QCOMPARE(settings.sources, (QStringList{u"baidu"_qs, u"360"_qs}));
         QCOMPARE(settings.unknownSources, QStringList{u"nope"_qs});
         QCOMPARE(settings.afterSeed, 1000ms); // never below a second
         QCOMPARE(settings.depth, 0);
+        // The letters, then the words, whatever order the file names them in.
+        const QStringList expansions = settings.expansions();
+        QCOMPARE(expansions.size(), 28);
+        QCOMPARE(expansions.mid(25), (QStringList{u"z"_qs, u"怎么"_qs, u"价格"_qs}));
         const KeywordSource* baidu = KeywordSource::find(u"baidu");
         const KeywordSource* sogou = KeywordSource::find(u"sogou");
         QVERIFY(baidu && sogou);
@@ -485,14 +490,21 @@ private slots:
         const QString written = QString::fromUtf8(folder.read(u"keywords.ini"_qs));
         // Every other line stays as it was; new keys go after the section's last key, before the blank
         // line and the comment that follow it; a new section goes at the end.
-        QVERIFY2(written.startsWith(u"; my hosts\n[hosts]\nsuggest=http://127.0.0.1:1/\nown=x\nbad=\n\n[search]\n"
-                                    u"sources=sogou\nafter-seed=2.5\n; about depth\ndepth=3\nskip-asked=true\n\n"
-                                    u"; about other\n[other]\nk=v\n\n[filter]\n"_qs),
+        QVERIFY2(written.startsWith(
+                     u"; my hosts\n[hosts]\nsuggest=http://127.0.0.1:1/\nown=x\nbad=\n\n[search]\n"
+                     u"sources=sogou\nafter-seed=2.5\n; about depth\ndepth=3\nexpand=\"az,words\"\nskip-asked=true\n\n"
+                     u"; about other\n[other]\nk=v\n[expand]\nwords= 怎么||价格\n\n[filter]\n"_qs),
                  qPrintable(written));
         QCOMPARE(written.split(u'\n').count(u"[hosts]"_qs), 1);
+        for (const auto& [seed, expansion, query] : {std::tuple{u"手机"_qs, u"a"_qs, u"手机a"_qs},
+                                                     {u"iphone"_qs, u"a"_qs, u"iphone a"_qs},
+                                                     {u"iphone"_qs, u"怎么"_qs, u"iphone怎么"_qs},
+                                                     {u"\U00020000"_qs, u"1"_qs, u"\U000200001"_qs}})
+            QCOMPARE(SearchSettings::expandedQuery(seed, expansion), query);
         const SearchSettings again = SearchSettings::load(ini);
         QCOMPARE(again.exclude, settings.exclude);
         QCOMPARE(again.include, settings.include);
+        QCOMPARE(again.expansions(), expansions);
         QVERIFY(SearchSettings().save(folder.filePath(u"new.ini"_qs)));
         QVERIFY(folder.read(u"new.ini"_qs).startsWith("[search]\nsources=\n"));
         QCOMPARE(QFileInfo(folder.filePath(u"new.ini"_qs)).permissions() & QFileDevice::Permissions(0x7077),
@@ -519,8 +531,9 @@ private slots:
     {
         KeywordRecords records;
         const QDateTime when(QDate(2026, 12, 7), QTime(9, 30, 5), QTimeZone(8 * 3600));
-        records.add(u"a\tb\\c"_qs, {u"种\t子"_qs, u"baidu"_qs, 2, when});
+        records.add(u"a\tb\\c"_qs, {u"种\t子"_qs, u"baidu"_qs, 2, when, u"a\tb"_qs, 7});
         records.add(u"e"_qs, {u"s"_qs, u"360"_qs, 1, {}});
+        records.countAgain(u"e");
         records.add(u"e"_qs, {u"later"_qs, u"sogou"_qs, 5, when}); // the first record stays
         records.add(u"gone"_qs, {u"s"_qs, u"360"_qs, 1, when});
         // Only lines of the list are written, in its order.
@@ -529,7 +542,15 @@ private slots:
         const KeywordRecords back = KeywordRecords::fromTsv(tsv);
         QCOMPARE(back.size(), 2);
         QCOMPARE(recordOf(back, u"a\tb\\c"_qs), u"种\t子 baidu 2"_qs);
-        QCOMPARE(back.find(u"a\tb\\c").value_or(KeywordRecord{}).found, when);
+        const KeywordRecord first = back.find(u"a\tb\\c").value_or(KeywordRecord{});
+        QCOMPARE(first.found, when);
+        QCOMPARE(first.expansion, u"a\tb"_qs);
+        QCOMPARE(first.count, 7);
+        QCOMPARE(back.find(u"e").value_or(KeywordRecord{}).count, 2);
+        // A file of the five columns of old loads, each word counted once, from its seed itself.
+        const KeywordRecords old = KeywordRecords::fromTsv("keyword\tseed\tsource\tpass\tfound\nx\ts\tbaidu\t3\t\n");
+        QCOMPARE(recordOf(old, u"x"_qs), u"s baidu 3"_qs);
+        QCOMPARE(old.find(u"x").value_or(KeywordRecord{}).count, 1);
         QCOMPARE(recordOf(back, u"e"_qs), u"s 360 1"_qs);
         QVERIFY(back.find(u"e") && !back.find(u"e")->found.isValid());
         QVERIFY(!back.find(u"gone"));
@@ -541,7 +562,7 @@ private slots:
         TestFolder folder;
         KeywordRecords records;
         const QDateTime when(QDate(2026, 12, 7), QTime(9, 30, 5));
-        records.add(u"鲜花, \"快递\""_qs, {u"鲜花"_qs, u"baidu-mobile"_qs, 2, when});
+        records.add(u"鲜花, \"快递\""_qs, {u"鲜花"_qs, u"baidu-mobile"_qs, 2, when, u"怎么"_qs, 3});
         records.add(u"@手机客服"_qs, {u"+86手机号"_qs, u"360"_qs, 1, when});
         const QStringList lines{u"鲜花, \"快递\""_qs, u"-18度手机"_qs, u"@手机客服"_qs};
         auto write = [&](const QString& name) {
@@ -552,10 +573,10 @@ private slots:
         // CSV: a byte-order mark, then rows as RFC 4180 has them; what a spreadsheet would take for a
         // formula is text.
         QVERIFY(write(u"out.csv"_qs));
-        QCOMPARE(
-            folder.read(u"out.csv"_qs),
-            u"\uFEFF关键词,来源词,来源,轮次,时间\r\n\"鲜花, \"\"快递\"\"\",鲜花,baidu-mobile,2,2026-12-07 09:30:05\r\n"
-            u"'-18度手机,,,,\r\n'@手机客服,'+86手机号,360,1,2026-12-07 09:30:05\r\n"_qs.toUtf8());
+        QCOMPARE(folder.read(u"out.csv"_qs),
+                 u"\uFEFF关键词,来源词,来源,轮次,时间,扩展,次数\r\n\"鲜花, "
+                 u"\"\"快递\"\"\",鲜花,baidu-mobile,2,2026-12-07 09:30:05,"
+                 u"怎么,3\r\n'-18度手机,,,,,,\r\n'@手机客服,'+86手机号,360,1,2026-12-07 09:30:05,,1\r\n"_qs.toUtf8());
 
         // XLSX: the sheet holds the same cells, and nothing is left beside it.
         QVERIFY(write(u"out.xlsx"_qs));
@@ -563,7 +584,7 @@ private slots:
             QString::fromUtf8(unzipped(folder.filePath(u"out.xlsx"_qs), u"xl/worksheets/sheet1.xml"_qs) +
                               unzipped(folder.filePath(u"out.xlsx"_qs), u"xl/sharedStrings.xml"_qs));
         for (const QString& text :
-             {u"关键词"_qs, u"来源词"_qs, u"鲜花, \"快递\""_qs, u"baidu-mobile"_qs, u"-18度手机"_qs})
+             {u"关键词"_qs, u"次数"_qs, u"鲜花, \"快递\""_qs, u"baidu-mobile"_qs, u"怎么"_qs, u"-18度手机"_qs})
             QVERIFY2(sheet.contains(text), qPrintable(text));
         QCOMPARE(sheet.count(u"<row "_qs), 4);
         // A cell over Excel's limit fails the export, and leaves no file.

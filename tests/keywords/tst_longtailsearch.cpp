@@ -249,6 +249,42 @@ private slots:
         QVERIFY(h.askedAtLeast(h.fetcher.asked.size() + 1));
     }
 
+    // A suggestion source asks each seed and then its expansions, each once a run; a word counts once for
+    // each source and seed pair that suggests it, however many expansions or passes bring it again.
+    void expansionsAndTheirCount()
+    {
+        SearchSettings settings = withSources({u"baidu"_qs, u"baidu-related"_qs});
+        settings.expand = {u"words"_qs};
+        settings.expandWords = {u"怎么"_qs, u"价格"_qs};
+        Harness h(settings, u"a\n"_qs);
+        h.search.setMaxPasses(2);
+        h.fetcher.respond = [](const QUrl& url) {
+            const QString seed = seedOf(url);
+            if (url.path() == u"/s")
+                return FetchReply{seed == u"a"
+                                      ? u"<div id=rs><table><tr><th><a href=/s?1>x</a></th></tr></table></div>"_qs
+                                      : QString(),
+                                  200};
+            const QString words = seed == u"a"       ? u"\"x\""_qs
+                                  : seed == u"a怎么" ? u"\"x\",\"y\""_qs
+                                  : seed == u"a价格" ? u"\"y\""_qs
+                                                     : QString();
+            return FetchReply{u"window.bdsug.sug({s:[" + words + u"]});", 200};
+        };
+        QSignalSpy finished(&h.search, &LongTailSearch::finished);
+        h.search.start({u"a"_qs});
+        QVERIFY(h.clock.advanceUntil([&] { return !finished.isEmpty(); }));
+        const QStringList suggestions = h.seedsAsked(u"/su"_qs);
+        QCOMPARE(suggestions.mid(0, 3), (QStringList{u"a"_qs, u"a怎么"_qs, u"a价格"_qs}));
+        QCOMPARE(suggestions.count(u"a"_qs), 2);
+        QCOMPARE(suggestions.count(u"a怎么"_qs), 1);
+        QVERIFY(!h.seedsAsked(u"/s"_qs).contains(u"a怎么"_qs));
+        const KeywordRecords& records = h.search.records();
+        QCOMPARE(records.find(u"y").value_or(KeywordRecord{}).expansion, u"怎么"_qs);
+        QCOMPARE(records.find(u"y").value_or(KeywordRecord{}).count, 1);
+        QCOMPARE(records.find(u"x").value_or(KeywordRecord{}).count, 2); // baidu and baidu-related for a
+    }
+
     void skipAskedAndDepth_data()
     {
         QTest::addColumn<bool>("skipAsked");

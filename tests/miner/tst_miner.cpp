@@ -63,6 +63,39 @@ private slots:
         QVERIFY(m.errors().contains(u"共找到2个词"_qs));
     }
 
+    // Two sources suggest b for k, one suggests a: b comes first in the export, counted twice; each seed's
+    // expansion is asked too.
+    void sortsTheExportByCount()
+    {
+        Miner m;
+        QStringList asked;
+        m.server.setHandler([&asked](const TestHttpServer::Request& request) -> TestHttpServer::Reply {
+            QUrl url;
+            url.setQuery(QString::fromLatin1(request.query));
+            const QString seed = FakeSources::seedOf(url);
+            asked.append(seed);
+            const bool mobile = request.path == "/sugrec";
+            const QStringList words = seed != u"k" ? QStringList{}
+                                      : mobile     ? QStringList{u"a"_qs, u"b"_qs}
+                                                   : QStringList{u"b"_qs};
+            return {FakeSources::json(words, mobile ? u"g"_qs : u"result"_qs, mobile ? u"q"_qs : u"word"_qs).toUtf8(),
+                    "application/json"};
+        });
+        const QByteArray base = "http://" + m.server.hostPort().toLatin1();
+        m.folder.write(u"keywords.ini"_qs, "[hosts]\nmobile-suggest=" + base + "\n360=" + base +
+                                               "\n[expand]\nwords=\xe6\x80\x8e\xe4\xb9\x88\n"); // 怎么
+        m.start({u"--seeds"_qs, u"-"_qs, u"--sources"_qs, u"baidu-mobile,360"_qs, u"--expand"_qs, u"words"_qs,
+                 u"--sort"_qs, u"count"_qs, u"--passes"_qs, u"1"_qs, u"--out"_qs, m.folder.filePath(u"out.csv"_qs)},
+                "k\n");
+        QCOMPARE(m.finish(), 0);
+        const QStringList rows = QString::fromUtf8(m.folder.read(u"out.csv"_qs)).split(u"\r\n"_qs);
+        QVERIFY2(rows.size() == 4, qPrintable(rows.join(u"|")));
+        QVERIFY2(rows[0].endsWith(u",扩展,次数"_qs) && rows[1].startsWith(u"b,k,"_qs) && rows[1].endsWith(u",,2"_qs),
+                 qPrintable(rows.join(u'|')));
+        QVERIFY2(rows[2].startsWith(u"a,k,baidu-mobile,1,"_qs) && rows[2].endsWith(u",,1"_qs), qPrintable(rows[2]));
+        QCOMPARE(asked.count(u"k怎么"_qs), 2);
+    }
+
     void anInterruptKeepsWhatWasFound_data()
     {
         QTest::addColumn<QString>("sources");

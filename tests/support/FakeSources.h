@@ -10,13 +10,15 @@
 
 // The keyword sources as a test meets them: every one answers in its own shape with "<seed><tag>1" and
 // "<seed><tag>2", the tag telling them apart: "" for Baidu's suggestions, 甲/乙 for its related box, m, r,
-// s and g for the mobile suggestions, the mobile related box, 360 and Sogou.
+// s, g and n for the mobile suggestions, the mobile related box, 360, Sogou and Shenma; o, u and h for the
+// related boxes of 360, Sogou and Shenma (one page holds 360's and Shenma's: they share the address).
 namespace FakeSources {
 
 inline QString seedOf(const QUrl& url)
 {
     const QUrlQuery query(url);
-    for (const QString& key : {QStringLiteral("wd"), QStringLiteral("word"), QStringLiteral("key")}) {
+    for (const QString& key : {QStringLiteral("wd"), QStringLiteral("word"), QStringLiteral("key"), QStringLiteral("q"),
+                               QStringLiteral("query")}) {
         if (query.hasQueryItem(key))
             return query.queryItemValue(key, QUrl::FullyDecoded);
     }
@@ -43,6 +45,15 @@ inline QString text(const QUrl& url)
     if (path == u"/s" && url.query().contains(u"tn=baidu"))
         return u"<div class=\"tt\">相关搜索</div><table cellpadding=\"0\"><tr><th><a href=\"/s?1\">" + seed +
                u"甲</a></th><td></td><th><a href=\"/s?2\">" + seed + u"乙</a></th></tr></table></div>";
+    if (path == u"/s" && url.query().startsWith(u"q="))
+        return u"<div id=\"rs\"><a href=\"/s?q=1\">" + seed + u"o1</a><a href=\"/s?q=2\">" + seed +
+               u"o2</a></div><div class=\"card\"><div>相关搜索</div><a href=\"/s?q=3\">" + seed +
+               u"h1</a><a href=\"/s?q=4\">" + seed + u"h2</a></div>";
+    if (path == u"/web" && url.query().startsWith(u"query="))
+        return u"<div id=\"hint_container\"><a href=\"/web?query=1\">" + seed + u"u1</a><a href=\"/web?query=2\">" +
+               seed + u"u2</a></div>";
+    if (path == u"/web")
+        return json({seed + u"n1", seed + u"n2"}, QStringLiteral("r"), QStringLiteral("w"));
     if (path == u"/sugrec")
         return json({seed + u"m1", seed + u"m2"}, QStringLiteral("g"), QStringLiteral("q"));
     if (path == u"/s")
