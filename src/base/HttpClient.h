@@ -37,6 +37,7 @@ struct HttpResult
     QByteArray contentType;          // the Content-Type header as it came, charset included
     QString tlsError;                // why a secure connection could not be made, else empty
     bool certificateRefused = false; // ... because the server's certificate is not trusted
+    bool proxyFailed = false;        // the proxy could not be reached, or would not carry the request
 };
 
 // What a request reports, in this order: connecting, sent, headers, data (any number of times),
@@ -64,6 +65,9 @@ public:
     virtual QIODevice* send(const HttpRequest& request, QObject* context, HttpEvents events) = 0;
     // Ends a request under way at once; it then finishes as aborted.
     virtual void abort(QIODevice* reply) = 0;
+    // Sends every later request through this proxy: http://[user:password@]host:port or socks5://…; an
+    // empty address goes back to the system's settings.
+    virtual void setProxy(const QUrl& proxy) = 0;
 
     // A client from the module; null, with error set, when the module cannot be loaded.
     static std::unique_ptr<HttpClient> create(QString* error = nullptr);

@@ -3,6 +3,7 @@
 #include "keywords/KeywordSource.h"
 
 #include <functional>
+#include <map>
 #include <memory>
 
 class HttpClient;
@@ -17,7 +18,8 @@ public:
     virtual void fetch(const SourceRequest& request, QObject* context, std::function<void(const FetchReply&)> done) = 0;
 };
 
-// The search's own HTTP client, apart from the service link.
+// The search's own HTTP clients, apart from the service link: one as the system's settings say, and one
+// per proxy asked through (each keeps its own cookies, as a browser behind that address would).
 class NetworkKeywordFetcher final : public KeywordFetcher
 {
 public:
@@ -26,5 +28,8 @@ public:
     void fetch(const SourceRequest& request, QObject* context, std::function<void(const FetchReply&)> done) override;
 
 private:
+    HttpClient* clientFor(const QUrl& proxy);
+
     std::unique_ptr<HttpClient> m_client;
+    std::map<QString, std::unique_ptr<HttpClient>> m_proxied;
 };

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <chrono>
 
 // One request of the long-tail search: the address, the page it comes from (empty: none), and how its
@@ -15,6 +16,7 @@ struct SourceRequest
     QString referer;
     int bm = 1;
     std::chrono::milliseconds timeout{30000}; // for the whole request
+    QUrl proxy;                               // asked through; empty: as the system says
 };
 
 // A service the long-tail search asks for longer keywords: its request and reply rules and how it

@@ -31,6 +31,15 @@ struct LongTailSearch::Lane
     // of it, and the keywords this round has counted (its expansions suggest many of them again).
     bool pairSeenBefore = false;
     QStringList counted; // a list, emptied in place: no allocation per seed once it has grown
+    // With proxies: the one asked through, and per proxy this source's back-off and when it may ask
+    // through it again.
+    qsizetype proxy = -1;
+    struct ProxyTurn
+    {
+        SearchBackoff backoff;
+        qint64 blockedUntil = 0;
+    };
+    std::vector<ProxyTurn> proxyTurns;
 };
 
 namespace {
@@ -95,7 +104,10 @@ void LongTailSearch::start(const QStringList& tableSeeds)
         if (const KeywordSource* source = KeywordSource::find(name))
             addLane(source);
     }
+    m_proxyHealth.assign(size_t(m_settings.proxies.size()), {});
     for (const auto& lane : m_lanes) {
+        lane->proxy = m_settings.proxies.isEmpty() ? -1 : 0;
+        lane->proxyTurns.assign(size_t(m_settings.proxies.size()), {SearchBackoff(m_pacing.backoffUnit), 0});
         lane->seeds.setList(seeds);
         lane->pass = 1;
         lane->progress.startPass(1, lane->seeds.size(), m_clock.now());
@@ -238,14 +250,21 @@ void LongTailSearch::SearchNextWord(Lane& lane)
 
 void LongTailSearch::ask(Lane& lane, const KeywordSource& source, const QString& seed, const QString& expansion)
 {
+    // Another lane may have set this one's proxy aside meanwhile.
+    if (lane.proxy >= 0 && m_proxyHealth[size_t(lane.proxy)].setAside && !switchProxy(lane)) {
+        pause(lane, QStringLiteral("没有可用的代理"));
+        return;
+    }
     lane.progress.requestSent(m_clock.now());
     const QString query = expansion.isEmpty() ? seed : SearchSettings::expandedQuery(seed, expansion);
     SourceRequest request = source.request(m_settings.host(source), query);
     request.timeout = m_settings.fetchTimeout;
+    if (lane.proxy >= 0)
+        request.proxy = m_settings.proxies[lane.proxy];
     m_fetcher.fetch(request, this,
-                    [this, run = m_run, index = lane.index, &source, seed, expansion, query,
-                     pass = lane.pass](const FetchReply& reply) {
-                        handleReply(run, index, source, {seed, expansion, query}, pass, reply);
+                    [this, run = m_run, index = lane.index, &source, seed, expansion, query, pass = lane.pass,
+                     proxy = lane.proxy](const FetchReply& reply) {
+                        handleReply(run, index, source, {seed, expansion, query, proxy}, pass, reply);
                     });
 }
 
@@ -256,9 +275,15 @@ void LongTailSearch::handleReply(int run, size_t index, const KeywordSource& sou
     Lane* lane = current ? m_lanes[index].get() : nullptr;
     const ReplyCheck check = source.check(reply);
     if (check.verdict == ReplyCheck::Verdict::Blocked) {
-        // Nothing of a verification page is a keyword; the same seed is tried again later.
+        // Nothing of a verification page is a keyword; the same seed is tried again later, or at once
+        // through another proxy.
         if (lane)
-            pause(*lane, check.reason);
+            blocked(*lane, asked.proxy, check.reason);
+        return;
+    }
+    if (check.verdict == ReplyCheck::Verdict::ProxyFailure) {
+        if (lane)
+            proxyFailed(*lane, asked.proxy);
         return;
     }
     if (check.verdict == ReplyCheck::Verdict::NetworkFailure) {
@@ -269,6 +294,10 @@ void LongTailSearch::handleReply(int run, size_t index, const KeywordSource& sou
     } else if (lane) {
         lane->networkFailures = 0;
         lane->backoff.reset();
+        if (asked.proxy >= 0) {
+            m_proxyHealth[size_t(asked.proxy)].failures = 0;
+            lane->proxyTurns[size_t(asked.proxy)].backoff.reset();
+        }
         if (const quint32 known = m_askedSeeds.insert(asked.text)) {
             // Grown by a quarter, as the table of seeds grows: a million seeds leave little unused.
             if (m_askedBy.capacity() < known)
@@ -315,12 +344,63 @@ void LongTailSearch::seedDone(Lane& lane)
     lane.stepTimer->start(m_pacing.afterSeed.count() > 0 ? m_pacing.afterSeed : m_settings.afterSeed);
 }
 
-void LongTailSearch::pause(Lane& lane, const QString& reason)
+bool LongTailSearch::switchProxy(Lane& lane)
+{
+    const qsizetype count = m_settings.proxies.size();
+    for (qsizetype step = 1; step <= count; ++step) {
+        const qsizetype next = (lane.proxy + step) % count;
+        if (!m_proxyHealth[size_t(next)].setAside && lane.proxyTurns[size_t(next)].blockedUntil <= m_clock.now()) {
+            lane.proxy = next;
+            return true;
+        }
+    }
+    return false;
+}
+
+void LongTailSearch::blocked(Lane& lane, qsizetype proxy, const QString& reason)
+{
+    if (proxy < 0) {
+        pause(lane, reason);
+        return;
+    }
+    // The back-off belongs to the source and the proxy; the lane asks on at once through another one, and
+    // waits only when every proxy is blocked, until the first of them may be asked again.
+    Lane::ProxyTurn& turn = lane.proxyTurns[size_t(proxy)];
+    turn.blockedUntil = m_clock.now() + turn.backoff.next().count();
+    if (switchProxy(lane)) {
+        lane.stepTimer->start(std::chrono::milliseconds(0));
+        return;
+    }
+    qint64 first = -1;
+    for (size_t i = 0; i < lane.proxyTurns.size(); ++i) {
+        if (!m_proxyHealth[i].setAside && (first < 0 || lane.proxyTurns[i].blockedUntil < first))
+            first = lane.proxyTurns[i].blockedUntil;
+    }
+    pause(lane, reason,
+          first < 0 ? std::nullopt
+                    : std::optional(std::chrono::milliseconds(std::max<qint64>(0, first - m_clock.now()))));
+}
+
+void LongTailSearch::proxyFailed(Lane& lane, qsizetype proxy)
+{
+    ProxyHealth& health = m_proxyHealth[size_t(proxy)];
+    if (++health.failures >= kProxyFailuresBeforeSetAside)
+        health.setAside = true;
+    if (health.setAside && !switchProxy(lane)) {
+        pause(lane, QStringLiteral("没有可用的代理"));
+        return;
+    }
+    // The same seed again, after the rest, through the same proxy or the next one.
+    emit statusChanged();
+    lane.stepTimer->start(m_pacing.afterSeed.count() > 0 ? m_pacing.afterSeed : m_settings.afterSeed);
+}
+
+void LongTailSearch::pause(Lane& lane, const QString& reason, std::optional<std::chrono::milliseconds> until)
 {
     lane.paused = true;
     lane.pauseReason = reason;
     emit recoveryDue();
-    const std::chrono::milliseconds wait = lane.backoff.next();
+    const std::chrono::milliseconds wait = until ? *until : lane.backoff.next();
     lane.resumeAt = m_clock.now() + wait.count();
     lane.retryTimer->start(wait);
     emit statusChanged();
@@ -333,6 +413,10 @@ void LongTailSearch::resume(Lane& lane)
     if (!m_running || !lane.paused)
         return;
     lane.paused = false;
+    if (lane.proxy >= 0 && !switchProxy(lane) && m_proxyHealth[size_t(lane.proxy)].setAside) {
+        pause(lane, QStringLiteral("没有可用的代理"));
+        return;
+    }
     emit statusChanged();
     SearchNextWord(lane); // the seed that was refused, again
 }
@@ -401,9 +485,14 @@ QString LongTailSearch::statusText() const
         return QStringLiteral("搜索完成：没有新的词");
     if (m_lanes.empty())
         return QStringLiteral("已停止");
-    if (m_lanes.size() == 1 && !m_lanes.front()->source)
-        return laneText(*m_lanes.front(), true);
     QStringList lines;
+    for (size_t i = 0; i < m_proxyHealth.size(); ++i) {
+        if (m_proxyHealth[i].setAside)
+            lines.append(u"代理 " + SearchSettings::proxyName(m_settings.proxies[qsizetype(i)]) +
+                         u" 连不上，本次不再使用");
+    }
+    if (m_lanes.size() == 1 && !m_lanes.front()->source)
+        return (lines << laneText(*m_lanes.front(), true)).join(u'\n');
     for (const auto& lane : m_lanes)
         lines.append(lane->source->name + u"：" + laneText(*lane, m_lanes.size() == 1));
     return lines.join(u'\n');

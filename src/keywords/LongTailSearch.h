@@ -48,6 +48,8 @@ public:
     };
     // Failures to get any answer that pause a source, in a row.
     static constexpr int kNetworkFailuresBeforePause = 5;
+    // Failures to reach a proxy, in a row, that set it aside for the run.
+    static constexpr int kProxyFailuresBeforeSetAside = 3;
 
     LongTailSearch(SearchClock& clock, KeywordFetcher& fetcher, QObject* parent = nullptr);
     ~LongTailSearch() override;
@@ -99,6 +101,12 @@ private:
         QString seed;
         QString expansion;
         QString text;
+        qsizetype proxy = -1; // asked through; -1: none
+    };
+    struct ProxyHealth
+    {
+        int failures = 0; // in a row
+        bool setAside = false;
     };
 
     Lane& addLane(const KeywordSource* source);
@@ -111,7 +119,12 @@ private:
     // The first expansion from the n-th on that the source has not asked for the seed; 0 when none is left.
     qsizetype nextExpansion(const KeywordSource& source, const QString& seed, qsizetype from) const;
     void seedDone(Lane& lane);
-    void pause(Lane& lane, const QString& reason);
+    // Pauses until the wait, else the lane's next back-off.
+    void pause(Lane& lane, const QString& reason, std::optional<std::chrono::milliseconds> until = std::nullopt);
+    void blocked(Lane& lane, qsizetype proxy, const QString& reason);
+    void proxyFailed(Lane& lane, qsizetype proxy);
+    // Moves the lane to the next proxy it may ask through; false when there is none.
+    bool switchProxy(Lane& lane);
     void resume(Lane& lane);
     void checkEnd();
     void finish(End end);
@@ -131,6 +144,7 @@ private:
     std::vector<std::unique_ptr<Lane>> m_lanes;
     std::unique_ptr<SearchTimer> m_statusTimer;
     std::unique_ptr<SearchTimer> m_recoveryTimer;
+    std::vector<ProxyHealth> m_proxyHealth; // per proxy of the settings, for the run
     TextTable m_askedSeeds;
     std::vector<quint16> m_askedBy; // per asked seed, a bit per source that answered
     KeywordRecords m_records;

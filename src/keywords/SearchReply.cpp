@@ -43,6 +43,8 @@ namespace SearchReply {
 
 ReplyCheck check(const FetchReply& reply, const QString& service)
 {
+    if (reply.status == 0 && reply.proxyFailed)
+        return {ReplyCheck::Verdict::ProxyFailure, QStringLiteral("代理连不上")};
     if (reply.status == 0)
         return {ReplyCheck::Verdict::NetworkFailure, QStringLiteral("网络不通")};
     if (reply.finalUrl.isValid() && reply.finalUrl != reply.requested && verificationAddress(reply.finalUrl))

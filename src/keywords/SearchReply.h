@@ -13,6 +13,7 @@ struct FetchReply
     QUrl finalUrl;   // where the redirects ended
     QByteArray body; // the bytes as they came: a verification page is UTF-8 whatever was asked
     QByteArray contentType;
+    bool proxyFailed = false; // no answer because the proxy asked through could not be reached
 };
 
 // What the search does with a reply.
@@ -23,6 +24,7 @@ struct ReplyCheck
         Answer,         // an answer, to be cut as usual
         Blocked,        // Baidu distrusts the client: pause and try the same seed later
         NetworkFailure, // no answer at all
+        ProxyFailure,   // no answer: the proxy asked through could not be reached
     };
     Verdict verdict = Verdict::Answer;
     QString reason; // for a block: what the user is told

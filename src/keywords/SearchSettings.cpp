@@ -77,6 +77,25 @@ SearchSettings SearchSettings::load(const QString& iniPath)
     }
     settings.exclude = text(ini, QStringLiteral("filter/exclude")).split(u'|', Qt::SkipEmptyParts);
     settings.include = text(ini, QStringLiteral("filter/include")).split(u'|', Qt::SkipEmptyParts);
+    // [proxies] has lines of its own, not keys: it is read from the file's text.
+    QFile file(iniPath);
+    if (file.open(QIODevice::ReadOnly)) {
+        QStringList lines;
+        bool inProxies = false;
+        for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
+            const QString trimmed = line.trimmed();
+            if (trimmed.startsWith(u'[') && trimmed.endsWith(u']'))
+                inProxies = trimmed.compare(u"[proxies]", Qt::CaseInsensitive) == 0;
+            else if (inProxies)
+                lines.append(trimmed);
+        }
+        settings.proxies = parseProxies(lines, &settings.badProxyLines);
+        // A proxy's password makes the file a secret: it is the user's alone, as every file of ours is.
+        for (const QUrl& proxy : std::as_const(settings.proxies)) {
+            if (!proxy.password().isEmpty())
+                file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        }
+    }
     ini.beginGroup(QStringLiteral("hosts"));
     for (const QString& key : ini.childKeys()) {
         const QString base = baseOf(text(ini, key));
@@ -138,6 +157,29 @@ QString SearchSettings::expandedQuery(const QString& seed, const QString& expans
         return QChar::script(last ? points.last() : points.first()) == QChar::Script_Han;
     };
     return isHan(seed, true) || isHan(expansion, false) ? QString(seed + expansion) : QString(seed + u' ' + expansion);
+}
+
+QList<QUrl> SearchSettings::parseProxies(const QStringList& lines, QList<int>* bad)
+{
+    QList<QUrl> proxies;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].trimmed();
+        if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#'))
+            continue;
+        const QUrl proxy(line, QUrl::StrictMode);
+        const bool known = proxy.scheme() == u"http" || proxy.scheme() == u"socks5";
+        if (proxy.isValid() && known && !proxy.host().isEmpty() && proxy.port() > 0 &&
+            (proxy.path().isEmpty() || proxy.path() == u"/") && !proxy.hasQuery() && !proxy.hasFragment())
+            proxies.append(proxy);
+        else if (bad)
+            bad->append(int(i + 1));
+    }
+    return proxies;
+}
+
+QString SearchSettings::proxyName(const QUrl& proxy)
+{
+    return proxy.toString(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::StripTrailingSlash);
 }
 
 QString SearchSettings::host(const KeywordSource& source) const

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <chrono>
 
 class KeywordSource;
@@ -15,6 +16,7 @@ class KeywordSource;
 //             expand= (az, digits, words: what suggestion sources ask after each seed)
 //   [expand]  words= (| between them; the question words by default)
 //   [filter]  exclude=, include=
+//   [proxies] one a line: http://[user:password@]host:port or socks5://…
 // Without the file, or without a key, the search is the classic one: 一级 or 二级 chosen in the window,
 // a second's rest after each seed, every pass asking every line again, and no end of its own.
 struct SearchSettings
@@ -30,6 +32,8 @@ struct SearchSettings
     QStringList exclude;
     QStringList include;
     QHash<QString, QString> hosts; // by host key, as the file has them
+    QList<QUrl> proxies;           // asked through in turn; none: the system's settings
+    QList<int> badProxyLines;      // lines of the list (from 1) that name no proxy: left out
 
     static SearchSettings load(const QString& iniPath);
     // Writes the values of [search] and [filter], keeping every other line of the file as it was.
@@ -48,6 +52,12 @@ struct SearchSettings
     static QString expandedQuery(const QString& seed, const QString& expansion);
     static const QStringList& expandKinds();
     static QStringList defaultExpandWords();
+
+    // The proxies of a list, one a line (blank lines and lines starting with ; or # aside); lines that
+    // name none are counted in bad, by their number.
+    static QList<QUrl> parseProxies(const QStringList& lines, QList<int>* bad = nullptr);
+    // How a proxy is named to the user: its scheme, host and port, never its password.
+    static QString proxyName(const QUrl& proxy);
 };
 
 // Sets keys of an INI file and keeps the rest of it (other keys, other sections, comments) as it was.

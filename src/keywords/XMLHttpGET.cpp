@@ -108,6 +108,7 @@ void XMLHttpGET(HttpClient* network, const QString& url, int bm, QObject* contex
     };
     events.finished = [body, tooLarge, bm, done, address, verification](const HttpResult& answer) {
         FetchReply result{{}, 0, address, answer.finalUrl};
+        result.proxyFailed = answer.proxyFailed;
         if (verification->isValid()) {
             result.status = 302;
             result.finalUrl = *verification;

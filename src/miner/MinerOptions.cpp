@@ -6,6 +6,7 @@
 #include "keywords/SearchSettings.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 
 namespace {
 
@@ -59,6 +60,10 @@ MinerOptions MinerOptions::parse(const QStringList& arguments, const QString& ex
     const QCommandLineOption sort(QStringLiteral("sort"),
                                   QStringLiteral("count：找到的词按次数（提示它的来源与来源词的组数）从多到少写出。"),
                                   QStringLiteral("count"));
+    const QCommandLineOption proxies(QStringLiteral("proxies"),
+                                     QStringLiteral("代理列表，每行一个：http://[用户:密码@]主机:端口 或 socks5://…；"
+                                                    "代替 keywords.ini 的 [proxies]。被封时换下一个代理。"),
+                                     QStringLiteral("FILE"));
     const QCommandLineOption passes(QStringLiteral("passes"), QStringLiteral("搜完 N 轮后停止。"), QStringLiteral("N"));
     const QCommandLineOption minutes(QStringLiteral("minutes"), QStringLiteral("M 分钟后停止。"), QStringLiteral("M"));
     const QCommandLineOption giveUp(
@@ -69,7 +74,7 @@ MinerOptions MinerOptions::parse(const QStringList& arguments, const QString& ex
     const QCommandLineOption format(QStringLiteral("format"),
                                     QStringLiteral("--out 的格式：txt、csv 或 xlsx；默认按扩展名。"),
                                     QStringLiteral("txt|csv|xlsx"));
-    parser.addOptions({dir, seeds, sources, expand, passes, minutes, giveUp, out, format, sort});
+    parser.addOptions({dir, seeds, sources, expand, proxies, passes, minutes, giveUp, out, format, sort});
 
     if (!parser.parse(arguments))
         return failure(parser.errorText());
@@ -112,6 +117,17 @@ MinerOptions MinerOptions::parse(const QStringList& arguments, const QString& ex
                 kinds.append(kind);
         }
         options.expand = kinds;
+    }
+    if (parser.isSet(proxies)) {
+        QFile file(parser.value(proxies));
+        if (!file.open(QIODevice::ReadOnly))
+            return failure(u"打不开代理列表 " + file.fileName() + u"：" + file.errorString());
+        QList<int> bad;
+        options.proxies = SearchSettings::parseProxies(QString::fromUtf8(file.readAll()).split(u'\n'), &bad);
+        if (!bad.isEmpty()) // the line may hold a password: only its number is told
+            return failure(QStringLiteral("代理列表 %1 第 %2 行不是代理地址").arg(file.fileName()).arg(bad.first()));
+        if (options.proxies->isEmpty())
+            return failure(u"代理列表 " + file.fileName() + u" 里没有代理");
     }
     if (parser.isSet(sort)) {
         if (parser.value(sort) != u"count")

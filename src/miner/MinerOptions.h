@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <optional>
 
 // What quillon-mine was asked to do.
@@ -23,6 +24,7 @@ struct MinerOptions
     std::optional<QStringList> sources; // in place of keywords.ini's
     std::optional<QStringList> expand;  // in place of keywords.ini's expand=
     bool sortByCount = false;           // the found words most often suggested first
+    std::optional<QList<QUrl>> proxies; // in place of keywords.ini's [proxies]
     int passes = 0;                     // 0: no limit
     int minutes = 0;                    // 0: no limit
     double giveUpMinutes = 30;          // every source blocked or unreachable this long: the run ends

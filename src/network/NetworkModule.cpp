@@ -4,6 +4,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkCookie>
 #include <QNetworkCookieJar>
+#include <QNetworkProxy>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -142,7 +143,8 @@ public:
         };
         QObject::connect(reply, &QNetworkReply::readyRead, context, deliver);
         QObject::connect(reply, &QNetworkReply::finished, context,
-                         [reply, deliver, refused, tlsError, finished = events.finished] {
+                         [reply, deliver, refused, tlsError, finished = events.finished,
+                          proxied = m_network.proxy().type() != QNetworkProxy::DefaultProxy] {
                              if (!*refused)
                                  deliver();
                              const QNetworkReply::NetworkError error = reply->error();
@@ -161,6 +163,12 @@ public:
                              result.contentType = reply->rawHeader("Content-Type");
                              result.tlsError = *tlsError;
                              result.certificateRefused = !tlsError->isEmpty();
+                             // Behind a proxy the client connects to the proxy alone: a connection refused or a
+                             // name not found is the proxy's, as are the proxy errors themselves.
+                             result.proxyFailed = proxied && (error == QNetworkReply::ConnectionRefusedError ||
+                                                              error == QNetworkReply::HostNotFoundError ||
+                                                              (error >= QNetworkReply::ProxyConnectionRefusedError &&
+                                                               error <= QNetworkReply::UnknownProxyError));
                              if (result.tlsError.isEmpty() && error == QNetworkReply::SslHandshakeFailedError)
                                  result.tlsError = reply->errorString();
                              if (finished)
@@ -173,6 +181,17 @@ public:
     {
         if (auto* networkReply = qobject_cast<QNetworkReply*>(reply))
             networkReply->abort();
+    }
+
+    void setProxy(const QUrl& proxy) override
+    {
+        if (proxy.isEmpty()) {
+            m_network.setProxy(QNetworkProxy::DefaultProxy);
+            return;
+        }
+        const auto type = proxy.scheme() == u"socks5" ? QNetworkProxy::Socks5Proxy : QNetworkProxy::HttpProxy;
+        m_network.setProxy(QNetworkProxy(type, proxy.host(), quint16(proxy.port()), proxy.userName(QUrl::FullyDecoded),
+                                         proxy.password(QUrl::FullyDecoded)));
     }
 
 private:

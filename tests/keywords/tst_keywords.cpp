@@ -459,15 +459,21 @@ private slots:
     {
         TestFolder folder;
         const QString ini = folder.filePath(u"keywords.ini"_qs);
-        folder.write(u"keywords.ini"_qs,
-                     "; my hosts\r\n[hosts]\r\nsuggest=http://127.0.0.1:1/\r\nown=x\r\nbad=\r\n\r\n"
-                     "[search]\nsources=baidu, 360,nope,baidu\nafter-seed=0.2\n; about depth\n"
-                     "depth=-2\nexpand=words,az,nope\n\n; about other\n[other]\nk=v\n[expand]\nwords= 怎么||价格\n");
+        folder.write(
+            u"keywords.ini"_qs,
+            "; my hosts\r\n[hosts]\r\nsuggest=http://127.0.0.1:1/\r\nown=x\r\nbad=\r\n\r\n"
+            "[search]\nsources=baidu, 360,nope,baidu\nafter-seed=0.2\n; about depth\n"
+            "depth=-2\nexpand=words,az,nope\n\n; about other\n[other]\nk=v\n[expand]\nwords= 怎么||价格\n[proxies]\n"
+            "http://u:p@127.0.0.1:8080\n; x\nsocks6://h:1\n");
         SearchSettings settings = SearchSettings::load(ini);
         QCOMPARE(settings.sources, (QStringList{u"baidu"_qs, u"360"_qs}));
         QCOMPARE(settings.unknownSources, QStringList{u"nope"_qs});
         QCOMPARE(settings.afterSeed, 1000ms); // never below a second
         QCOMPARE(settings.depth, 0);
+        QCOMPARE(settings.proxies, QList<QUrl>{QUrl(u"http://u:p@127.0.0.1:8080"_qs)});
+        QCOMPARE(settings.badProxyLines, QList<int>{3});
+        QCOMPARE(QFileInfo(ini).permissions() & QFileDevice::Permissions(0x7077),
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner); // a password in it
         // The letters, then the words, whatever order the file names them in.
         const QStringList expansions = settings.expansions();
         QCOMPARE(expansions.size(), 28);
@@ -490,11 +496,13 @@ private slots:
         const QString written = QString::fromUtf8(folder.read(u"keywords.ini"_qs));
         // Every other line stays as it was; new keys go after the section's last key, before the blank
         // line and the comment that follow it; a new section goes at the end.
-        QVERIFY2(written.startsWith(
-                     u"; my hosts\n[hosts]\nsuggest=http://127.0.0.1:1/\nown=x\nbad=\n\n[search]\n"
-                     u"sources=sogou\nafter-seed=2.5\n; about depth\ndepth=3\nexpand=\"az,words\"\nskip-asked=true\n\n"
-                     u"; about other\n[other]\nk=v\n[expand]\nwords= 怎么||价格\n\n[filter]\n"_qs),
-                 qPrintable(written));
+        QVERIFY2(
+            written.startsWith(
+                u"; my hosts\n[hosts]\nsuggest=http://127.0.0.1:1/\nown=x\nbad=\n\n[search]\n"
+                u"sources=sogou\nafter-seed=2.5\n; about depth\ndepth=3\nexpand=\"az,words\"\nskip-asked=true\n\n"
+                u"; about other\n[other]\nk=v\n[expand]\nwords= 怎么||价格\n[proxies]\nhttp://u:p@127.0.0.1:8080\n; x\n"
+                u"socks6://h:1\n\n[filter]\n"_qs),
+            qPrintable(written));
         QCOMPARE(written.split(u'\n').count(u"[hosts]"_qs), 1);
         for (const auto& [seed, expansion, query] : {std::tuple{u"手机"_qs, u"a"_qs, u"手机a"_qs},
                                                      {u"iphone"_qs, u"a"_qs, u"iphone a"_qs},
