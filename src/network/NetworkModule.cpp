@@ -121,7 +121,7 @@ public:
             QObject::connect(reply, &QNetworkReply::requestSent, context, events.sent);
         if (events.headers) {
             QObject::connect(reply, &QNetworkReply::metaDataChanged, context,
-                             [reply, headers = events.headers, seen = false]() mutable {
+                             [headers = events.headers, seen = false]() mutable {
                                  if (!std::exchange(seen, true))
                                      headers();
                              });
