@@ -287,6 +287,32 @@ private slots:
         QCOMPARE(records.find(u"x").value_or(KeywordRecord{}).count, 2); // baidu and baidu-related for a
     }
 
+    // A proxy that cannot be reached is tried three times and set aside; a block moves the source on to the
+    // next proxy at once; when every proxy is blocked it waits for the first, each pair backing off alone.
+    void proxiesInTurn()
+    {
+        SearchSettings settings = withSources({u"baidu"_qs});
+        settings.proxies = {QUrl(u"http://dead:1"_qs), QUrl(u"http://one:2"_qs), QUrl(u"http://two:3"_qs)};
+        Harness h(settings);
+        h.fetcher.respond = [&h](const QUrl&) {
+            FetchReply reply = blockReply();
+            if (h.fetcher.asked.back().proxy.port() == 1)
+                reply = {{}, 0, {}, {}, {}, {}, true};
+            return reply;
+        };
+        h.search.start({u"k"_qs});
+        QVERIFY(h.askedAtLeast(7));
+        QList<std::pair<int, qint64>> asked;
+        for (const auto& request : h.fetcher.asked)
+            asked.append({request.proxy.port(), request.at});
+        QCOMPARE(asked, (QList<std::pair<int, qint64>>{
+                            {1, 600}, {1, 1600}, {1, 2600}, {2, 3600}, {3, 3600}, {2, 63600}, {3, 63600}}));
+        const QString status = h.search.statusText();
+        QVERIFY2(
+            status.contains(u"代理 http://dead:1 连不上，本次不再使用\nbaidu：已暂停：百度拒绝了请求（403），2分"_qs),
+            qPrintable(status));
+    }
+
     // Through real proxies on loopback: a dead one is set aside after three tries, a block moves the lane on
     // to the next proxy at once, and the third carries the words. No password is ever shown.
     void proxiesTakeOverFromABlockedAddress()

@@ -94,6 +94,7 @@ public:
         QUrl url;
         QString referer;
         qint64 at = 0;
+        QUrl proxy;
     };
 
     explicit FakeKeywordFetcher(FakeSearchClock& clock) : m_clock(clock) {}
@@ -101,7 +102,7 @@ public:
     void fetch(const SourceRequest& request, QObject* context, std::function<void(const FetchReply&)> done) override
     {
         const QUrl url = QUrl::fromEncoded(request.url.toUtf8());
-        asked.push_back({url, request.referer, m_clock.now()});
+        asked.push_back({url, request.referer, m_clock.now(), request.proxy});
         FetchReply reply = respond ? respond(url) : FetchReply{};
         reply.requested = url;
         if (!reply.finalUrl.isValid())
