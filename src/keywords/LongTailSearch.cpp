@@ -231,9 +231,15 @@ void LongTailSearch::SearchNextWord(Lane& lane)
             seedDone(lane);
             return;
         }
-        if (lane.expansion > 0 && lane.expansion <= m_expansions.size()) {
-            ask(lane, *source, seed, m_expansions[lane.expansion - 1]);
-            return;
+        if (lane.expansion > 0) {
+            if (lane.expansion <= m_expansions.size()) {
+                ask(lane, *source, seed, m_expansions[lane.expansion - 1]);
+                return;
+            }
+            // The settings changed under the seed: it has had its expansions.
+            ++lane.position;
+            lane.expansion = 0;
+            continue;
         }
         if (!shouldSkip(*source, seed)) {
             lane.expansion = 0;
