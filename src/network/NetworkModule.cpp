@@ -164,9 +164,11 @@ public:
                              result.tlsError = *tlsError;
                              result.certificateRefused = !tlsError->isEmpty();
                              // Behind a proxy the client connects to the proxy alone: a connection refused or a
-                             // name not found is the proxy's, as are the proxy errors themselves.
+                             // name not found is the proxy's, as are the proxy errors themselves (a tunnel for
+                             // https that the proxy refuses comes as an unknown network error).
                              result.proxyFailed = proxied && (error == QNetworkReply::ConnectionRefusedError ||
                                                               error == QNetworkReply::HostNotFoundError ||
+                                                              error == QNetworkReply::UnknownNetworkError ||
                                                               (error >= QNetworkReply::ProxyConnectionRefusedError &&
                                                                error <= QNetworkReply::UnknownProxyError));
                              if (result.tlsError.isEmpty() && error == QNetworkReply::SslHandshakeFailedError)

@@ -337,6 +337,11 @@ private slots:
         QTest::newRow("bad address") << u"not a url"_qs << 0 << QString() << failed;
         QTest::newRow("no network module") << u"none"_qs << 0 << QString() << failed;
         QTest::newRow("local file") << u"file"_qs << 0 << QString() << failed;
+        // Through a proxy that is not there: the proxy's failure, whether the address asked is http or https.
+        QTest::newRow("dead proxy") << u"http://suggestion.invalid/s"_qs << 0 << QString()
+                                    << int(Verdict::ProxyFailure);
+        QTest::newRow("dead proxy, https")
+            << u"https://suggestion.invalid/s"_qs << 0 << QString() << int(Verdict::ProxyFailure);
     }
     void fetches()
     {
@@ -373,6 +378,8 @@ private slots:
         server.setHandler([routes](const TestHttpServer::Request& request) { return routes.value(request.path); });
         const std::unique_ptr<HttpClient> network = HttpClient::create();
         QVERIFY(network);
+        if (path.contains(u"suggestion.invalid"_qs))
+            network->setProxy(QUrl(TestHttpServer::closedUrl()));
         QTemporaryFile local; // a local file is no reply, whatever it holds
         QVERIFY(local.open() && local.write("local") == 5 && local.flush());
         QString url = path.startsWith(u'/') || path == u"none" ? u"http://"_qs + server.hostPort() + path : path;
