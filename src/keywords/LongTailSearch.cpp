@@ -104,10 +104,12 @@ void LongTailSearch::start(const QStringList& tableSeeds)
         if (const KeywordSource* source = KeywordSource::find(name))
             addLane(source);
     }
-    m_proxyHealth.assign(size_t(m_settings.proxies.size()), {});
+    // The proxies, like the sources, are those of the start.
+    m_proxies = m_settings.proxies;
+    m_proxyHealth.assign(size_t(m_proxies.size()), {});
     for (const auto& lane : m_lanes) {
-        lane->proxy = m_settings.proxies.isEmpty() ? -1 : 0;
-        lane->proxyTurns.assign(size_t(m_settings.proxies.size()), {SearchBackoff(m_pacing.backoffUnit), 0});
+        lane->proxy = m_proxies.isEmpty() ? -1 : 0;
+        lane->proxyTurns.assign(size_t(m_proxies.size()), {SearchBackoff(m_pacing.backoffUnit), 0});
         lane->seeds.setList(seeds);
         lane->pass = 1;
         lane->progress.startPass(1, lane->seeds.size(), m_clock.now());
@@ -266,7 +268,7 @@ void LongTailSearch::ask(Lane& lane, const KeywordSource& source, const QString&
     SourceRequest request = source.request(m_settings.host(source), query);
     request.timeout = m_settings.fetchTimeout;
     if (lane.proxy >= 0)
-        request.proxy = m_settings.proxies[lane.proxy];
+        request.proxy = m_proxies[lane.proxy];
     m_fetcher.fetch(request, this,
                     [this, run = m_run, index = lane.index, &source, seed, expansion, query, pass = lane.pass,
                      proxy = lane.proxy](const FetchReply& reply) {
@@ -352,7 +354,7 @@ void LongTailSearch::seedDone(Lane& lane)
 
 bool LongTailSearch::switchProxy(Lane& lane)
 {
-    const qsizetype count = m_settings.proxies.size();
+    const qsizetype count = m_proxies.size();
     for (qsizetype step = 1; step <= count; ++step) {
         const qsizetype next = (lane.proxy + step) % count;
         if (!m_proxyHealth[size_t(next)].setAside && lane.proxyTurns[size_t(next)].blockedUntil <= m_clock.now()) {
@@ -494,8 +496,7 @@ QString LongTailSearch::statusText() const
     QStringList lines;
     for (size_t i = 0; i < m_proxyHealth.size(); ++i) {
         if (m_proxyHealth[i].setAside)
-            lines.append(u"代理 " + SearchSettings::proxyName(m_settings.proxies[qsizetype(i)]) +
-                         u" 连不上，本次不再使用");
+            lines.append(u"代理 " + SearchSettings::proxyName(m_proxies[qsizetype(i)]) + u" 连不上，本次不再使用");
     }
     if (m_lanes.size() == 1 && !m_lanes.front()->source)
         return (lines << laneText(*m_lanes.front(), true)).join(u'\n');

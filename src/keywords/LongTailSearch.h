@@ -144,7 +144,8 @@ private:
     std::vector<std::unique_ptr<Lane>> m_lanes;
     std::unique_ptr<SearchTimer> m_statusTimer;
     std::unique_ptr<SearchTimer> m_recoveryTimer;
-    std::vector<ProxyHealth> m_proxyHealth; // per proxy of the settings, for the run
+    QList<QUrl> m_proxies;                  // as the run started
+    std::vector<ProxyHealth> m_proxyHealth; // per proxy, for the run
     TextTable m_askedSeeds;
     std::vector<quint16> m_askedBy; // per asked seed, a bit per source that answered
     KeywordRecords m_records;
