@@ -471,7 +471,7 @@ private slots:
             "; my hosts\r\n[hosts]\r\nsuggest=http://127.0.0.1:1/\r\nown=x\r\nbad=\r\n\r\n"
             "[search]\nsources=baidu, 360,nope,baidu\nafter-seed=0.2\n; about depth\n"
             "depth=-2\nexpand=words,az,nope\n\n; about other\n[other]\nk=v\n[expand]\nwords= 怎么||价格\n[proxies]\n"
-            "http://u:p@127.0.0.1:8080\n; x\nsocks6://h:1\n");
+            "http://u:p@127.0.0.1:8080\n; x\nsocks5://h:0\n");
         SearchSettings settings = SearchSettings::load(ini);
         QCOMPARE(settings.sources, (QStringList{u"baidu"_qs, u"360"_qs}));
         QCOMPARE(settings.unknownSources, QStringList{u"nope"_qs});
@@ -508,7 +508,7 @@ private slots:
                 u"; my hosts\n[hosts]\nsuggest=http://127.0.0.1:1/\nown=x\nbad=\n\n[search]\n"
                 u"sources=sogou\nafter-seed=2.5\n; about depth\ndepth=3\nexpand=\"az,words\"\nskip-asked=true\n\n"
                 u"; about other\n[other]\nk=v\n[expand]\nwords= 怎么||价格\n[proxies]\nhttp://u:p@127.0.0.1:8080\n; x\n"
-                u"socks6://h:1\n\n[filter]\n"_qs),
+                u"socks5://h:0\n\n[filter]\n"_qs),
             qPrintable(written));
         QCOMPARE(written.split(u'\n').count(u"[hosts]"_qs), 1);
         for (const auto& [seed, expansion, query] : {std::tuple{u"手机"_qs, u"a"_qs, u"手机a"_qs},
@@ -563,9 +563,11 @@ private slots:
         QCOMPARE(first.count, 7);
         QCOMPARE(back.find(u"e").value_or(KeywordRecord{}).count, 2);
         // A file of the five columns of old loads, each word counted once, from its seed itself.
-        const KeywordRecords old = KeywordRecords::fromTsv("keyword\tseed\tsource\tpass\tfound\nx\ts\tbaidu\t3\t\n");
+        const KeywordRecords old =
+            KeywordRecords::fromTsv("keyword\tseed\tsource\tpass\tfound\nx\ts\tbaidu\t3\t\ncut\tshort\n");
         QCOMPARE(recordOf(old, u"x"_qs), u"s baidu 3"_qs);
         QCOMPARE(old.find(u"x").value_or(KeywordRecord{}).count, 1);
+        QCOMPARE(old.size(), 1); // a line cut short is no record
         QCOMPARE(recordOf(back, u"e"_qs), u"s 360 1"_qs);
         QVERIFY(back.find(u"e") && !back.find(u"e")->found.isValid());
         QVERIFY(!back.find(u"gone"));

@@ -199,6 +199,7 @@ private slots:
         QCOMPARE(t[3] - t[2], 1000);
         QCOMPARE(t[4] - t[3], 60000);
         QCOMPARE(h.list, u"k2\nk1\nj2\nj1\nold\n"_qs);
+        QVERIFY(!h.search.everySourcePaused());
         // Stopping ends a paused search at once.
         h.fetcher.respond = [](const QUrl&) { return blockReply(); };
         QVERIFY(h.askedAtLeast(6));
