@@ -76,13 +76,12 @@ QString searchOf(const QString& href, const QString& key)
 }
 
 // The texts of the links of blocks that ask the engine for another search, each once, in page order.
-QStringList searchLinkTexts(const QStringList& blocks, const QString& key, const QString& seed = {})
+QStringList searchLinkTexts(const QStringList& blocks, const QString& key)
 {
     QStringList words;
     for (const QString& block : blocks) {
         for (const KeywordRules::PageLink& link : KeywordRules::links(block)) {
-            const QString query = searchOf(link.href, key);
-            if (!query.isEmpty() && query != seed && !words.contains(link.text))
+            if (!searchOf(link.href, key).isEmpty() && !words.contains(link.text))
                 words.append(link.text);
         }
     }
