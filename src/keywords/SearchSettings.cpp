@@ -64,8 +64,11 @@ SearchSettings SearchSettings::load(const QString& iniPath)
     const double timeout = text(ini, QStringLiteral("search/timeout")).trimmed().toDouble(&ok);
     if (ok && timeout > 0)
         settings.fetchTimeout = std::chrono::milliseconds(qint64(std::min(timeout, 3600.0) * 1000));
+    QStringList named = text(ini, QStringLiteral("search/expand")).split(u',');
+    for (QString& kind : named)
+        kind = kind.trimmed();
     for (const QString& kind : expandKinds()) {
-        if (text(ini, QStringLiteral("search/expand")).split(u',').contains(kind))
+        if (named.contains(kind))
             settings.expand.append(kind);
     }
     if (ini.contains(QStringLiteral("expand/words"))) {

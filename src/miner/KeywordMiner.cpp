@@ -171,14 +171,15 @@ bool KeywordMiner::start()
         settings.sources = *m_options.sources;
     if (m_options.expand)
         settings.expand = *m_options.expand;
-    if (m_options.proxies)
+    if (m_options.proxies) {
         settings.proxies = *m_options.proxies;
+        settings.badProxyLines.clear();
+    }
     for (const QString& unknown : std::as_const(settings.unknownSources))
         printError(u"keywords.ini 里的来源 " + unknown + u" 不认识，已略过");
-    for (int line : std::as_const(settings.badProxyLines)) {
-        if (!m_options.proxies) // the line itself may hold a password: only its number is told
-            printError(QStringLiteral("keywords.ini 的 [proxies] 第 %1 行不是代理地址，已略过").arg(line));
-    }
+    // A bad line may hold a password: only its number is told. Lines of a --proxies file were refused before.
+    for (int line : std::as_const(settings.badProxyLines))
+        printError(QStringLiteral("keywords.ini 的 [proxies] 第 %1 行不是代理地址，已略过").arg(line));
 
     m_fetcher = std::make_unique<NetworkKeywordFetcher>();
     m_search = new LongTailSearch(SearchClock::system(), *m_fetcher, this);
