@@ -68,12 +68,14 @@ private slots:
     void sortsTheExportByCount()
     {
         Miner m;
-        QStringList asked;
-        m.server.setHandler([&asked](const TestHttpServer::Request& request) -> TestHttpServer::Reply {
+        const auto seedOf = [](const TestHttpServer::Request& request) {
             QUrl url;
             url.setQuery(QString::fromLatin1(request.query));
-            const QString seed = FakeSources::seedOf(url);
-            asked.append(seed);
+            return FakeSources::seedOf(url);
+        };
+        // Answered on the server's threads, two at a time: the server's own record says what was asked.
+        m.server.setHandler([seedOf](const TestHttpServer::Request& request) -> TestHttpServer::Reply {
+            const QString seed = seedOf(request);
             const bool mobile = request.path == "/sugrec";
             const QStringList words = seed != u"k" ? QStringList{}
                                       : mobile     ? QStringList{u"a"_qs, u"b"_qs}
@@ -93,6 +95,9 @@ private slots:
         QVERIFY2(rows[0].endsWith(u",扩展,次数"_qs) && rows[1].startsWith(u"b,k,"_qs) && rows[1].endsWith(u",,2"_qs),
                  qPrintable(rows.join(u'|')));
         QVERIFY2(rows[2].startsWith(u"a,k,baidu-mobile,1,"_qs) && rows[2].endsWith(u",,1"_qs), qPrintable(rows[2]));
+        QStringList asked;
+        for (const TestHttpServer::Request& request : m.server.requests())
+            asked.append(seedOf(request));
         QCOMPARE(asked.count(u"k怎么"_qs), 2);
     }
 
