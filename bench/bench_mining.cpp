@@ -69,7 +69,7 @@ TestHttpServer::Reply suggestions(const TestHttpServer::Request& request)
         return page(u"<div id=\"rs\"><table><tr>" + links(u"b"_qs, u"<th><a href=\"/s?wd=1\">%1</a></th>"_qs) +
                     u"</tr></table></div>");
     if (key == u"word")
-        return page(u"<div id=\"relativewords\">" + links(u"r"_qs, u"<a>%1</a>"_qs) + u"</div>");
+        return page(u"<div id=\"relativewords\">" + links(u"r"_qs, u"<a href=\"/s?word=1\">%1</a>"_qs) + u"</div>");
     // 360's and Shenma's result pages share the address: one page holds the box of each.
     return page(u"<div id=\"rs\">" + links(u"o"_qs, u"<a href=\"/s?q=1\">%1</a>"_qs) +
                 u"</div><div><div>相关搜索</div>" + links(u"h"_qs, u"<a href=\"/s?q=1\">%1</a>"_qs) + u"</div>");

@@ -27,39 +27,6 @@ QByteArray keywordFileBytes(QStringView boxText);
 // The keywords of a suggestion reply (the list between the first "[" and the first "]"), or nothing
 // when the reply has no list.
 QStringList SuggestionPieces(const QString& reply);
-// The links of the related-search box of a result page; empty when the page has none. A page with the
-// box's old marker is cut by it; any other page by CurrentRelatedPieces.
-QStringList RelatedPieces(const QString& page);
-// The related-search box of today's result pages: the link texts of the cells of the table inside
-// <div id="rs_new"> (or <div id="rs">), tags removed and entities decoded, in page order.
-QStringList CurrentRelatedPieces(const QString& page);
-
-// A tag of a page: where it starts ("<") and ends (after ">"), and whether it closes ("</name").
-struct HtmlTag
-{
-    qsizetype start = -1;
-    qsizetype end = -1;
-    bool closing = false;
-};
-// The next tag, opening or closing, of one of the names (any letter case) at or after from; none when
-// there is none whose ">" comes. Scanned once from left to right, so that no page, however its tags are
-// left open, costs more than a pass over it: a reply of 4 MiB is cut on the window's thread.
-HtmlTag nextTag(QStringView page, std::initializer_list<QStringView> names, qsizetype from);
-// No real page has a longer tag: a longer one is not looked into with a regular expression.
-constexpr qsizetype kLongestTag = 1024;
-// Mark-up removed, entities decoded, white space trimmed.
-QString plainText(const QString& html);
-// The plain texts of the links (<a>) of a piece of a page, in page order; empty ones left out.
-QStringList linkTexts(const QString& html);
-// A link of a page: where it points (entities decoded, as the page writes it) and its plain text.
-struct PageLink
-{
-    QString href;
-    QString text;
-};
-// The links of a piece of a page, in page order; those without text left out.
-QList<PageLink> links(const QString& html);
-
 // What one reply may give: at most this many keywords, each at most this long.
 constexpr qsizetype kMaxKeywordsPerReply = 100;
 constexpr qsizetype kMaxKeywordLength = 100;

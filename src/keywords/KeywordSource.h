@@ -60,24 +60,3 @@ public:
     // The names of all sources, separated by ", ".
     static QString names();
 };
-
-namespace SourceReplies {
-
-// Baidu's mobile suggestions: JSON whose "g" is an array of objects with "q".
-QStringList baiduMobileSuggestions(const QString& reply);
-// The link texts of the related-searches block of Baidu's mobile result page.
-QStringList baiduMobileRelated(const QString& page);
-// 360's suggestions: JSON whose "result" is an array of objects with "word".
-QStringList so360Suggestions(const QString& reply);
-// Sogou's suggestions: window.sogou.sug(["Q",["a","b",…],…],-1); the words are element 1.
-QStringList sogouSuggestions(const QString& reply);
-// Shenma's suggestions: JSON, or JSON handed to a callback, whose "r" is an array of objects with "w".
-QStringList shenmaSuggestions(const QString& reply);
-// The searches linked from the related box (div#rs) of 360's result page.
-QStringList so360Related(const QString& page);
-// The searches linked from the related box (#hint_container) of Sogou's result page.
-QStringList sogouRelated(const QString& page);
-// The searches linked from the related card of Shenma's mobile result page, the seed's own left out.
-QStringList shenmaRelated(const QString& page, const QString& seed);
-
-} // namespace SourceReplies

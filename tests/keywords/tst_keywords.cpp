@@ -11,6 +11,7 @@
 #include "keywords/TextTable.h"
 #include "keywords/WebText.h"
 #include "keywords/XMLHttpGET.h"
+#include "keywords/sources/SourceReplies.h"
 #include "support/DistinctLinesModel.h"
 #include "support/RecordText.h"
 #include "support/TestFolder.h"
@@ -105,18 +106,23 @@ private slots:
         QCOMPARE(KeywordRules::SuggestionPieces(u"[\"a\",,\"b\"]"_qs), (QStringList{u"a"_qs, QString(), u"b"_qs}));
         QCOMPARE(KeywordRules::SuggestionPieces(u"x,y]z"_qs),
                  (QStringList{u"x"_qs, u"y"_qs})); // no "[": from the start
-        // The related box of old pages comes first; today's box: link texts, tags gone, entities decoded.
+        // The related box of old pages comes first; today's box: the links to searches, tags gone, entities
+        // decoded; the cards among the results after either.
+        const QString card = u"<div class=\"result-op\" tpl=\"recommend_list\"><a href=\"/s?wd=%E4%B8%81\">丁</a>"
+                             u"<a href=\"/s?wd=x&amp;rsv_dl=prs\">甲 乙</a><a href=\"/help\">帮助</a></div>"_qs;
         const QString old = u"<div class=\"tt\">相关搜索</div><table cellpadding=\"0\"><tr><th><a href=\"/s?wd=1\">"
                             u"甲 乙</a></th><td></td><th><a>丙</a></th></tr></table></div><div id=\"rs_new\"><table>"
-                            u"<tr><td><a>丁</a></td></tr></table></div>"_qs;
-        QCOMPARE(KeywordRules::RelatedPieces(old), (QStringList{u"甲 乙"_qs, u"丙"_qs}));
-        const QString current = u"<html><div id=\"rs_new\" class=\"x\"><div>相关搜索</div><table class=\"rs\"><tr>"
-                                u"<td><a href=\"/s?1\"><span>k&amp;1</span></a></td><td><a href='/s?2' title=\"t\">"
-                                u"k 乙</a></td><td></td></tr><tr><td><a>k&#20007;</a></td></tr></table></div>"_qs;
+                            u"<tr><td><a href=\"/s?wd=2\">戊</a></td></tr></table></div>"_qs;
+        QCOMPARE(SourceReplies::baiduRelated(card + old), (QStringList{u"甲 乙"_qs, u"丙"_qs, u"丁"_qs}));
+        const QString current = u"<html><div class=\"users\"><a href=\"/s?wd=0\">不是</a></div><div id=\"rs_new\" "
+                                u"class=\"x\"><div>相关搜索</div><table class=\"rs\"><tr><td><a href=\"/s?wd=1\"><span>"
+                                u"k&amp;1</span></a></td><td><a href='/s?wd=2' title=\"t\">k 乙</a></td><td></td></tr>"
+                                u"<tr><td><a href=\"https://www.baidu.com/s?word=3\">k&#20007;</a><a href=\"/s?wd=\">"
+                                u"空</a></td></tr></table></div>"_qs;
         const QStringList today{u"k&1"_qs, u"k 乙"_qs, u"k丧"_qs};
-        QCOMPARE(KeywordRules::RelatedPieces(current), today);
-        QCOMPARE(KeywordRules::RelatedPieces(QString(current).replace(u"rs_new"_qs, u"rs"_qs)), today);
-        QCOMPARE(KeywordRules::RelatedPieces(u"<html><body>no box</body></html>"_qs), QStringList{});
+        QCOMPARE(SourceReplies::baiduRelated(current), today);
+        QCOMPARE(SourceReplies::baiduRelated(QString(current).replace(u"rs_new"_qs, u"rs"_qs)), today);
+        QCOMPARE(SourceReplies::baiduRelated(u"<html><body>no box</body></html>"_qs), QStringList{});
     }
 
     void requests_data()
@@ -172,22 +178,29 @@ private slots:
         QTest::newRow("sogou other script") << u"sogou"_qs << u"alert([\"x\",[\"a\"]])"_qs << none;
         QTest::newRow("mobile related")
             << u"baidu-mobile-related"_qs
-            << u"<div class=\"c-result\"><a>不是</a></div><div id=\"relativewords\" class=\"se-relativewords\">"
-               u"<div class=\"rw-title\">相关搜索</div><div class=\"rw-list\"><a href=\"/s?word=1\">鲜花a</a>"
-               u"<a href=\"/s?word=2\"><span>鲜花&quot;b</span></a></div></div><div><a>页脚</a></div>"_qs
+            << u"<div class=\"c-result\"><a href=\"/s?word=x\">不是</a></div><div id=\"relativewords\" class=\"se-"
+               u"relativewords\"><div class=\"rw-title\">相关搜索</div><div class=\"rw-list\"><a href=\"/s?word=1\">"
+               u"鲜花a</a><a href=\"/s?word=2\"><span>鲜花&quot;b</span></a></div></div><div><a>页脚</a></div>"_qs
             << ab;
+        // A class is a word of the attribute, not a piece of one.
         QTest::newRow("mobile related by list")
-            << u"baidu-mobile-related"_qs << u"<div class='rw-list-new'><a>a</a><a> </a><a>b</a></div><a>c</a>"_qs
-            << QStringList{u"a"_qs, u"b"_qs};
+            << u"baidu-mobile-related"_qs
+            << u"<div class='rw-list-new'><a href=/s?word=a>a</a></div><ul class='x rw-list'><li><a href=/s?word=b>b"
+               u"</a><a href=/s?word=c> </a><li><a href='/s?word=d'>d</a></ul>"_qs
+            << QStringList{u"b"_qs, u"d"_qs};
         QTest::newRow("mobile related unclosed")
-            << u"baidu-mobile-related"_qs << u"<div class='rw-list'><div><a>a</a></div><a>b</a>"_qs
+            << u"baidu-mobile-related"_qs
+            << u"<div class='rw-list'><div><a href=/s?wd=a>a</a></div><a href=/s?wd=b>b</a>"_qs
             << QStringList{u"a"_qs, u"b"_qs};
+        // The card's links go through a redirect; the search is in data-url.
         QTest::newRow("mobile related card and box")
             << u"baidu-mobile-related"_qs
-            << u"<div tpl=\"recommend_list\"><div>其他人还在搜</div><a>鲜花a</a><a>鲜花\"b</a></div><div "
+            << u"<div tpl=\"recommend_list\"><div>其他人还在搜</div><a href=\"/tc?wd=\" "
+               u"data-url=\"/s?word=a\">鲜花a</a>"
+               u"<a href=\"/tc?x\" data-url=\"/s?word=b\">鲜花\"b</a><a href=\"/tc?y\">展开</a></div><div "
                u"class=\"c-result\">"
-               u"<a>不是</a></div><div id=\"relativewords\"><div class=\"rw-list\"><a class=\"rw-item\">鲜花a</a>"
-               u"<a class=\"rw-item\">鲜花c</a></div></div>"_qs
+               u"<a>不是</a></div><section id=\"relativewords\"><div class=\"rw-list\"><a href=\"/s?word=a\">鲜花a</a>"
+               u"<a class=\"rw-item\" href=\"/s?word=c\">鲜花c</a></div></section>"_qs
             << QStringList{u"鲜花a"_qs, u"鲜花\"b"_qs, u"鲜花c"_qs};
         QTest::newRow("mobile related none") << u"baidu-mobile-related"_qs << u"<div><a>a</a></div>"_qs << none;
         // Shenma answers with JSON handed to its callback, as the reply quoted in jpress-io/jpress
@@ -199,7 +212,8 @@ private slots:
                                      << QStringList{u"a"_qs};
         QTest::newRow("360-related")
             << u"360-related"_qs
-            << u"<a href=\"/s?q=x\">不是</a><div id=\"rs\"><h3>相关搜索</h3><table><tr><th><a "
+            << u"<a href=\"/s?q=x\">不是</a><div class=\"users\" data-id=\"rs\"><a href=\"/s?q=y\">也不是</a></div>"
+               u"<div id=\"rs\"><h3>相关搜索</h3><table><tr><th><a "
                u"href=\"/s?q=%E9%B2%9C&amp;"
                u"src=related\">鲜花a</a></th><th><a href='/s?q=b'>鲜花&quot;b</a></th></tr></table>"
                u"<a href=\"https://info.so.com/feedback\">反馈</a></div>"_qs
@@ -229,6 +243,82 @@ private slots:
         FetchReply sent = reply(text);
         sent.requested = QUrl(u"https://m.sm.cn/s?q=%E9%B2%9C%E8%8A%B1"_qs); // 鲜花
         QCOMPARE(named->keywords(sent), keywords);
+    }
+
+    // Pages the engines really sent, saved by others: each parser keeps exactly the words a person sees
+    // in its blocks (the folder's README names them), and a verification page gives none.
+    void realPages_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("seed");
+        QTest::addColumn<QStringList>("words");
+        QFile readme(QStringLiteral(QUILLON_REAL_PAGES "/README.md"));
+        if (!readme.open(QIODevice::ReadOnly))
+            QSKIP("the saved pages are not beside the project (../shared/real-pages)");
+        // Which source reads a page, from what the README says it is.
+        const QList<std::pair<QString, QString>> engines{
+            {u"百度安全验证"_qs, QString()},
+            {u"m.baidu.com result page"_qs, u"baidu-mobile-related"_qs},
+            {u"www.baidu.com result page"_qs, u"baidu-related"_qs},
+            {u"www.so.com result page"_qs, u"360-related"_qs},
+            {u"sogou.com/web result page"_qs, u"sogou-related"_qs},
+            {u"m.sm.cn result page"_qs, u"shenma-related"_qs},
+            {u"/su?"_qs, u"baidu"_qs},
+            {u"/sugrec"_qs, u"baidu-mobile"_qs},
+            {u"360"_qs, u"360"_qs},
+            {u"Sogou suggest"_qs, u"sogou"_qs},
+            {u"Shenma suggest"_qs, u"shenma"_qs},
+        };
+        // Blocks a person sees that a README row does not name (taken with Python's html.parser as well).
+        const QHash<QString, QString> unnamed{
+            {u"kr_sogou_pc.html"_qs,
+             u"汉口注册公司, 武汉代注册公司, 武汉个人注册公司, 武汉免费注册公司, 武汉公司注册代理, "
+             u"武汉代办公司注册, 武汉工商注册代理, 武汉工商注册代办, 武汉新公司注册流程, "
+             u"武汉注册公司流程及费用, 工商注册代理公司"_qs}, // div.hint-mid, 91%的人还搜了
+        };
+        static const QRegularExpression label(u"^[a-z ]+: "_qs);
+        for (const QString& line : QString::fromUtf8(readme.readAll()).split(u'\n')) {
+            const QStringList cells = line.split(u" | "_qs);
+            if (!line.startsWith(u"| `"_qs) || cells.size() < 5)
+                continue;
+            const QString file = cells[0].mid(3).chopped(1);
+            const auto engine =
+                std::find_if(engines.begin(), engines.end(), [&](const auto& e) { return cells[1].contains(e.first); });
+            QVERIFY2(engine != engines.end(), qPrintable(u"no source reads "_qs + file));
+            QStringList words = unnamed.value(file).split(u", "_qs, Qt::SkipEmptyParts);
+            for (QString part : cells[4].chopped(2).split(u"; "_qs)) {
+                part.remove(label);
+                if (part != u"—")
+                    words += part.split(u", "_qs);
+            }
+            QTest::newRow(qPrintable(file)) << file << engine->second << cells[2] << words;
+        }
+    }
+    void realPages()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, source);
+        QFETCH(QString, seed);
+        QFETCH(QStringList, words);
+        QFile page(QStringLiteral(QUILLON_REAL_PAGES "/") + file);
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QByteArray body = page.readAll();
+        const QStringList sources = source.isEmpty() ? QStringList{u"baidu-related"_qs, u"baidu-mobile-related"_qs,
+                                                                   u"360-related"_qs, u"sogou-related"_qs}
+                                                     : QStringList{source};
+        for (const QString& name : sources) {
+            const KeywordSource* named = KeywordSource::find(name);
+            QVERIFY(named);
+            FetchReply sent = reply(QString::fromUtf8(body));
+            sent.requested = sent.finalUrl = QUrl(named->request(named->defaultHost, seed).url);
+            QCOMPARE(int(named->check(sent).verdict), int(source.isEmpty() ? Verdict::Blocked : Verdict::Answer));
+            // Blocks in page order; the README names them by kind.
+            QStringList kept = named->keywords(sent);
+            kept.sort();
+            words.sort();
+            QCOMPARE(kept, words);
+        }
     }
 
     void blockSigns_data()
@@ -264,6 +354,24 @@ private slots:
         QTest::newRow("sogou page about it")
             << u"sogou-related"_qs << u"<html><title>访问异常 - 搜狗搜索</title></html>"_qs << 200 << here << answer
             << QString();
+        // Verification is told by its mark-up whatever the title; a result page about it is an answer.
+        QTest::newRow("sogou code form")
+            << u"sogou-related"_qs
+            << u"<html><title>搜狗搜索</title><form name=\"authform\" action=\"/\"><img src=\"util/x.php\"><input "
+               u"type=\"text\" name=\"c\" placeholder=\"请输入图中的验证码\" id=\"seccodeInput\"></form></html>"_qs
+            << 200 << here << blocked << u"搜狗要求安全验证"_qs;
+        QTest::newRow("qcaptcha script")
+            << u"360-related"_qs
+            << u"<html><title>360搜索</title><script src=\"//s.so.com/qcaptcha/v1/x.js\"></script>"_qs << 200 << here
+            << blocked << u"360搜索要求安全验证"_qs;
+        QTest::newRow("antispider form") << u"sogou-related"_qs
+                                         << u"<html><form action=\"/antispider/thank.php\"><input name=\"r\"></form>"_qs
+                                         << 200 << here << blocked << u"搜狗要求安全验证"_qs;
+        QTest::newRow("result page about codes")
+            << u"sogou-related"_qs
+            << u"<html><title>验证码 - 搜狗搜索</title><form action=\"/web\"><input name=\"query\" value=\"验证码"
+               u"\"></form><a href=\"/web?query=antispider\">antispider</a><script>var u='/antispider/'</script>"_qs
+            << 200 << here << answer << QString();
         QTest::newRow("suggestion") << u"baidu"_qs << u"window.bdsug.sug({s:[\"安全验证码\"]});"_qs << 200 << here
                                     << answer << QString();
     }

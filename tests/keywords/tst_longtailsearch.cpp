@@ -265,7 +265,7 @@ private slots:
             const QString seed = seedOf(url);
             if (url.path() == u"/s")
                 return FetchReply{seed == u"a"
-                                      ? u"<div id=rs><table><tr><th><a href=/s?1>x</a></th></tr></table></div>"_qs
+                                      ? u"<div id=rs><table><tr><th><a href=/s?wd=x>x</a></th></tr></table></div>"_qs
                                       : QString(),
                                   200};
             const QString words = seed == u"a"       ? u"\"x\""_qs

@@ -43,8 +43,8 @@ inline QString text(const QUrl& url)
     if (path == u"/su")
         return u"window.bdsug.sug({q:\"" + seed + u"\",p:false,s:[\"" + seed + u"1\",\"" + seed + u"2\"]});";
     if (path == u"/s" && url.query().contains(u"tn=baidu"))
-        return u"<div class=\"tt\">相关搜索</div><table cellpadding=\"0\"><tr><th><a href=\"/s?1\">" + seed +
-               u"甲</a></th><td></td><th><a href=\"/s?2\">" + seed + u"乙</a></th></tr></table></div>";
+        return u"<div class=\"tt\">相关搜索</div><table cellpadding=\"0\"><tr><th><a href=\"/s?wd=1\">" + seed +
+               u"甲</a></th><td></td><th><a href=\"/s?wd=2\">" + seed + u"乙</a></th></tr></table></div>";
     if (path == u"/s" && url.query().startsWith(u"q="))
         return u"<div id=\"rs\"><a href=\"/s?q=1\">" + seed + u"o1</a><a href=\"/s?q=2\">" + seed +
                u"o2</a></div><div class=\"card\"><div>相关搜索</div><a href=\"/s?q=3\">" + seed +
@@ -57,8 +57,8 @@ inline QString text(const QUrl& url)
     if (path == u"/sugrec")
         return json({seed + u"m1", seed + u"m2"}, QStringLiteral("g"), QStringLiteral("q"));
     if (path == u"/s")
-        return u"<div id=\"relativewords\"><div>相关搜索</div><a href=\"#\">" + seed + u"r1</a><a>" + seed +
-               u"r2</a></div>";
+        return u"<div id=\"relativewords\"><div>相关搜索</div><a href=\"/s?word=1\">" + seed +
+               u"r1</a><a href=\"/s?word=2\">" + seed + u"r2</a></div>";
     if (path == u"/suggest")
         return json({seed + u"s1", seed + u"s2"}, QStringLiteral("result"), QStringLiteral("word"));
     if (path == u"/suggnew/ajajjson")

@@ -1,0 +1,23 @@
+#include "keywords/sources/JsonReplies.h"
+
+#include <QJsonArray>
+
+namespace JsonReplies {
+
+QStringList memberStrings(const QJsonValue& array, const QString& key)
+{
+    QStringList words;
+    for (const QJsonValue& item : array.toArray()) {
+        const QJsonValue word = item.toObject().value(key);
+        if (word.isString())
+            words.append(word.toString());
+    }
+    return words;
+}
+
+QJsonObject object(QStringView reply)
+{
+    return QJsonDocument::fromJson(reply.trimmed().toUtf8()).object();
+}
+
+} // namespace JsonReplies
