@@ -215,6 +215,9 @@ StandinService::StandinService(std::string password, Logger logger, const Tls& t
             return !tooLarge;
         });
         if (!read || tooLarge) {
+            // The library marks a body it stopped reading as a bad request; too large is too large,
+            // however it was sent: the service's "server error" code, as for a body whose length said so.
+            response.status = 200;
             response.set_content("1", "text/html; charset=gbk");
             return;
         }

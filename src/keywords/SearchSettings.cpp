@@ -93,9 +93,10 @@ SearchSettings SearchSettings::load(const QString& iniPath)
                 lines.append(trimmed);
         }
         settings.proxies = parseProxies(lines, &settings.badProxyLines);
-        // A proxy's password makes the file a secret: it is the user's alone, as every file of ours is.
-        for (const QUrl& proxy : std::as_const(settings.proxies)) {
-            if (!proxy.password().isEmpty())
+        // A password makes the file a secret, the user's alone as every file of ours is, whether or not its
+        // line names a proxy that works.
+        for (const QString& line : std::as_const(lines)) {
+            if (line.contains(u'@'))
                 file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         }
     }

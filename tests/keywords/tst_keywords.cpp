@@ -579,16 +579,16 @@ private slots:
             "; my hosts\r\n[hosts]\r\nsuggest=http://127.0.0.1:1/\r\nown=x\r\nbad=\r\n\r\n"
             "[search]\nsources=baidu, 360,nope,baidu\nafter-seed=0.2\n; about depth\n"
             "depth=-2\nexpand=words,az,nope\n\n; about other\n[other]\nk=v\n[expand]\nwords= 怎么||价格\n[proxies]\n"
-            "http://u:p@127.0.0.1:8080\n; x\nsocks5://h:0\n");
+            "http://127.0.0.1:8080\n; x\nsocks5://u:p@h:0\n");
         SearchSettings settings = SearchSettings::load(ini);
         QCOMPARE(settings.sources, (QStringList{u"baidu"_qs, u"360"_qs}));
         QCOMPARE(settings.unknownSources, QStringList{u"nope"_qs});
         QCOMPARE(settings.afterSeed, 1000ms); // never below a second
         QCOMPARE(settings.depth, 0);
-        QCOMPARE(settings.proxies, QList<QUrl>{QUrl(u"http://u:p@127.0.0.1:8080"_qs)});
+        QCOMPARE(settings.proxies, QList<QUrl>{QUrl(u"http://127.0.0.1:8080"_qs)});
         QCOMPARE(settings.badProxyLines, QList<int>{3});
         QCOMPARE(QFileInfo(ini).permissions() & QFileDevice::Permissions(0x7077),
-                 QFileDevice::ReadOwner | QFileDevice::WriteOwner); // a password in it
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner); // a password in it, on a line that is no proxy
         // The letters, then the words, whatever order the file names them in.
         const QStringList expansions = settings.expansions();
         QCOMPARE(expansions.size(), 28);
@@ -615,8 +615,8 @@ private slots:
             written.startsWith(
                 u"; my hosts\n[hosts]\nsuggest=http://127.0.0.1:1/\nown=x\nbad=\n\n[search]\n"
                 u"sources=sogou\nafter-seed=2.5\n; about depth\ndepth=3\nexpand=\"az,words\"\nskip-asked=true\n\n"
-                u"; about other\n[other]\nk=v\n[expand]\nwords= 怎么||价格\n[proxies]\nhttp://u:p@127.0.0.1:8080\n; x\n"
-                u"socks5://h:0\n\n[filter]\n"_qs),
+                u"; about other\n[other]\nk=v\n[expand]\nwords= 怎么||价格\n[proxies]\nhttp://127.0.0.1:8080\n; x\n"
+                u"socks5://u:p@h:0\n\n[filter]\n"_qs),
             qPrintable(written));
         QCOMPARE(written.split(u'\n').count(u"[hosts]"_qs), 1);
         for (const auto& [seed, expansion, query] : {std::tuple{u"手机"_qs, u"a"_qs, u"手机a"_qs},

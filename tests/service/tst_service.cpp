@@ -383,6 +383,38 @@ private slots:
         QVERIFY2(held.elapsed() < 2000, qPrintable(QString::number(held.elapsed())));
     }
 
+    // A body over the limit gets the service's "server error" code however it is sent: with its length,
+    // in chunks, or compressed to a few kilobytes.
+    void theStandinRefusesALargeBodyAlike_data()
+    {
+        QTest::addColumn<QString>("sent");
+        for (const char* how : {"with its length", "chunked", "compressed"})
+            QTest::newRow(how) << QString::fromLatin1(how);
+    }
+    void theStandinRefusesALargeBodyAlike()
+    {
+        QFETCH(QString, sent);
+        StandinService service("secret", {});
+        httplib::Client client("127.0.0.1", service.start());
+        const std::string body(StandinService::kMaxBodyBytes + 1024, 'a');
+        client.set_compress(sent == u"compressed");
+        const httplib::Result result =
+            sent == u"chunked"
+                ? client.Post(
+                      "/ajax.asp",
+                      [&body](size_t offset, httplib::DataSink& sink) {
+                          sink.write(body.data() + offset, std::min<size_t>(65536, body.size() - offset));
+                          if (offset + 65536 >= body.size())
+                              sink.done();
+                          return true;
+                      },
+                      "application/x-www-form-urlencoded")
+                : client.Post("/ajax.asp", body, "application/x-www-form-urlencoded");
+        QVERIFY(result);
+        QCOMPARE(result->status, 200);
+        QCOMPARE(result->body, std::string("1"));
+    }
+
     void standinAnswersLikeTheService()
     {
         QStringList log;
