@@ -9,6 +9,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSslError>
+#include <QTcpSocket>
 #include <QTimer>
 
 namespace {
@@ -142,40 +143,51 @@ public:
                 data(bytes);
         };
         QObject::connect(reply, &QNetworkReply::readyRead, context, deliver);
-        QObject::connect(reply, &QNetworkReply::finished, context,
-                         [reply, deliver, refused, tlsError, finished = events.finished,
-                          proxied = m_network.proxy().type() != QNetworkProxy::DefaultProxy] {
-                             if (!*refused)
-                                 deliver();
-                             const QNetworkReply::NetworkError error = reply->error();
-                             const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-                             HttpResult result;
-                             result.status = status.isValid() ? status.toInt() : 0;
-                             result.refused = *refused;
-                             result.aborted = error == QNetworkReply::OperationCanceledError && !*refused;
-                             if (*refused)
-                                 result.status = 0;
-                             // Errors below 200 are transport failures (refused, time-out, lost connection); the others
-                             // are HTTP answers whose body is the reply like any other.
-                             result.transportFailed =
-                                 *refused || (error != QNetworkReply::NoError && (error < 200 || !status.isValid()));
-                             result.finalUrl = reply->url();
-                             result.contentType = reply->rawHeader("Content-Type");
-                             result.tlsError = *tlsError;
-                             result.certificateRefused = !tlsError->isEmpty();
-                             // Behind a proxy the client connects to the proxy alone: a connection refused or a
-                             // name not found is the proxy's, as are the proxy errors themselves (a tunnel for
-                             // https that the proxy refuses comes as an unknown network error).
-                             result.proxyFailed = proxied && (error == QNetworkReply::ConnectionRefusedError ||
-                                                              error == QNetworkReply::HostNotFoundError ||
-                                                              error == QNetworkReply::UnknownNetworkError ||
-                                                              (error >= QNetworkReply::ProxyConnectionRefusedError &&
-                                                               error <= QNetworkReply::UnknownProxyError));
-                             if (result.tlsError.isEmpty() && error == QNetworkReply::SslHandshakeFailedError)
-                                 result.tlsError = reply->errorString();
-                             if (finished)
-                                 finished(result);
-                         });
+        QObject::connect(
+            reply, &QNetworkReply::finished, context,
+            [reply, context, deliver, refused, tlsError, finished = events.finished, proxy = m_network.proxy()] {
+                if (!*refused)
+                    deliver();
+                const QNetworkReply::NetworkError error = reply->error();
+                const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+                HttpResult result;
+                result.status = status.isValid() ? status.toInt() : 0;
+                result.refused = *refused;
+                result.aborted = error == QNetworkReply::OperationCanceledError && !*refused;
+                if (*refused)
+                    result.status = 0;
+                // Errors below 200 are transport failures (refused, time-out, lost connection); the others
+                // are HTTP answers whose body is the reply like any other.
+                result.transportFailed =
+                    *refused || (error != QNetworkReply::NoError && (error < 200 || !status.isValid()));
+                result.finalUrl = reply->url();
+                result.contentType = reply->rawHeader("Content-Type");
+                result.tlsError = *tlsError;
+                result.certificateRefused = !tlsError->isEmpty();
+                if (result.tlsError.isEmpty() && error == QNetworkReply::SslHandshakeFailedError)
+                    result.tlsError = reply->errorString();
+                if (proxy.type() == QNetworkProxy::DefaultProxy || !result.transportFailed || result.aborted ||
+                    *refused) {
+                    if (finished)
+                        finished(result);
+                    return;
+                }
+                // The proxy's own errors are its failures. A refused connection, a name not found or
+                // a refused tunnel come alike whether the proxy or the site behind it failed (a proxy
+                // answers CONNECT for a dead site with 502, 503 or 404): the proxy is then asked
+                // whether it can be reached at all.
+                if (error >= QNetworkReply::ProxyConnectionRefusedError && error <= QNetworkReply::UnknownProxyError) {
+                    result.proxyFailed = true;
+                    if (finished)
+                        finished(result);
+                    return;
+                }
+                probeProxy(proxy, context, [result, finished](bool reachable) mutable {
+                    result.proxyFailed = !reachable;
+                    if (finished)
+                        finished(result);
+                });
+            });
         return reply;
     }
 
@@ -197,6 +209,28 @@ public:
     }
 
 private:
+    // Whether a connection to the proxy itself can be made, within a few seconds; answered once.
+    static void probeProxy(const QNetworkProxy& proxy, QObject* context, std::function<void(bool)> answer)
+    {
+        auto* probe = new QTcpSocket(context);
+        probe->setProxy(QNetworkProxy::NoProxy);
+        auto* limit = new QTimer(probe);
+        limit->setSingleShot(true);
+        auto answerOnce = [probe, answer = std::move(answer)](bool reachable) {
+            if (probe->property("answered").toBool())
+                return;
+            probe->setProperty("answered", true);
+            probe->abort();
+            probe->deleteLater();
+            answer(reachable);
+        };
+        QObject::connect(probe, &QTcpSocket::connected, probe, [answerOnce] { answerOnce(true); });
+        QObject::connect(probe, &QTcpSocket::errorOccurred, probe, [answerOnce] { answerOnce(false); });
+        QObject::connect(limit, &QTimer::timeout, probe, [answerOnce] { answerOnce(false); });
+        limit->start(std::chrono::seconds(5));
+        probe->connectToHost(proxy.hostName(), proxy.port());
+    }
+
     QNetworkAccessManager m_network;
 };
 

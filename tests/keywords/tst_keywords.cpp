@@ -17,6 +17,7 @@
 #include "support/TestFolder.h"
 #include "support/TestHttpServer.h"
 
+#include <QtNetwork>
 #include <QtTest>
 #include <optional>
 
@@ -450,6 +451,10 @@ private slots:
                                     << int(Verdict::ProxyFailure);
         QTest::newRow("dead proxy, https")
             << u"https://suggestion.invalid/s"_qs << 0 << QString() << int(Verdict::ProxyFailure);
+        // A proxy that is there but cannot reach the site refuses the tunnel: the site's failure, not the proxy's.
+        for (const char* code : {"502", "503", "404"})
+            QTest::newRow(code) << u"https://tunnel"_qs + QLatin1String(code) + u".invalid/s"_qs << 0 << QString()
+                                << failed;
     }
     void fetches()
     {
@@ -488,6 +493,20 @@ private slots:
         QVERIFY(network);
         if (path.contains(u"suggestion.invalid"_qs))
             network->setProxy(QUrl(TestHttpServer::closedUrl()));
+        // A proxy that answers every request, a CONNECT among them, with the status the address names.
+        QTcpServer proxy;
+        QVERIFY(proxy.listen(QHostAddress::LocalHost));
+        connect(&proxy, &QTcpServer::newConnection, &proxy, [&proxy, code = path.mid(14, 3).toLatin1()] {
+            QTcpSocket* client = proxy.nextPendingConnection();
+            connect(client, &QTcpSocket::readyRead, client, [client, code] {
+                if (client->readAll().contains("\r\n\r\n")) {
+                    client->write("HTTP/1.1 " + code + " No\r\nContent-Length: 0\r\n\r\n");
+                    client->disconnectFromHost();
+                }
+            });
+        });
+        if (path.contains(u"tunnel"_qs))
+            network->setProxy(QUrl(u"http://127.0.0.1:"_qs + QString::number(proxy.serverPort())));
         QTemporaryFile local; // a local file is no reply, whatever it holds
         QVERIFY(local.open() && local.write("local") == 5 && local.flush());
         QString url = path.startsWith(u'/') || path == u"none" ? u"http://"_qs + server.hostPort() + path : path;
