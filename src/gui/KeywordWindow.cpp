@@ -107,6 +107,9 @@ KeywordWindow::KeywordWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     m_search->setPacing(pacing);
     m_search->setSettings(SearchSettings::load(settingsPath()));
     m_search->records() = KeywordRecords::read(KeywordRecords::pathBeside(wordFilePath()));
+    // A source that can no longer read its pages is set aside and says so in the status line; its last
+    // page is kept for whoever mends it.
+    m_search->setUnreadFolder(AppPaths::filePath(QStringLiteral("unread")));
     m_search->classicSource = [this] {
         return m_fenlei[0]->isChecked() ? QStringLiteral("baidu") : QStringLiteral("baidu-related");
     };

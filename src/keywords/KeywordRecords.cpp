@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <climits>
 
 namespace {
 
@@ -55,14 +56,16 @@ const QString kHeader = QStringLiteral("keyword\tseed\tsource\tpass\tfound\texpa
 
 } // namespace
 
-quint32 KeywordRecords::seedIndex(const QString& seed, const QString& expansion)
+std::optional<quint32> KeywordRecords::seedIndex(const QString& seed, const QString& expansion)
 {
-    qsizetype known = m_expansions.indexOf(expansion);
-    if (known < 0 && m_expansions.size() <= 255) {
+    auto known = m_expansionIndex.constFind(expansion);
+    if (known == m_expansionIndex.cend()) {
+        if (m_expansions.size() >= kMaxExpansions)
+            return std::nullopt;
         m_expansions.append(expansion);
-        known = m_expansions.size() - 1;
+        known = m_expansionIndex.insert(expansion, quint16(m_expansions.size() - 1));
     }
-    const quint8 expansionIndex = quint8(std::max<qsizetype>(known, 0));
+    const quint16 expansionIndex = *known;
     const quint32 last = quint32(m_seedStarts.size() - 1);
     if (m_seedStarts.empty() || m_seedExpansions[last] != expansionIndex || seedAt(last) != seed) {
         m_seedStarts.push_back(quint32(m_seedText.size()));
@@ -81,19 +84,27 @@ QStringView KeywordRecords::seedAt(quint32 index) const
 
 bool KeywordRecords::add(QStringView keyword, const KeywordRecord& record)
 {
-    const qsizetype known = m_keywords.size();
-    if (m_keywords.insert(keyword) <= known)
-        return false; // there already, or no room
-    Packed packed;
-    packed.seed = seedIndex(record.seed, record.expansion);
-    packed.found = record.found.isValid() ? quint32(std::max<qint64>(0, record.found.toSecsSinceEpoch())) : 0;
-    packed.pass = quint32(std::clamp(record.pass, 0, kMaxPass));
+    if (m_keywords.find(keyword))
+        return false;
     qsizetype source = m_sources.indexOf(record.source);
     if (source < 0 && m_sources.size() < kMaxSources) {
         m_sources.append(record.source);
         source = m_sources.size() - 1;
     }
-    packed.source = quint32(std::max<qsizetype>(source, 0)); // a file naming more sources than any run has
+    const std::optional<quint32> seed = source < 0 ? std::nullopt : seedIndex(record.seed, record.expansion);
+    if (!seed) {
+        ++m_refused;
+        return false;
+    }
+    const qsizetype known = m_keywords.size();
+    if (m_keywords.insert(keyword) <= known)
+        return false; // no room
+    Packed packed;
+    packed.seed = *seed;
+    packed.found =
+        record.found.isValid() ? quint32(std::clamp<qint64>(record.found.toSecsSinceEpoch(), 0, UINT_MAX)) : 0;
+    packed.pass = quint32(std::max(record.pass, 0));
+    packed.source = quint32(source);
     packed.count = quint32(std::clamp(record.count, 1, kMaxCount));
     m_records.push_back(packed);
     return true;
@@ -102,8 +113,31 @@ bool KeywordRecords::add(QStringView keyword, const KeywordRecord& record)
 void KeywordRecords::countAgain(QStringView keyword)
 {
     const quint32 index = m_keywords.find(keyword);
-    if (index && m_records[index - 1].count < kMaxCount)
+    if (!index)
+        return;
+    if (m_records[index - 1].count < kMaxCount)
         ++m_records[index - 1].count;
+    else
+        ++m_refused;
+}
+
+namespace {
+
+QString askedKey(QStringView source, QStringView seed)
+{
+    return source + u'\t' + seed;
+}
+
+} // namespace
+
+void KeywordRecords::markAsked(QStringView source, QStringView seed)
+{
+    m_asked.insert(askedKey(source, seed));
+}
+
+bool KeywordRecords::wasAsked(QStringView source, QStringView seed) const
+{
+    return m_asked.find(askedKey(source, seed)) != 0;
 }
 
 const KeywordRecords::Packed* KeywordRecords::packedOf(QStringView keyword) const
@@ -158,7 +192,10 @@ void KeywordRecords::clear()
     m_seedStarts.clear();
     m_seedExpansions.clear();
     m_expansions = {QString()};
+    m_expansionIndex = {{QString(), 0}};
     m_sources.clear();
+    m_refused = 0;
+    m_asked.clear();
 }
 
 QByteArray KeywordRecords::toTsv(QStringView list) const
@@ -208,17 +245,41 @@ QString KeywordRecords::pathBeside(const QString& wordFile)
     return info.dir().filePath(info.completeBaseName() + QStringLiteral(".sources.tsv"));
 }
 
+QString KeywordRecords::askedPathBeside(const QString& recordsFile)
+{
+    const QFileInfo info(recordsFile);
+    QString base = info.completeBaseName();
+    if (base.endsWith(u".sources"))
+        base.chop(8);
+    return info.dir().filePath(base + QStringLiteral(".asked.tsv"));
+}
+
 KeywordRecords KeywordRecords::read(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return fromTsv(file.readAll());
+    KeywordRecords records = file.open(QIODevice::ReadOnly) ? fromTsv(file.readAll()) : KeywordRecords();
+    QFile asked(askedPathBeside(path));
+    if (asked.open(QIODevice::ReadOnly)) {
+        const QString text = QString::fromUtf8(asked.readAll());
+        for (QStringView line : QStringView(text).tokenize(u'\n')) {
+            const qsizetype tab = line.indexOf(u'\t');
+            if (tab > 0)
+                records.markAsked(line.left(tab), unescaped(line.sliced(tab + 1)));
+        }
+    }
+    return records;
 }
 
 bool KeywordRecords::write(const QString& path, QStringView list, QString* error) const
 {
-    if (m_records.empty() && !QFile::exists(path))
+    if (m_records.empty() && m_asked.size() == 0 && !QFile::exists(path))
         return true;
-    return PrivateFiles::writeAtomically(path, toTsv(list), error);
+    QByteArray asked;
+    for (quint32 i = 1; i <= quint32(m_asked.size()); ++i) {
+        const QString key = m_asked.text(i);
+        const qsizetype tab = key.indexOf(u'\t');
+        asked += (key.left(tab + 1) + escaped(key.sliced(tab + 1)) + u'\n').toUtf8();
+    }
+    return PrivateFiles::writeAtomically(askedPathBeside(path), asked, error) &&
+           PrivateFiles::writeAtomically(path, toTsv(list), error);
 }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -28,11 +29,19 @@ struct KeywordRecord
 class KeywordRecords
 {
 public:
-    // The first record of a keyword is kept: that is where it came from. Whether it is a new one.
+    // The first record of a keyword is kept: that is where it came from. Whether it is a new one. A record
+    // none of whose fields can be kept as it is (a 257th source name, a 65,537th expansion) is refused
+    // and counted, never kept with another value.
     bool add(QStringView keyword, const KeywordRecord& record);
     // One more source and seed pair suggested a keyword that has a record.
     void countAgain(QStringView keyword);
-    static constexpr int kMaxCount = 4095;
+    static constexpr int kMaxCount = (1 << 24) - 1;
+    // Records and counts refused for what they could not keep.
+    qsizetype refused() const { return m_refused; }
+
+    // The source and seed pairs asked in any run, so that a pair counts a keyword once across runs.
+    void markAsked(QStringView source, QStringView seed);
+    bool wasAsked(QStringView source, QStringView seed) const;
     std::optional<KeywordRecord> find(QStringView keyword) const;
     // The pass a keyword was found at; 0 for one the search did not find.
     int passOf(QStringView keyword) const;
@@ -47,23 +56,27 @@ public:
 
     // word.sources.tsv beside the given word.txt.
     static QString pathBeside(const QString& wordFile);
+    // word.asked.tsv beside it: the pairs asked, a line each (source, tab, seed).
+    static QString askedPathBeside(const QString& recordsFile);
     static KeywordRecords read(const QString& path);
-    // Replaces the file atomically; nothing is written while there are no records and no file.
+    // Replaces the file, and the pairs' file beside it, atomically; nothing is written while there are no
+    // records and no file.
     bool write(const QString& path, QStringView list, QString* error = nullptr) const;
 
 private:
-    // Twelve bytes a keyword: a million records stay within tens of MiB.
+    // Sixteen bytes a keyword: a million records stay within tens of MiB.
     struct Packed
     {
         quint32 seed = 0;  // index into m_seedStarts
         quint32 found = 0; // seconds since 1970, UTC
-        quint32 pass : 14 = 0;
-        quint32 source : 6 = 0; // index into m_sources
-        quint32 count : 12 = 1;
+        quint32 pass = 0;
+        quint32 source : 8 = 0; // index into m_sources
+        quint32 count : 24 = 1;
     };
-    static constexpr int kMaxPass = (1 << 14) - 1;
-    static constexpr int kMaxSources = 1 << 6;
-    quint32 seedIndex(const QString& seed, const QString& expansion);
+    static constexpr int kMaxSources = 1 << 8;
+    static constexpr int kMaxExpansions = 1 << 16;
+    // The seed's index, or none when its expansion is one too many to keep.
+    std::optional<quint32> seedIndex(const QString& seed, const QString& expansion);
     QStringView seedAt(quint32 index) const;
     const Packed* packedOf(QStringView keyword) const;
 
@@ -73,7 +86,10 @@ private:
     // often the one before's.
     QString m_seedText;
     std::vector<quint32> m_seedStarts;
-    std::vector<quint8> m_seedExpansions; // index into m_expansions
+    std::vector<quint16> m_seedExpansions; // index into m_expansions
     QStringList m_expansions{QString()};
+    QHash<QString, quint16> m_expansionIndex{{QString(), 0}};
     QStringList m_sources;
+    qsizetype m_refused = 0;
+    TextTable m_asked; // "source\tseed"
 };

@@ -2,7 +2,6 @@
 
 #include "keywords/KeywordRules.h"
 #include "keywords/WebText.h"
-#include "keywords/sources/SourceReplies.h"
 
 #include <QUrlQuery>
 
@@ -35,7 +34,7 @@ SourceRequest KeywordSource::request(const QString& host, const QString& seed) c
     return {};
 }
 
-QStringList KeywordSource::keywords(const FetchReply& reply) const
+SourceWords KeywordSource::read(const FetchReply& reply) const
 {
     // Links on a page are resolved against where it came from.
     const QUrl address = reply.finalUrl.isValid() ? reply.finalUrl : reply.requested;
@@ -43,7 +42,7 @@ QStringList KeywordSource::keywords(const FetchReply& reply) const
     case Kind::BaiduSuggest:
         if (!SearchReply::isSuggestionScript(reply.text, KeywordRules::suggestionCallback()))
             return {};
-        return KeywordRules::SuggestionPieces(reply.text);
+        return {KeywordRules::SuggestionPieces(reply.text), true};
     case Kind::BaiduRelated:
         return SourceReplies::baiduRelated(reply.text, address);
     case Kind::BaiduMobileSuggest:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "keywords/SearchReply.h"
+#include "keywords/sources/SourceReplies.h"
 
 #include <QList>
 #include <QString>
@@ -47,9 +48,10 @@ public:
 
     SourceRequest request(const QString& host, const QString& seed) const;
     ReplyCheck check(const FetchReply& reply) const { return SearchReply::check(reply, service); }
-    // The keywords of a reply that is an answer, in the reply's order; nothing for a reply of another
-    // shape.
-    QStringList keywords(const FetchReply& reply) const;
+    // The keywords of a reply that is an answer, in the reply's order, and whether the reply holds what
+    // the source reads (its block, its script or JSON) at all.
+    SourceWords read(const FetchReply& reply) const;
+    QStringList keywords(const FetchReply& reply) const { return read(reply).words; }
     // Whether it suggests as a seed is typed (then each expansion of a seed is asked too), rather than
     // reading a result page.
     bool suggests() const;

@@ -6,6 +6,7 @@
 #include "keywords/KeywordSource.h"
 #include "keywords/SearchClock.h"
 #include "keywords/SearchReply.h"
+#include "keywords/UnreadPages.h"
 
 struct LongTailSearch::Lane
 {
@@ -27,6 +28,10 @@ struct LongTailSearch::Lane
     bool waitingForList = false;
     bool done = false;
     bool nothingNew = false;
+    // Answers in a row that held nothing the source reads; past the settings' number it is set aside.
+    int unreadableRun = 0;
+    bool setAside = false;
+    QString setAsideText;
     // For the count of source and seed pairs: whether the source had answered the seed before this round
     // of it, and the keywords this round has counted (its expansions suggest many of them again).
     bool pairSeenBefore = false;
@@ -61,6 +66,14 @@ LongTailSearch::LongTailSearch(SearchClock& clock, KeywordFetcher& fetcher, QObj
     m_recoveryTimer = m_clock.timer([this] {
         m_recoveryTimer->start(m_pacing.recovery);
         emit recoveryDue();
+    });
+    m_giveUpTimer = m_clock.timer([this] {
+        if (!m_running || anyLaneAsking())
+            return;
+        if (m_clock.now() - m_lastAnswer >= m_giveUpAfter.count())
+            finish(End::GaveUp);
+        else
+            armGiveUp();
     });
 }
 
@@ -115,6 +128,7 @@ void LongTailSearch::start(const QStringList& tableSeeds)
         lane->progress.startPass(1, lane->seeds.size(), m_clock.now());
         lane->stepTimer->start(m_pacing.beforePass);
     }
+    m_lastAnswer = m_clock.now();
     m_statusTimer->start(m_pacing.status);
     m_recoveryTimer->start(m_pacing.recovery);
     emit statusChanged();
@@ -133,6 +147,7 @@ void LongTailSearch::stop()
     }
     m_statusTimer->stop();
     m_recoveryTimer->stop();
+    m_giveUpTimer->stop();
     emit statusChanged();
 }
 
@@ -245,7 +260,8 @@ void LongTailSearch::SearchNextWord(Lane& lane)
         }
         if (!shouldSkip(*source, seed)) {
             lane.expansion = 0;
-            lane.pairSeenBefore = wasAsked(*source, seed);
+            // Asked in this run, or in an earlier one: the pair has counted what it suggested then.
+            lane.pairSeenBefore = wasAsked(*source, seed) || m_records.wasAsked(source->name, seed);
             lane.counted.clear();
             ask(lane, *source, seed, {});
             return;
@@ -299,7 +315,10 @@ void LongTailSearch::handleReply(int run, size_t index, const KeywordSource& sou
             pause(*lane, check.reason);
             return;
         }
-    } else if (lane) {
+    } else {
+        m_lastAnswer = m_clock.now();
+    }
+    if (check.verdict == ReplyCheck::Verdict::Answer && lane) {
         lane->networkFailures = 0;
         lane->backoff.reset();
         if (asked.proxy >= 0) {
@@ -313,10 +332,16 @@ void LongTailSearch::handleReply(int run, size_t index, const KeywordSource& sou
             m_askedBy.resize(std::max(m_askedBy.size(), size_t(known)));
             m_askedBy[known - 1] |= sourceBit(source);
         }
+        m_records.markAsked(source.name, asked.seed);
     }
+    const SourceWords read = source.read(reply);
+    if (lane && !read.readable && unreadable(*lane, source, reply))
+        return;
+    if (lane && read.readable)
+        lane->unreadableRun = 0;
     QStringList keywords;
     const QDateTime now = m_clock.wallTime();
-    const QStringList pieces = source.keywords(reply);
+    const QStringList& pieces = read.words;
     for (const QString& piece : pieces.first(std::min(pieces.size(), KeywordRules::kMaxKeywordsPerReply))) {
         const QString keyword = TextRules::trimmed(piece);
         if (!KeywordRules::isInsertable(keyword) || !m_filter.allows(keyword, asked.seed))
@@ -412,8 +437,47 @@ void LongTailSearch::pause(Lane& lane, const QString& reason, std::optional<std:
     lane.resumeAt = m_clock.now() + wait.count();
     lane.retryTimer->start(wait);
     emit statusChanged();
+    armGiveUp();
     if (m_maxPasses > 0)
         checkEnd();
+}
+
+bool LongTailSearch::unreadable(Lane& lane, const KeywordSource& source, const FetchReply& reply)
+{
+    // Only answers count: an error page or an empty reply says nothing of the markup.
+    if (reply.status < 200 || reply.status > 299 || m_settings.unreadable <= 0 ||
+        ++lane.unreadableRun < m_settings.unreadable)
+        return false;
+    const QString kept = UnreadPages::keep(m_unreadFolder, source.name, m_clock.wallTime(), reply.body);
+    lane.setAside = true;
+    lane.done = true;
+    lane.stepTimer->stop();
+    lane.retryTimer->stop();
+    lane.setAsideText =
+        QStringLiteral("已停用：连续%1个页面里没有它要读的内容，网页可能已改版；").arg(lane.unreadableRun) +
+        (kept.isEmpty() ? QStringLiteral("最后一页没能保存") : u"最后一页存于 " + kept);
+    emit sourceSetAside(source.caption + u"（" + source.name + u"）" + lane.setAsideText);
+    emit statusChanged();
+    armGiveUp();
+    checkEnd();
+    return true;
+}
+
+bool LongTailSearch::anyLaneAsking() const
+{
+    for (const auto& lane : m_lanes) {
+        if (!lane->paused && !lane->done)
+            return true;
+    }
+    return false;
+}
+
+void LongTailSearch::armGiveUp()
+{
+    if (!m_running || m_giveUpAfter.count() <= 0 || anyLaneAsking())
+        return;
+    m_giveUpTimer->start(
+        std::chrono::milliseconds(std::max<qint64>(0, m_lastAnswer + m_giveUpAfter.count() - m_clock.now())));
 }
 
 void LongTailSearch::resume(Lane& lane)
@@ -442,9 +506,14 @@ void LongTailSearch::checkEnd()
         allDoneOrPaused = allDoneOrPaused && (lane->done || lane->paused);
     }
     bool nothingNew = true;
-    for (const auto& lane : m_lanes)
+    bool everyOneSetAside = true;
+    for (const auto& lane : m_lanes) {
         nothingNew = nothingNew && lane->nothingNew;
-    if (allDone && nothingNew)
+        everyOneSetAside = everyOneSetAside && lane->setAside;
+    }
+    if (everyOneSetAside)
+        finish(End::Unreadable);
+    else if (allDone && nothingNew)
         finish(End::NothingNew);
     else if (m_maxPasses > 0 && anyDone && allDoneOrPaused)
         finish(End::PassesDone);
@@ -476,8 +545,10 @@ int LongTailSearch::passesCompleted() const
     return std::max(least, 0);
 }
 
-QString LongTailSearch::laneText(const Lane& lane, bool alone) const
+QString LongTailSearch::laneText(const Lane& lane, bool alone, bool brief) const
 {
+    if (lane.setAside) // said until the next start, running or not
+        return brief ? QStringLiteral("已停用") : lane.setAsideText;
     if (!m_running)
         return lane.progress.stoppedText();
     if (lane.paused)
@@ -487,20 +558,22 @@ QString LongTailSearch::laneText(const Lane& lane, bool alone) const
     return alone ? lane.progress.runningText(lane.position, m_clock.now()) : lane.progress.shortText(lane.position);
 }
 
-QString LongTailSearch::statusText() const
+QString LongTailSearch::statusText(bool brief) const
 {
     if (m_endedWithNothingNew)
         return QStringLiteral("搜索完成：没有新的词");
     if (m_lanes.empty())
         return QStringLiteral("已停止");
     QStringList lines;
+    if (m_records.refused() > 0)
+        lines.append(QStringLiteral("有%1条来源记录超出了能记下的范围，没有记下").arg(m_records.refused()));
     for (size_t i = 0; i < m_proxyHealth.size(); ++i) {
         if (m_proxyHealth[i].setAside)
             lines.append(u"代理 " + SearchSettings::proxyName(m_proxies[qsizetype(i)]) + u" 连不上，本次不再使用");
     }
     if (m_lanes.size() == 1 && !m_lanes.front()->source)
-        return (lines << laneText(*m_lanes.front(), true)).join(u'\n');
+        return (lines << laneText(*m_lanes.front(), true, brief)).join(u'\n');
     for (const auto& lane : m_lanes)
-        lines.append(lane->source->name + u"：" + laneText(*lane, m_lanes.size() == 1));
+        lines.append(lane->source->name + u"：" + laneText(*lane, m_lanes.size() == 1, brief));
     return lines.join(u'\n');
 }

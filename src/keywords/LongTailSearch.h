@@ -45,6 +45,8 @@ public:
     {
         NothingNew, // skip-asked, and no source had a new line to ask
         PassesDone, // every source that is not paused did its passes
+        GaveUp,     // no source answered for as long as the owner would wait
+        Unreadable, // every source was set aside: its pages no longer hold what it reads
     };
     // Failures to get any answer that pause a source, in a row.
     static constexpr int kNetworkFailuresBeforePause = 5;
@@ -60,6 +62,11 @@ public:
     void setPacing(const Pacing& pacing) { m_pacing = pacing; }
     // Stop after this many passes (0: never).
     void setMaxPasses(int passes) { m_maxPasses = passes; }
+    // End when no source has answered for this long while none can ask (every one paused or through);
+    // 0: never.
+    void setGiveUp(std::chrono::milliseconds after) { m_giveUpAfter = after; }
+    // Where the last page of a source that could no longer read its pages is kept (empty: nowhere).
+    void setUnreadFolder(const QString& folder) { m_unreadFolder = folder; }
 
     // The list as it stands, for a new pass; nothing while it is not complete (being read in or
     // refilled): the pass then waits for listSettled().
@@ -76,7 +83,9 @@ public:
     bool isRunning() const { return m_running; }
     // Every source is paused (blocked, or no answer) or there are none.
     bool everySourcePaused() const;
-    QString statusText() const;
+    // What each source is doing; brief: a source set aside only says so, for a log that told the reason
+    // once when it happened.
+    QString statusText(bool brief = false) const;
     // The number of passes every source has finished, the slowest counted.
     int passesCompleted() const;
     KeywordRecords& records() { return m_records; }
@@ -92,6 +101,9 @@ signals:
     void recoveryDue();
     // The search ended by itself.
     void finished(LongTailSearch::End end);
+    // A source was set aside for the run, its pages no longer holding what it reads: what to tell the
+    // user, once.
+    void sourceSetAside(const QString& message);
 
 private:
     struct Lane;
@@ -126,13 +138,17 @@ private:
     // Moves the lane to the next proxy it may ask through; false when there is none.
     bool switchProxy(Lane& lane);
     void resume(Lane& lane);
+    // Counts an answer that holds nothing the source reads; sets the lane aside after a run of them.
+    bool unreadable(Lane& lane, const KeywordSource& source, const FetchReply& reply);
+    void armGiveUp();
+    bool anyLaneAsking() const;
     void checkEnd();
     void finish(End end);
     bool shouldSkip(const KeywordSource& source, const QString& seed) const;
     bool wasAsked(const KeywordSource& source, const QString& seed) const;
     const KeywordSource* sourceFor(const Lane& lane) const;
     // In full for a search of one source, in a few words for one of several.
-    QString laneText(const Lane& lane, bool alone) const;
+    QString laneText(const Lane& lane, bool alone, bool brief) const;
 
     SearchClock& m_clock;
     KeywordFetcher& m_fetcher;
@@ -141,6 +157,10 @@ private:
     QStringList m_expansions;
     Pacing m_pacing;
     int m_maxPasses = 0;
+    std::chrono::milliseconds m_giveUpAfter{0};
+    qint64 m_lastAnswer = 0;
+    std::unique_ptr<SearchTimer> m_giveUpTimer;
+    QString m_unreadFolder;
     std::vector<std::unique_ptr<Lane>> m_lanes;
     std::unique_ptr<SearchTimer> m_statusTimer;
     std::unique_ptr<SearchTimer> m_recoveryTimer;

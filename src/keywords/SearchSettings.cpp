@@ -61,6 +61,9 @@ SearchSettings SearchSettings::load(const QString& iniPath)
         settings.afterSeed = std::max(minimumAfterSeed(), std::chrono::milliseconds(qint64(seconds * 1000)));
     settings.skipAsked = QVariant(text(ini, QStringLiteral("search/skip-asked")).trimmed()).toBool();
     settings.depth = std::max(0, text(ini, QStringLiteral("search/depth")).trimmed().toInt());
+    const int unreadable = text(ini, QStringLiteral("search/unreadable")).trimmed().toInt(&ok);
+    if (ok && unreadable >= 0)
+        settings.unreadable = unreadable;
     const double timeout = text(ini, QStringLiteral("search/timeout")).trimmed().toDouble(&ok);
     if (ok && timeout > 0)
         settings.fetchTimeout = std::chrono::milliseconds(qint64(std::min(timeout, 3600.0) * 1000));

@@ -13,7 +13,8 @@ class KeywordSource;
 // What keywords.ini in the program folder says about the long-tail search:
 //   [hosts]   one base (scheme, host, optional port) per source's host key
 //   [search]  sources=, after-seed=, skip-asked=, depth=, timeout= (seconds a request may take in all),
-//             expand= (az, digits, words: what suggestion sources ask after each seed)
+//             expand= (az, digits, words: what suggestion sources ask after each seed), unreadable= (answers
+//             in a row without what a source reads that set it aside; 0: never)
 //   [expand]  words= (| between them; the question words by default)
 //   [filter]  exclude=, include=
 //   [proxies] one a line: http://[user:password@]host:port or socks5://…
@@ -27,6 +28,7 @@ struct SearchSettings
     bool skipAsked = false;
     int depth = 0; // 0: no limit; N: words found at pass N or later are not searched
     std::chrono::milliseconds fetchTimeout{30000};
+    int unreadable = 5;
     QStringList expand; // of "az", "digits", "words", in that order
     QStringList expandWords = defaultExpandWords();
     QStringList exclude;

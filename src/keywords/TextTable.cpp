@@ -1,5 +1,7 @@
 #include "keywords/TextTable.h"
 
+#include <algorithm>
+
 namespace {
 // The hash's high 32 bits spread over any table size.
 size_t home(size_t hash, size_t size)
@@ -41,6 +43,20 @@ bool TextTable::isText(quint32 index, QStringView text) const
         }
     }
     return true;
+}
+
+QString TextTable::text(quint32 index) const
+{
+    size_t entry = index - 1;
+    QString text(m_shared[entry] + ownPart(entry).size(), Qt::Uninitialized);
+    for (qsizetype open = text.size(); open > 0; --entry) {
+        const qsizetype shared = m_shared[entry];
+        if (open > shared) {
+            std::copy_n(ownPart(entry).data(), open - shared, text.data() + shared);
+            open = shared;
+        }
+    }
+    return text;
 }
 
 size_t TextTable::slotOf(QStringView text, size_t hash) const

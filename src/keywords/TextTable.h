@@ -22,6 +22,8 @@ public:
     // The text's number, adding the text when missing; 0 when the table is full.
     quint32 insert(QStringView text);
     qsizetype size() const { return qsizetype(m_starts.size()); }
+    // Text number index (from 1 to size()).
+    QString text(quint32 index) const;
     void clear();
 
     static size_t hashOf(QStringView text) { return qHash(text, QHashSeed::globalSeed()); }

@@ -188,18 +188,18 @@ bool KeywordMiner::start()
     m_search->records() = KeywordRecords::read(KeywordRecords::pathBeside(wordFile()));
     m_search->listText = [this]() -> std::optional<QString> { return listText(); };
     connect(m_search, &LongTailSearch::found, this, &KeywordMiner::insert);
-    connect(m_search, &LongTailSearch::statusChanged, this, [this] {
-        showProgress();
-        watchBlocks();
-    });
-    m_giveUp = new QTimer(this);
-    m_giveUp->setSingleShot(true);
-    connect(m_giveUp, &QTimer::timeout, this, [this] {
-        printError(QStringLiteral("所有来源已连续 %1 分钟被封或不通，结束。").arg(m_options.giveUpMinutes));
-        interrupt();
+    connect(m_search, &LongTailSearch::statusChanged, this, [this] { showProgress(); });
+    // A run whose every source stays blocked or unreachable ends after the patience the user gave it,
+    // counted from the last answer of any source.
+    m_search->setGiveUp(std::chrono::milliseconds(qint64(m_options.giveUpMinutes * 60000)));
+    m_search->setUnreadFolder(AppPaths::filePath(QStringLiteral("unread")));
+    connect(m_search, &LongTailSearch::sourceSetAside, this, [this](const QString& message) {
+        if (m_toTerminal)
+            std::fputs("\n", stderr);
+        printError(message);
     });
     connect(m_search, &LongTailSearch::recoveryDue, this, &KeywordMiner::writeRecovery);
-    connect(m_search, &LongTailSearch::finished, this, &KeywordMiner::finish);
+    connect(m_search, &LongTailSearch::finished, this, [this](LongTailSearch::End end) { searchEnded(int(end)); });
     if (m_options.minutes > 0) {
         m_deadline = new QTimer(this);
         m_deadline->setSingleShot(true);
@@ -219,13 +219,23 @@ QString KeywordMiner::listText() const
     return text + m_originalList;
 }
 
-// A run whose every source stays blocked or unreachable ends after the patience the user gave it.
-void KeywordMiner::watchBlocks()
+void KeywordMiner::searchEnded(int end)
 {
-    if (!m_search->everySourcePaused())
-        m_giveUp->stop();
-    else if (!m_giveUp->isActive())
-        m_giveUp->start(std::chrono::milliseconds(qint64(m_options.giveUpMinutes * 60000)));
+    switch (LongTailSearch::End(end)) {
+    case LongTailSearch::End::GaveUp:
+        if (m_toTerminal)
+            std::fputs("\n", stderr);
+        printError(QStringLiteral("所有来源已连续 %1 分钟被封或不通，结束。").arg(m_options.giveUpMinutes));
+        m_exitStatus = EverySourceBlocked;
+        break;
+    case LongTailSearch::End::Unreadable:
+        printError(QStringLiteral("所有来源的网页都读不出要找的内容，结束。"));
+        m_exitStatus = EverySourceUnreadable;
+        break;
+    default:
+        break;
+    }
+    finish();
 }
 
 void KeywordMiner::insert(const QStringList& keywords)
@@ -235,7 +245,7 @@ void KeywordMiner::insert(const QStringList& keywords)
 
 void KeywordMiner::showProgress(bool force)
 {
-    QString text = m_search->statusText();
+    QString text = m_search->statusText(true); // a source set aside told why on a line of its own
     text.replace(u'\n', QStringLiteral("；"));
     text = QStringLiteral("[共找到%1个] ").arg(m_found.size()) + text;
     if (m_toTerminal) {
@@ -310,5 +320,5 @@ void KeywordMiner::finish()
                    (m_options.out.isEmpty() ? u"；找到的词在 word.recovery.txt 里"_qs : QString()));
     if (!written && m_options.out.isEmpty())
         PrivateFiles::writeAtomically(RecoveryFile::path(), fileBytes(listText()));
-    emit done(m_search->everySourcePaused() ? EverySourceBlocked : Ended);
+    emit done(m_exitStatus != Ended ? m_exitStatus : m_search->everySourcePaused() ? EverySourceBlocked : Ended);
 }

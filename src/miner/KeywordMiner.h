@@ -24,6 +24,7 @@ public:
         Ended = 0,
         BadArguments = 2,
         EverySourceBlocked = 3,
+        EverySourceUnreadable = 4,
     };
 
     explicit KeywordMiner(MinerOptions options, QObject* parent = nullptr);
@@ -44,15 +45,15 @@ private:
     QString listText() const;
     void insert(const QStringList& keywords);
     void showProgress(bool force = false);
-    void watchBlocks();
     void writeRecovery();
     void finish();
+    void searchEnded(int end);
 
     MinerOptions m_options;
     std::unique_ptr<KeywordFetcher> m_fetcher;
     LongTailSearch* m_search = nullptr;
     QTimer* m_deadline = nullptr;
-    QTimer* m_giveUp = nullptr;
+    int m_exitStatus = Ended;
     QSocketNotifier* m_signals = nullptr;
     std::unique_ptr<QLockFile> m_listLock;
     QString m_originalList;

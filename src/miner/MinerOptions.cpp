@@ -37,7 +37,8 @@ MinerOptions MinerOptions::parse(const QStringList& arguments, const QString& ex
     parser.setApplicationDescription(
         QStringLiteral("挖掘长尾关键词，不需要窗口：与“关键词”窗口用同一个搜索，按 keywords.ini 的设置。\n"
                        "没有 --out 时，找到的词放在程序文件夹 word.txt 的最前面。\n"
-                       "退出码：0 正常结束（轮数、时间到，没有新词，或按了 Ctrl+C）；3 结束时所有来源都被封或不通；\n2 "
+                       "退出码：0 正常结束（轮数、时间到，没有新词，或按了 Ctrl+C）；3 结束时所有来源都被封或不通；\n4 "
+                       "所有来源的网页都读不出要找的内容（网页可能已改版，最后一页存在程序文件夹的 unread 里）；\n2 "
                        "参数有误；1 无法开始（种子词文件打不开，或没有可搜索的词）。"));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
@@ -68,7 +69,9 @@ MinerOptions MinerOptions::parse(const QStringList& arguments, const QString& ex
     const QCommandLineOption minutes(QStringLiteral("minutes"), QStringLiteral("M 分钟后停止。"), QStringLiteral("M"));
     const QCommandLineOption giveUp(
         QStringLiteral("give-up"),
-        QStringLiteral("所有来源连续被封或不通 M 分钟后结束（默认 30，可带小数），退出码 3。"), QStringLiteral("M"));
+        QStringLiteral("所有来源连续被封或不通 M 分钟后结束（从最后一次有来源回答算起；默认 30，可带小数，最多 "
+                       "10080，即一周），退出码 3。"),
+        QStringLiteral("M"));
     const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("把找到的词写到这个文件，而不是 word.txt。"),
                                  QStringLiteral("FILE"));
     const QCommandLineOption format(QStringLiteral("format"),
@@ -146,8 +149,9 @@ MinerOptions MinerOptions::parse(const QStringList& arguments, const QString& ex
     if (parser.isSet(giveUp)) {
         bool ok = false;
         options.giveUpMinutes = parser.value(giveUp).toDouble(&ok);
-        if (!ok || !(options.giveUpMinutes > 0))
-            return failure(u"--give-up 需要一个正数，不是“" + parser.value(giveUp) + u"”");
+        // A week at most: beyond it, or inf or nan, a timer's milliseconds would wrap round.
+        if (!ok || !(options.giveUpMinutes > 0 && options.giveUpMinutes <= kMaxGiveUpMinutes))
+            return failure(u"--give-up 需要 0 到 10080 之间的分钟数（最多一周），不是“" + parser.value(giveUp) + u"”");
     }
     options.out = parser.value(out);
     if (!options.out.isEmpty()) {

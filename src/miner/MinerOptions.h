@@ -28,7 +28,8 @@ struct MinerOptions
     int passes = 0;                     // 0: no limit
     int minutes = 0;                    // 0: no limit
     double giveUpMinutes = 30;          // every source blocked or unreachable this long: the run ends
-    QString out;                        // empty: word.txt of the program folder
+    static constexpr double kMaxGiveUpMinutes = 7 * 24 * 60;
+    QString out; // empty: word.txt of the program folder
     KeywordExport::Format format = KeywordExport::Format::Text;
     QString text; // the help, the version or what is wrong
 

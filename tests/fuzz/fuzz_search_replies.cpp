@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool oldBox =
         GetBody(QString(page).remove(u'"'), QStringLiteral("<div class=tt>相关搜索</div><table cellpadding=0><tr><th>"),
                 QStringLiteral("</th></tr></table></div>"), false, false) != FalseMarker();
-    for (const QString& piece : SourceReplies::baiduRelated(page))
+    for (const QString& piece : SourceReplies::baiduRelated(page).words)
         FuzzInput::require(!oldBox || (!piece.contains(u'"') && !piece.contains(u',')));
 
     // The first line is the Content-Type, the rest the body.

@@ -114,16 +114,18 @@ private slots:
         const QString old = u"<div class=\"tt\">相关搜索</div><table cellpadding=\"0\"><tr><th><a href=\"/s?wd=1\">"
                             u"甲 乙</a></th><td></td><th><a>丙</a></th></tr></table></div><div id=\"rs_new\"><table>"
                             u"<tr><td><a href=\"/s?wd=2\">戊</a></td></tr></table></div>"_qs;
-        QCOMPARE(SourceReplies::baiduRelated(card + old), (QStringList{u"甲 乙"_qs, u"丙"_qs, u"丁"_qs}));
+        QCOMPARE(SourceReplies::baiduRelated(card + old).words, (QStringList{u"甲 乙"_qs, u"丙"_qs, u"丁"_qs}));
         const QString current = u"<html><div class=\"users\"><a href=\"/s?wd=0\">不是</a></div><div id=\"rs_new\" "
                                 u"class=\"x\"><div>相关搜索</div><table class=\"rs\"><tr><td><a href=\"/s?wd=1\"><span>"
                                 u"k&amp;1</span></a></td><td><a href='/s?wd=2' title=\"t\">k 乙</a></td><td></td></tr>"
                                 u"<tr><td><a href=\"https://www.baidu.com/s?word=3\">k&#20007;</a><a href=\"/s?wd=\">"
                                 u"空</a></td></tr></table></div>"_qs;
         const QStringList today{u"k&1"_qs, u"k 乙"_qs, u"k丧"_qs};
-        QCOMPARE(SourceReplies::baiduRelated(current), today);
-        QCOMPARE(SourceReplies::baiduRelated(QString(current).replace(u"rs_new"_qs, u"rs"_qs)), today);
-        QCOMPARE(SourceReplies::baiduRelated(u"<html><body>no box</body></html>"_qs), QStringList{});
+        QCOMPARE(SourceReplies::baiduRelated(current).words, today);
+        QCOMPARE(SourceReplies::baiduRelated(QString(current).replace(u"rs_new"_qs, u"rs"_qs)).words, today);
+        // A page without a box is no page the source can read; one with an empty box is.
+        QVERIFY(!SourceReplies::baiduRelated(u"<html><body>no box</body></html>"_qs).readable);
+        QVERIFY(SourceReplies::baiduRelated(u"<div id=rs></div>"_qs).readable);
     }
 
     void requests_data()
@@ -315,7 +317,9 @@ private slots:
             sent.requested = sent.finalUrl = QUrl(named->request(named->defaultHost, seed).url);
             QCOMPARE(int(named->check(sent).verdict), int(source.isEmpty() ? Verdict::Blocked : Verdict::Answer));
             // Blocks in page order; the README names them by kind.
-            QStringList kept = named->keywords(sent);
+            const SourceWords read = named->read(sent);
+            QCOMPARE(read.readable, !source.isEmpty());
+            QStringList kept = read.words;
             kept.sort();
             words.sort();
             QCOMPARE(kept, words);
@@ -699,6 +703,32 @@ private slots:
         QVERIFY(back.find(u"e") && !back.find(u"e")->found.isValid());
         QVERIFY(!back.find(u"gone"));
         QVERIFY(!back.find(u"typed"));
+
+        // Every field keeps its value far past what a run reaches; what cannot be kept is refused, and
+        // counted, never kept as another value.
+        KeywordRecords wide;
+        wide.add(u"deep"_qs, {u"s"_qs, u"baidu"_qs, 100000, when, QString(), 5000});
+        for (int i = 0; i < 300; ++i)
+            wide.add(QString(u"w"_qs + QString::number(i)), {u"s"_qs, u"source" + QString::number(i), 1, when});
+        for (int i = 0; i < 70000; ++i)
+            wide.add(QString(u"x"_qs + QString::number(i)), {u"s"_qs, u"baidu"_qs, 1, when, QString::number(i)});
+        QCOMPARE(wide.find(u"deep").value_or(KeywordRecord{}).pass, 100000);
+        QCOMPARE(wide.find(u"deep").value_or(KeywordRecord{}).count, 5000);
+        QCOMPARE(wide.find(u"w254").value_or(KeywordRecord{}).source, u"source254"_qs);
+        QVERIFY(!wide.find(u"w255")); // a 257th name: baidu is the first
+        QCOMPARE(wide.find(u"x65534").value_or(KeywordRecord{}).expansion, u"65534"_qs);
+        QVERIFY(!wide.find(u"x65535"));
+        QCOMPARE(wide.refused(), (300 - 255) + (70000 - 65535));
+
+        // The pairs asked go to a file of their own beside the records and come back from it.
+        TestFolder folder;
+        const QString path = KeywordRecords::pathBeside(folder.filePath(u"word.txt"_qs));
+        records.markAsked(u"baidu"_qs, u"种\t子"_qs);
+        QVERIFY(records.write(path, u"e\n"_qs));
+        QVERIFY(folder.exists(u"word.asked.tsv"_qs));
+        const KeywordRecords read = KeywordRecords::read(path);
+        QVERIFY(read.wasAsked(u"baidu"_qs, u"种\t子"_qs));
+        QVERIFY(!read.wasAsked(u"360"_qs, u"种\t子"_qs));
     }
 
     void exportsEveryColumn()

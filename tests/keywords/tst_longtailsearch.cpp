@@ -6,6 +6,7 @@
 #include "keywords/LongTailSearch.h"
 #include "keywords/SearchClock.h"
 #include "keywords/TextTable.h"
+#include "keywords/UnreadPages.h"
 #include "support/FakeSearchClock.h"
 #include "support/FakeSources.h"
 #include "support/RecordText.h"
@@ -436,6 +437,78 @@ private slots:
         QVERIFY2(h.search.statusText().startsWith(status), qPrintable(h.search.statusText()));
         QCOMPARE(h.search.passesCompleted(), passesCompleted);
         QVERIFY(!h.search.everySourcePaused());
+    }
+
+    // A run whose sources stay blocked ends at the patience given, counted from the last answer of any
+    // source, however the back-off of its pauses runs.
+    void givesUpFromTheLastAnswer()
+    {
+        Harness h(withSources({u"baidu"_qs, u"360"_qs}));
+        h.search.setGiveUp(45min);
+        h.fetcher.respond = [&h](const QUrl& url) {
+            return h.fetcher.asked.size() <= 2 ? sourceReply(url) : blockReply();
+        };
+        QSignalSpy finished(&h.search, &LongTailSearch::finished);
+        h.search.start({u"a"_qs, u"b"_qs});
+        QVERIFY(h.clock.advanceUntil([&] { return !finished.isEmpty(); }, 10 * 3600000));
+        QCOMPARE(finished.first().first().value<LongTailSearch::End>(), LongTailSearch::End::GaveUp);
+        const qint64 lastAnswer = h.times()[1];
+        QCOMPARE(h.clock.now(), lastAnswer + std::chrono::milliseconds(45min).count());
+    }
+
+    // A source whose answers hold none of its blocks five times in a row is set aside, its last page kept;
+    // a page with its block starts the count again, and the other sources go on.
+    void aSourceThatCannotReadItsPagesIsSetAside()
+    {
+        QTemporaryDir unread;
+        Harness h(withSources({u"sogou-related"_qs, u"360"_qs}));
+        h.search.setUnreadFolder(unread.path());
+        int sogouPages = 0;
+        h.fetcher.respond = [&sogouPages](const QUrl& url) {
+            if (url.path() != u"/web" || ++sogouPages == 4)
+                return sourceReply(url);
+            const QString changed = u"<html><body>改版 "_qs + QString::number(sogouPages) + u"</body></html>";
+            return FetchReply{changed, 200, {}, {}, changed.toUtf8()};
+        };
+        QSignalSpy setAside(&h.search, &LongTailSearch::sourceSetAside);
+        QSignalSpy finished(&h.search, &LongTailSearch::finished);
+        h.search.start({u"a"_qs, u"b"_qs, u"c"_qs, u"d"_qs, u"e"_qs, u"f"_qs, u"g"_qs, u"h"_qs, u"i"_qs, u"j"_qs});
+        QVERIFY(h.clock.advanceUntil([&] { return !setAside.isEmpty(); }));
+        h.clock.advance(60000);
+        QCOMPARE(sogouPages, 9);
+        QCOMPARE(setAside.size(), 1);
+        const QStringList kept = QDir(unread.path()).entryList(QDir::Files);
+        QCOMPARE(kept.size(), 1);
+        const QString message = setAside.first().first().toString();
+        QVERIFY2(message.contains(u"sogou-related"_qs) && message.contains(u"网页可能已改版"_qs) &&
+                     message.contains(QDir(unread.path()).filePath(kept.first())),
+                 qPrintable(message));
+        QFile page(QDir(unread.path()).filePath(kept.first()));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        QCOMPARE(page.readAll(), u"<html><body>改版 9</body></html>"_qs.toUtf8());
+        QCOMPARE(page.permissions() & QFileDevice::Permissions(0x7077),
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QVERIFY(h.search.statusText().contains(u"sogou-related：已停用"_qs));
+        QVERIFY(h.search.isRunning());
+        QVERIFY(h.seedsAsked(u"/suggest"_qs).size() > 9);
+        QVERIFY(finished.isEmpty());
+
+        // Every source set aside ends the run; at most ten pages are kept, the oldest going first.
+        Harness alone(withSources({u"sogou-related"_qs}));
+        alone.search.setUnreadFolder(unread.path());
+        alone.fetcher.respond = [](const QUrl&) { return FetchReply{u"<html></html>"_qs, 200}; };
+        QSignalSpy ended(&alone.search, &LongTailSearch::finished);
+        alone.search.start({u"a"_qs, u"b"_qs, u"c"_qs, u"d"_qs, u"e"_qs});
+        QVERIFY(alone.clock.advanceUntil([&] { return !ended.isEmpty(); }));
+        QCOMPARE(ended.first().first().value<LongTailSearch::End>(), LongTailSearch::End::Unreadable);
+        QTemporaryDir pages;
+        const QDateTime start = QDateTime::fromSecsSinceEpoch(1'700'000'000);
+        for (int i = 0; i < UnreadPages::kKept + 2; ++i)
+            UnreadPages::keep(pages.path(), u"x"_qs, start.addSecs(i), "p");
+        const QStringList names = QDir(pages.path()).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(names.size(), UnreadPages::kKept);
+        QVERIFY(!names.contains(u"x-"_qs + start.addSecs(1).toString(u"yyyyMMdd-HHmmss"_qs) + u".html"));
+        QVERIFY(names.contains(u"x-"_qs + start.addSecs(2).toString(u"yyyyMMdd-HHmmss"_qs) + u".html"));
     }
 
     void stoppingDuringAFetchStillInsertsItsKeywords()

@@ -61,6 +61,12 @@ private slots:
         QVERIFY(QString::fromUtf8(m.folder.read(u"word.sources.tsv"_qs)).contains(u"鲜花1\t鲜花\tbaidu\t1\t"_qs));
         QVERIFY(!QFile::exists(m.folder.filePath(u"word.recovery.txt"_qs)));
         QVERIFY(m.errors().contains(u"共找到2个词"_qs));
+        // The same run again: the pair of baidu and 鲜花 has counted its words already.
+        m.start({u"--seeds"_qs, m.folder.filePath(u"seeds.txt"_qs), u"--passes"_qs, u"1"_qs});
+        QCOMPARE(m.finish(), 0);
+        const QStringList records = QString::fromUtf8(m.folder.read(u"word.sources.tsv"_qs)).split(u'\n');
+        QVERIFY2(records.size() == 6 && records[1].endsWith(u"\t1"_qs) && records[2].endsWith(u"\t1"_qs),
+                 qPrintable(records.join(u'|')));
     }
 
     // Two sources suggest b for k, one suggests a: b comes first in the export, counted twice; each seed's
@@ -166,6 +172,27 @@ private slots:
         QCOMPARE(m.folder.read(u"word.txt"_qs), QByteArray("old\r\n"));
     }
 
+    // Pages that no longer hold what the source reads: it is set aside, said once with where its last page
+    // is, and a run with no other source ends with a code of its own.
+    void aRunWhoseSourcesCannotReadTheirPagesEnds()
+    {
+        Miner m;
+        m.server.setHandler([](const TestHttpServer::Request&) {
+            return TestHttpServer::Reply{"<html><body>new markup</body></html>", "text/html; charset=utf-8"};
+        });
+        m.folder.write(u"keywords.ini"_qs,
+                       "[hosts]\nsogou-search=http://" + m.server.hostPort().toLatin1() + "\n[search]\nunreadable=2\n");
+        m.start({u"--seeds"_qs, u"-"_qs, u"--sources"_qs, u"sogou-related"_qs}, "a\nb\nc\n");
+        QCOMPARE(m.finish(), 4);
+        const QString errors = m.errors();
+        QCOMPARE(errors.count(u"网页可能已改版"_qs), 1);
+        QVERIFY2(errors.contains(u"sogou-related"_qs) &&
+                     errors.contains(m.folder.filePath(u"unread/sogou-related-"_qs)),
+                 qPrintable(errors));
+        QCOMPARE(QDir(m.folder.filePath(u"unread"_qs)).entryList(QDir::Files).size(), 1);
+        QCOMPARE(m.server.requestCount(), 2);
+    }
+
     void badArguments_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -179,6 +206,10 @@ private slots:
         QTest::newRow("extension") << QStringList{u"--out"_qs, u"x.doc"_qs} << u"看不出 x.doc 的格式"_qs << mine;
         QTest::newRow("passes") << QStringList{u"--passes"_qs, u"two"_qs} << u"--passes 需要一个正整数"_qs << mine;
         QTest::newRow("minutes") << QStringList{u"--minutes"_qs, u"0"_qs} << u"--minutes 需要一个正整数"_qs << mine;
+        // Past a week, or not a number at all, a timer's milliseconds would wrap round.
+        for (const char* minutes : {"10080.5", "inf", "nan", "0"})
+            QTest::newRow(minutes) << QStringList{u"--give-up"_qs, QString::fromLatin1(minutes)}
+                                   << u"--give-up 需要 0 到 10080"_qs << mine;
         // An export over the list a keyword window holds under its lock.
         QTest::newRow("out over the list")
             << QStringList{u"--out"_qs, u"%dir/word.txt"_qs} << u"不能导出到 word.txt"_qs << mine;

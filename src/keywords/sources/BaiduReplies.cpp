@@ -38,7 +38,7 @@ std::optional<QStringList> markedBox(const QString& page)
 
 namespace SourceReplies {
 
-QStringList baiduRelated(const QString& page, const QUrl& address)
+SourceWords baiduRelated(const QString& page, const QUrl& address)
 {
     static const PageBlocks::Signs signs{
         {QStringLiteral("rs"), QStringLiteral("rs_new")}, {}, {QStringLiteral("recommend_list")}};
@@ -47,7 +47,7 @@ QStringList baiduRelated(const QString& page, const QUrl& address)
     // read block by block.
     std::optional<QStringList> words = markedBox(page);
     if (!words)
-        return PageBlocks::searchTexts(blocks, address, searchKeys());
+        return {PageBlocks::searchTexts(blocks, address, searchKeys()), !blocks.isEmpty()};
     static const PageBlocks::Signs cards{{}, {}, {QStringLiteral("recommend_list")}};
     QList<QStringView> cardBlocks;
     for (const QStringView block : blocks) {
@@ -59,21 +59,22 @@ QStringList baiduRelated(const QString& page, const QUrl& address)
         if (!inBox.contains(word))
             words->append(word);
     }
-    return *words;
+    return {*words, true};
 }
 
-QStringList baiduMobileSuggestions(const QString& reply)
+SourceWords baiduMobileSuggestions(const QString& reply)
 {
-    return JsonReplies::memberStrings(JsonReplies::object(reply).value(u"g"), QStringLiteral("q"));
+    return JsonReplies::listed(reply, QStringLiteral("g"), QStringLiteral("q"));
 }
 
-QStringList baiduMobileRelated(const QString& page, const QUrl& address)
+SourceWords baiduMobileRelated(const QString& page, const QUrl& address)
 {
     // A card's links go through a redirect; the search each stands for is its data-url.
     static const PageBlocks::Signs signs{{QStringLiteral("relativewords")},
                                          {QStringLiteral("rw-list"), QStringLiteral("se-relativewords")},
                                          {QStringLiteral("recommend_list")}};
-    return PageBlocks::searchTexts(PageBlocks::blocks(page, signs), address, searchKeys());
+    const QList<QStringView> blocks = PageBlocks::blocks(page, signs);
+    return {PageBlocks::searchTexts(blocks, address, searchKeys()), !blocks.isEmpty()};
 }
 
 } // namespace SourceReplies

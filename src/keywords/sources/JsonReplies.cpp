@@ -1,5 +1,7 @@
 #include "keywords/sources/JsonReplies.h"
 
+#include "keywords/sources/SourceReplies.h"
+
 #include <QJsonArray>
 
 namespace JsonReplies {
@@ -18,6 +20,12 @@ QStringList memberStrings(const QJsonValue& array, const QString& key)
 QJsonObject object(QStringView reply)
 {
     return QJsonDocument::fromJson(reply.trimmed().toUtf8()).object();
+}
+
+SourceWords listed(QStringView reply, const QString& list, const QString& key)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(reply.trimmed().toUtf8());
+    return {memberStrings(document.object().value(list), key), document.isObject()};
 }
 
 } // namespace JsonReplies

@@ -47,18 +47,18 @@ std::vector<std::vector<qsizetype>> openAround(QStringView page, const std::vect
 
 namespace SourceReplies {
 
-QStringList shenmaSuggestions(const QString& reply)
+SourceWords shenmaSuggestions(const QString& reply)
 {
     // JSON, or JSON handed to a callback ("window.shenma.sug({...});").
     const qsizetype open = reply.indexOf(u'{');
     const qsizetype close = reply.lastIndexOf(u'}');
     if (open < 0 || close < open)
         return {};
-    return JsonReplies::memberStrings(
-        JsonReplies::object(QStringView(reply).sliced(open, close - open + 1)).value(u"r"), QStringLiteral("w"));
+    return JsonReplies::listed(QStringView(reply).sliced(open, close - open + 1), QStringLiteral("r"),
+                               QStringLiteral("w"));
 }
 
-QStringList shenmaRelated(const QString& page, const QString& seed, const QUrl& address)
+SourceWords shenmaRelated(const QString& page, const QString& seed, const QUrl& address)
 {
     static const PageBlocks::Signs signs{{}, {QStringLiteral("relative-keywords")}, {}};
     const QStringList keys{QStringLiteral("q")};
@@ -88,7 +88,7 @@ QStringList shenmaRelated(const QString& page, const QString& seed, const QUrl& 
         }
     }
     std::sort(cards.begin(), cards.end(), [](QStringView a, QStringView b) { return a.data() < b.data(); });
-    return PageBlocks::searchTexts(cards, address, keys, isResultSearch, seed);
+    return {PageBlocks::searchTexts(cards, address, keys, isResultSearch, seed), !cards.isEmpty()};
 }
 
 } // namespace SourceReplies

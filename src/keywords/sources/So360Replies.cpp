@@ -4,16 +4,17 @@
 
 namespace SourceReplies {
 
-QStringList so360Suggestions(const QString& reply)
+SourceWords so360Suggestions(const QString& reply)
 {
-    return JsonReplies::memberStrings(JsonReplies::object(reply).value(u"result"), QStringLiteral("word"));
+    return JsonReplies::listed(reply, QStringLiteral("result"), QStringLiteral("word"));
 }
 
-QStringList so360Related(const QString& page, const QUrl& address)
+SourceWords so360Related(const QString& page, const QUrl& address)
 {
     // A link of the box that is not a search (反馈) is no word.
     static const PageBlocks::Signs signs{{QStringLiteral("rs")}, {}, {}};
-    return PageBlocks::searchTexts(PageBlocks::blocks(page, signs), address, {QStringLiteral("q")});
+    const QList<QStringView> blocks = PageBlocks::blocks(page, signs);
+    return {PageBlocks::searchTexts(blocks, address, {QStringLiteral("q")}), !blocks.isEmpty()};
 }
 
 } // namespace SourceReplies

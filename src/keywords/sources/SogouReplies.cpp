@@ -6,7 +6,7 @@
 
 namespace SourceReplies {
 
-QStringList sogouSuggestions(const QString& reply)
+SourceWords sogouSuggestions(const QString& reply)
 {
     // The call's arguments are a JSON array and a number: as the elements of one array they are JSON.
     const QStringView text = QStringView(reply).trimmed();
@@ -18,20 +18,21 @@ QStringList sogouSuggestions(const QString& reply)
         return {};
     const QString arguments = text.mid(callback.size(), close - callback.size()).toString();
     const QJsonArray call = QJsonDocument::fromJson('[' + arguments.toUtf8() + ']').array();
-    QStringList words;
+    SourceWords words{{}, true};
     for (const QJsonValue word : call.at(0).toArray().at(1).toArray()) {
         if (word.isString())
-            words.append(word.toString());
+            words.words.append(word.toString());
     }
     return words;
 }
 
-QStringList sogouRelated(const QString& page, const QUrl& address)
+SourceWords sogouRelated(const QString& page, const QUrl& address)
 {
     // The box at the foot is a table (#hint_container) and a block among the results is a div (.hint-mid);
     // their links are relative ("?…&query=…") and their texts character references.
     static const PageBlocks::Signs signs{{QStringLiteral("hint_container")}, {QStringLiteral("hint-mid")}, {}};
-    return PageBlocks::searchTexts(PageBlocks::blocks(page, signs), address, {QStringLiteral("query")});
+    const QList<QStringView> blocks = PageBlocks::blocks(page, signs);
+    return {PageBlocks::searchTexts(blocks, address, {QStringLiteral("query")}), !blocks.isEmpty()};
 }
 
 } // namespace SourceReplies

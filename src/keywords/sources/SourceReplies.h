@@ -4,34 +4,43 @@
 #include <QStringList>
 #include <QUrl>
 
+// What a reply gives: its words, and whether it holds what the source reads at all (a block of related
+// searches, the suggestion script or JSON), so that a page the source can no longer read is told apart
+// from one that only has no words.
+struct SourceWords
+{
+    QStringList words;
+    bool readable = false;
+};
+
 // What each engine's replies hold, one file an engine, so that a page that changes touches one file. A
 // result page's parser takes the page and its own address (links on it are resolved against it).
 namespace SourceReplies {
 
 // Baidu: the related box of the result page (the old marker's table, else #rs or #rs_new) and the
 // "其他人还在搜" cards among the results (tpl="recommend_list").
-QStringList baiduRelated(const QString& page, const QUrl& address = {});
+SourceWords baiduRelated(const QString& page, const QUrl& address = {});
 // Baidu's mobile suggestions: JSON whose "g" is an array of objects with "q".
-QStringList baiduMobileSuggestions(const QString& reply);
+SourceWords baiduMobileSuggestions(const QString& reply);
 // The related words of Baidu's mobile result page: the box at its foot (#relativewords) and the cards
 // among the results (tpl="recommend_list").
-QStringList baiduMobileRelated(const QString& page, const QUrl& address = {});
+SourceWords baiduMobileRelated(const QString& page, const QUrl& address = {});
 
 // 360's suggestions: JSON whose "result" is an array of objects with "word".
-QStringList so360Suggestions(const QString& reply);
+SourceWords so360Suggestions(const QString& reply);
 // The searches linked from the related box (#rs) of 360's result page.
-QStringList so360Related(const QString& page, const QUrl& address = {});
+SourceWords so360Related(const QString& page, const QUrl& address = {});
 
 // Sogou's suggestions: window.sogou.sug(["Q",["a","b",…],…],-1); the words are element 1.
-QStringList sogouSuggestions(const QString& reply);
+SourceWords sogouSuggestions(const QString& reply);
 // The searches linked from the related box (#hint_container) and the block among the results
 // (.hint-mid, "97%的人还搜了") of Sogou's result page.
-QStringList sogouRelated(const QString& page, const QUrl& address = {});
+SourceWords sogouRelated(const QString& page, const QUrl& address = {});
 
 // Shenma's suggestions: JSON, or JSON handed to a callback, whose "r" is an array of objects with "w".
-QStringList shenmaSuggestions(const QString& reply);
+SourceWords shenmaSuggestions(const QString& reply);
 // The searches linked from the related cards of Shenma's mobile result page (.relative-keywords, or the
 // smallest block around "相关搜索", "大家还在搜" or "其他人还在搜"), the seed's own left out.
-QStringList shenmaRelated(const QString& page, const QString& seed, const QUrl& address = {});
+SourceWords shenmaRelated(const QString& page, const QString& seed, const QUrl& address = {});
 
 } // namespace SourceReplies
