@@ -16,9 +16,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# What dependency scanning cannot see: plugins and data that Qt loads at run time.
+# What dependency scanning cannot see: plugins and data that Qt loads at run time, and the list of public
+# suffixes that libpsl reads.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6sql6-sqlite, qt6-qpa-plugins, libqt6webenginecore6-bin, unixodbc, fonts-wqy-microhei | fonts-noto-cjk, qt6-translations-l10n")
+    "libqt6sql6-sqlite, qt6-qpa-plugins, libqt6webenginecore6-bin, unixodbc, fonts-wqy-microhei | fonts-noto-cjk, qt6-translations-l10n, publicsuffix")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Directories 0755 whatever the builder's umask: a restrictive umask must not make the program unreadable.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

@@ -1,6 +1,7 @@
 #include "keywords/XMLHttpGET.h"
 
 #include "base/HttpClient.h"
+#include "base/SiteNames.h"
 #include "base/TextCodec.h"
 #include "keywords/WebText.h"
 
@@ -46,18 +47,9 @@ QString decodeByCharset(const QByteArray& body, const QByteArray& contentType)
 
 QString registrableDomain(const QString& host)
 {
-    const QString name = host.toLower();
-    static const QRegularExpression ipv4(QStringLiteral("^[0-9]+(\\.[0-9]+){3}$"));
-    if (name.isEmpty() || name.contains(u':') || ipv4.match(name).hasMatch())
-        return name;
-    const QStringList labels = name.split(u'.', Qt::SkipEmptyParts);
-    if (labels.size() <= 2)
-        return labels.join(u'.');
-    static const QStringList secondLevel{QStringLiteral("com"), QStringLiteral("net"), QStringLiteral("org"),
-                                         QStringLiteral("gov"), QStringLiteral("edu"), QStringLiteral("ac"),
-                                         QStringLiteral("co")};
-    const bool twoLevelSuffix = labels.last().size() == 2 && secondLevel.contains(labels[labels.size() - 2]);
-    return labels.mid(labels.size() - (twoLevelSuffix ? 3 : 2)).join(u'.');
+    // One rule with the material's domains: a.example.com.cn and b.example.com.cn are one site, a.com.cn
+    // and b.com.cn two.
+    return SiteNames::registrableDomain(host);
 }
 
 void XMLHttpGET(HttpClient* network, const QString& url, int bm, QObject* context,

@@ -23,8 +23,8 @@ void XMLHttpGET(HttpClient* network, const QString& url, int bm, QObject* contex
 
 constexpr qint64 kMaxReplyBytes = 4 * 1024 * 1024;
 
-// The part of a host name its owner registered: the last two labels, or three under a two-level public
-// suffix such as com.cn; an IP address stands for itself.
+// The part of a host name its owner registered, by the Public Suffix List (as the material's domains are
+// checked); an IP address stands for itself.
 QString registrableDomain(const QString& host);
 
 // A reply's text by the charset of its Content-Type (UTF-8 or GBK and its relatives); without one, UTF-8

@@ -3,6 +3,7 @@
 #include "base/FormEncoding.h"
 #include "base/GeneratedSiteList.h"
 #include "base/PrivateFiles.h"
+#include "base/SiteNames.h"
 #include "base/TextCodec.h"
 #include "base/TextRules.h"
 
@@ -111,6 +112,69 @@ private slots:
     {
         const QString many = buildListHtml(u"x"_qs, u"32767"_qs, {u"a.cn"_qs, u"b.cn"_qs, u"c.cn"_qs, u"d.cn"_qs});
         QVERIFY(many.endsWith(u"http://x1698.d.cn</br><p>列表太长，这里只列出前 100000 个地址；共 131068 个。</p>"_qs));
+    }
+
+    // What a line of material becomes: kept, changed to its registrable domain (or lower case), or refused
+    // with the reason ("!" before it); identifiers are the rows marked "id ".
+    void siteNames_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("result");
+        const QString kept = u"="_qs;
+        const QList<std::pair<QString, QString>> rows{
+            {u"example.com"_qs, kept},
+            {u"  www.example.com "_qs, u"example.com"_qs},
+            {u"http://EXAMPLE.com:8080/a?b#c"_qs, u"example.com"_qs},
+            {u"example.com."_qs, u"example.com"_qs},
+            // Suffixes a rule of the last labels gets wrong.
+            {u"shop.example.com.cn"_qs, u"example.com.cn"_qs},
+            {u"x.github.io"_qs, kept},
+            {u"a.b.example.co.uk"_qs, u"example.co.uk"_qs},
+            {u"例子.中国"_qs, kept},
+            {u"www.例子.中国"_qs, u"例子.中国"_qs},
+            {u"xn--fsqu00a.xn--fiqs8s"_qs, kept},
+            {u"com.cn"_qs, u"!是公共后缀"_qs},
+            {u"github.io"_qs, u"!是公共后缀"_qs},
+            {u"192.168.1.1"_qs, u"!是 IP 地址"_qs},
+            {u"[::1]:80"_qs, u"!是 IP 地址"_qs},
+            {u"exa mple.com"_qs, u"!含有域名里不能有的字符"_qs},
+            {u"a_b.com"_qs, u"!含有域名里不能有的字符"_qs},
+            {u"-a.com"_qs, u"!含有域名里不能有的字符"_qs},
+            {QString(64, u'a') + u".com"_qs, u"!超过 63 个字符"_qs},
+            {QString(QString(60, u'a') + u'.').repeated(5) + u"com", u"!超过 253 个字符"_qs},
+            {u"example.notatld"_qs, u"!不在任何已知的顶级域名下"_qs},
+            {u""_qs, u"!没有域名"_qs},
+            {u"id shop-1"_qs, kept},
+            {u"id Shop"_qs, u"shop"_qs},
+            {u"id -shop"_qs, u"!标识只能有"_qs},
+            {u"id 店"_qs, u"!标识只能有"_qs},
+            {u"id "_qs + QString(64, u'a'), u"!标识超过 63 个字符"_qs},
+        };
+        for (const auto& [line, result] : rows)
+            QTest::newRow(qPrintable(line.left(40))) << line << result;
+    }
+    void siteNames()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, result);
+        const SiteNames::Checked checked =
+            line.startsWith(u"id "_qs) ? SiteNames::identifier(line.mid(3)) : SiteNames::domain(line);
+        if (result.startsWith(u'!')) {
+            QCOMPARE(int(checked.verdict), int(SiteNames::Checked::Verdict::Refused));
+            QVERIFY2(checked.reason.contains(result.mid(1)), qPrintable(checked.reason));
+        } else {
+            const bool same = result == u"=";
+            QCOMPARE(int(checked.verdict),
+                     int(same ? SiteNames::Checked::Verdict::Kept : SiteNames::Checked::Verdict::Changed));
+            QCOMPARE(checked.value, same ? line.mid(line.startsWith(u"id "_qs) ? 3 : 0) : result);
+        }
+    }
+
+    void siteCounts()
+    {
+        for (const auto& [text, count] : QList<std::pair<QString, int>>{
+                 {u"1"_qs, 1}, {u" 100000 "_qs, 100000}, {u"0"_qs, 0}, {u"100001"_qs, 0}, {u"1.5"_qs, 0}, {u"x"_qs, 0}})
+            QCOMPARE(SiteNames::siteCount(text).value_or(0), count);
     }
 
     void programFolderAndShippedFiles()

@@ -420,7 +420,9 @@ private slots:
     void registrableDomains()
     {
         const QList<std::pair<QString, QString>> cases{{u"wappass.baidu.com"_qs, u"baidu.com"_qs},
-                                                       {u"sug.so.360.com.cn"_qs, u"360.com.cn"_qs},
+                                                       {u"a.example.com.cn"_qs, u"example.com.cn"_qs},
+                                                       {u"a.com.cn"_qs, u"a.com.cn"_qs},
+                                                       {u"x.github.io"_qs, u"x.github.io"_qs},
                                                        {u"::1"_qs, u"::1"_qs},
                                                        {u"M.Baidu.COM"_qs, u"baidu.com"_qs}};
         for (const auto& [host, domain] : cases)
