@@ -1,13 +1,21 @@
 #include "gui/TableEditorWindow.h"
 
+#include "base/AppPaths.h"
+#include "base/PrivateFiles.h"
+#include "gui/MaterialImportDialog.h"
 #include "gui/ProcessState.h"
 #include "store/CheckedTableModel.h"
 #include "store/LocalStore.h"
+#include "store/StoreQueries.h"
 #include "ui/Messages.h"
 #include "ui/PendingEdits.h"
 #include "ui/Twips.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QFileDialog>
+#include <QFutureWatcher>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,6 +23,8 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QTableView>
+#include <QtConcurrent>
+#include <optional>
 #include <span>
 
 namespace {
@@ -31,13 +41,13 @@ struct Column
 
 } // namespace
 
-TableEditorWindow::TableEditorWindow(Kind kind, QWidget* parent) : QWidget(parent, Qt::Window)
+TableEditorWindow::TableEditorWindow(Kind kind, QWidget* parent) : QWidget(parent, Qt::Window), m_kind(kind)
 {
     const bool identifiers = kind == Kind::Identifiers;
     setObjectName(identifiers ? QStringLiteral("biaoshi") : QStringLiteral("url"));
     setWindowTitle(identifiers ? QStringLiteral("子域名管理")
                                : QStringLiteral("主域名[只添加一级域名，如example.com而非www.example.com]"));
-    resize(440, 360);
+    resize(600, 360);
 
     m_model = new CheckedTableModel(identifiers ? QStringLiteral("biao") : QStringLiteral("url"),
                                     LocalStore::connection(), this);
@@ -84,6 +94,15 @@ TableEditorWindow::TableEditorWindow(Kind kind, QWidget* parent) : QWidget(paren
     }
     m_buttons[5]->hide();
     m_buttons[6]->hide();
+    // Material in bulk, after the record buttons.
+    m_import = new QPushButton(QStringLiteral("导入(&I)…"), m_picButtons);
+    m_import->setObjectName(QStringLiteral("cmdImport"));
+    m_import->setGeometry(4 + 5 * 82, 4, 78, 26);
+    m_export = new QPushButton(QStringLiteral("导出(&X)…"), m_picButtons);
+    m_export->setObjectName(QStringLiteral("cmdExport"));
+    m_export->setGeometry(4 + 6 * 82, 4, 78, 26);
+    connect(m_import, &QPushButton::clicked, this, &TableEditorWindow::cmdImport_Click);
+    connect(m_export, &QPushButton::clicked, this, &TableEditorWindow::cmdExport_Click);
     connect(m_buttons[0], &QPushButton::clicked, this, &TableEditorWindow::cmdAdd_Click);
     connect(m_buttons[1], &QPushButton::clicked, this, &TableEditorWindow::cmdEdit_Click);
     connect(m_buttons[2], &QPushButton::clicked, this, &TableEditorWindow::cmdDelete_Click);
@@ -151,6 +170,8 @@ void TableEditorWindow::SetBrowseMode(bool browse)
         m_buttons[i]->setVisible(browse);
     m_buttons[5]->setVisible(!browse);
     m_buttons[6]->setVisible(!browse);
+    m_import->setVisible(browse);
+    m_export->setVisible(browse);
     for (QPushButton* button : m_navigation)
         button->setEnabled(browse);
 }
@@ -294,8 +315,126 @@ bool TableEditorWindow::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         if (Form_KeyDown(key->key(), key->modifiers()))
             return true;
+        // More than one line pasted in browse mode adds them as new rows; one line is the grid's own.
+        if (!m_editMode && key->matches(QKeySequence::Paste)) {
+            const QString text = QGuiApplication::clipboard()->text();
+            if (MaterialLines::isMultiLine(text)) {
+                addLines(text);
+                return true;
+            }
+        }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+QStringList TableEditorWindow::values(bool withCounts) const
+{
+    const bool identifiers = m_kind == Kind::Identifiers;
+    const int value = m_model->fieldIndex(identifiers ? QStringLiteral("biaoshi") : QStringLiteral("url"));
+    const int number = m_model->fieldIndex(QStringLiteral("number"));
+    QStringList values;
+    values.reserve(m_model->rowCount());
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        QString text = m_model->index(row, value).data().toString();
+        if (withCounts && identifiers)
+            text += u'\t' + m_model->index(row, number).data().toString();
+        values.append(text);
+    }
+    return values;
+}
+
+QDialog* TableEditorWindow::addLines(const QString& text)
+{
+    const MaterialLines::Kind kind =
+        m_kind == Kind::Domains ? MaterialLines::Kind::Domains : MaterialLines::Kind::Identifiers;
+    auto* dialog = new MaterialImportDialog(MaterialLines::plan(kind, text, values(false)), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] { writeLines(dialog->plan()); });
+    dialog->open();
+    return dialog;
+}
+
+void TableEditorWindow::writeLines(const MaterialLines::Plan& plan)
+{
+    // A row being typed is written first, as any move off it would.
+    if (!m_model->submitPending()) {
+        reportError(m_model->errorText());
+        return;
+    }
+    QString error;
+    bool written = false;
+    if (m_kind == Kind::Domains) {
+        QStringList domains;
+        for (const MaterialLines::Row& row : plan.accepted)
+            domains.append(row.value);
+        written = StoreQueries::addDomains(LocalStore::connection(), domains, &error);
+    } else {
+        QList<std::pair<QString, int>> identifiers;
+        for (const MaterialLines::Row& row : plan.accepted)
+            identifiers.append({row.value, row.count});
+        written = StoreQueries::addIdentifiers(LocalStore::connection(), identifiers, &error);
+    }
+    if (!written) {
+        Messages::showLater(this, u"没有写入任何一行：" + error);
+        return;
+    }
+    m_model->selectAll();
+    if (m_model->rowCount() > 0)
+        moveTo(int(std::max<qsizetype>(0, m_model->rowCount() - plan.accepted.size())));
+}
+
+void TableEditorWindow::importFile(const QString& path)
+{
+    auto* watcher = new QFutureWatcher<std::optional<QString>>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, path] {
+        watcher->deleteLater();
+        const std::optional<QString> text = watcher->result();
+        if (!text) {
+            Messages::showLater(this, u"读不了 " + path);
+            return;
+        }
+        emit importDialogOpened(addLines(*text));
+    });
+    watcher->setFuture(QtConcurrent::run([path]() -> std::optional<QString> {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return std::nullopt;
+        return MaterialLines::decodeFile(file.readAll());
+    }));
+}
+
+bool TableEditorWindow::exportTo(const QString& path)
+{
+    QString error;
+    const bool csv = !path.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive);
+    const MaterialLines::Kind kind =
+        m_kind == Kind::Domains ? MaterialLines::Kind::Domains : MaterialLines::Kind::Identifiers;
+    if (!m_model->submitPending()) {
+        reportError(m_model->errorText());
+        return false;
+    }
+    if (!PrivateFiles::writeAtomically(path, MaterialLines::exportBytes(kind, values(true), csv), &error)) {
+        reportError(u"写不进 " + path + u"：" + error);
+        return false;
+    }
+    return true;
+}
+
+void TableEditorWindow::cmdImport_Click()
+{
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("导入"), AppPaths::programFolder(),
+                                                      QStringLiteral("文本或 CSV 文件 (*.txt *.csv);;所有文件 (*)"));
+    if (!path.isEmpty())
+        importFile(path);
+}
+
+void TableEditorWindow::cmdExport_Click()
+{
+    const QString name = m_kind == Kind::Domains ? QStringLiteral("主域名.csv") : QStringLiteral("子域名.csv");
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("导出"), AppPaths::filePath(name),
+                                                      QStringLiteral("CSV 文件 (*.csv);;文本文件 (*.txt)"));
+    if (!path.isEmpty())
+        exportTo(path);
 }
 
 void TableEditorWindow::keyPressEvent(QKeyEvent* event)

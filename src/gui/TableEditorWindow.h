@@ -1,7 +1,10 @@
 #pragma once
 
+#include "base/MaterialLines.h"
+
 #include <QWidget>
 
+class QDialog;
 class CheckedTableModel;
 class QLabel;
 class QPushButton;
@@ -38,6 +41,19 @@ public:
     void cmdLast_Click();
     void SetBrowseMode(bool browse);
 
+    // Lines pasted or imported in bulk: checked, shown in a dialog, and written in one go when it is
+    // accepted (the dialog is returned, open).
+    QDialog* addLines(const QString& text);
+    // Reads a .txt or .csv file off the window's thread, then as addLines.
+    void importFile(const QString& path);
+    bool exportTo(const QString& path);
+    void cmdImport_Click();
+    void cmdExport_Click();
+
+signals:
+    // An import's file was read and its dialog opened (for whoever waits on it).
+    void importDialogOpened(QDialog* dialog);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -50,6 +66,8 @@ private:
     void moveTo(int row);
     void showPosition();
     void reportError(const QString& description);
+    void writeLines(const MaterialLines::Plan& plan);
+    QStringList values(bool withCounts) const;
 
     CheckedTableModel* m_model = nullptr;
     QTableView* m_grid = nullptr;
@@ -58,5 +76,8 @@ private:
     QLabel* m_lblStatus = nullptr;
     QPushButton* m_buttons[7] = {}; // add, edit, delete, refresh, close, update, cancel
     QPushButton* m_navigation[4] = {};
+    QPushButton* m_import = nullptr;
+    QPushButton* m_export = nullptr;
+    Kind m_kind;
     bool m_editMode = false;
 };

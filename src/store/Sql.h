@@ -42,6 +42,14 @@ inline QString relatedInformation()
 {
     return QStringLiteral("select id,title,Address,tel,qq,about from config Order by id");
 }
+inline QString insertDomain()
+{
+    return QStringLiteral("insert into url (url) values (?)");
+}
+inline QString insertIdentifier()
+{
+    return QStringLiteral("insert into biao (biaoshi, number, state) values (?, ?, 0)");
+}
 inline QString keywordSeeds()
 {
     return QStringLiteral("select id,Word from Word Order by id");

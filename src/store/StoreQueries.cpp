@@ -3,6 +3,7 @@
 #include "base/TextRules.h"
 #include "store/Sql.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -32,6 +33,85 @@ bool markIdentifierGenerated(const QSqlDatabase& db, qint64 id)
     update.prepare(Sql::markIdentifierGenerated());
     update.addBindValue(id);
     return update.exec();
+}
+
+namespace {
+
+// Runs one statement a row inside a transaction, rolled back at the first failure.
+template <typename Bind>
+bool addAll(const QSqlDatabase& db, const QString& statement, qsizetype rows, Bind bind, QString* error)
+{
+    QSqlDatabase connection = db;
+    auto fail = [&](const QSqlError& why) {
+        if (error)
+            *error = why.text();
+        return false;
+    };
+    if (!connection.transaction())
+        return fail(connection.lastError());
+    QSqlQuery query(connection);
+    if (!query.prepare(statement)) {
+        connection.rollback();
+        return fail(query.lastError());
+    }
+    for (qsizetype i = 0; i < rows; ++i) {
+        bind(query, i);
+        if (!query.exec()) {
+            const QSqlError why = query.lastError();
+            query.finish();
+            connection.rollback();
+            return fail(why);
+        }
+    }
+    query.finish();
+    if (!connection.commit()) {
+        const QSqlError why = connection.lastError();
+        connection.rollback();
+        return fail(why);
+    }
+    return true;
+}
+
+QStringList column(const QSqlDatabase& db, const QString& statement, int field)
+{
+    QStringList values;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (query.exec(statement)) {
+        while (query.next())
+            values.append(query.value(field).toString());
+    }
+    return values;
+}
+
+} // namespace
+
+bool addDomains(const QSqlDatabase& db, const QStringList& domains, QString* error)
+{
+    return addAll(
+        db, Sql::insertDomain(), domains.size(), [&](QSqlQuery& query, qsizetype i) { query.bindValue(0, domains[i]); },
+        error);
+}
+
+bool addIdentifiers(const QSqlDatabase& db, const QList<std::pair<QString, int>>& identifiers, QString* error)
+{
+    return addAll(
+        db, Sql::insertIdentifier(), identifiers.size(),
+        [&](QSqlQuery& query, qsizetype i) {
+            query.bindValue(0, identifiers[i].first);
+            query.bindValue(1, identifiers[i].second);
+        },
+        error);
+}
+
+QStringList domains(const QSqlDatabase& db)
+{
+    return column(db, Sql::domainEditor(), 1);
+}
+
+QStringList identifiers(const QSqlDatabase& db)
+{
+    return column(db, Sql::identifierEditor(), 1);
 }
 
 } // namespace StoreQueries

@@ -1,3 +1,5 @@
+#include "base/TextCodec.h"
+#include "gui/MaterialImportDialog.h"
 #include "gui/ProcessState.h"
 #include "gui/RelatedInfoWindow.h"
 #include "gui/SettingsWindow.h"
@@ -200,6 +202,67 @@ private slots:
         QCOMPARE(messages.shown.size(), 1);
         QCOMPARE(TestFolder::column(u"select url from url"_qs), QStringList{u"kept.com"_qs});
         QCOMPARE(window.model()->rowCount(), 1);
+    }
+
+    // Lines pasted into the grid: the dialog says what each becomes; 确定 writes the accepted ones in one go,
+    // 取消 nothing, and a write that fails halfway leaves nothing written and says why.
+    void pastedLinesAreCheckedThenWritten()
+    {
+        Store store({u"insert into url (url) values ('old.com')"_qs});
+        TableEditorWindow window(TableEditorWindow::Kind::Domains);
+        QGuiApplication::clipboard()->setText(
+            u"new.com\r\nwww.Example.com.cn\n\nOLD.com\ncom.cn\n例子.中国\t注释\n"_qs);
+        auto paste = [&window] {
+            QTest::keyClick(window.grid(), Qt::Key_V, Qt::ControlModifier);
+            return window.findChild<MaterialImportDialog*>();
+        };
+        for (const bool accept : {false, true}) {
+            MaterialImportDialog* dialog = paste();
+            QVERIFY(dialog && dialog->isVisible());
+            QVERIFY(child<QLabel>(dialog, u"summary"_qs)
+                        ->text()
+                        .startsWith(u"将添加 3 行（其中 1 行有改动），拒绝 2 行。"_qs));
+            const QAbstractItemModel* lines = dialog->view()->model();
+            QCOMPARE(lines->index(1, 2).data().toString(), u"添加，改为 example.com.cn"_qs);
+            QCOMPARE(lines->index(2, 0).data().toString(), u"4"_qs);
+            QCOMPARE(lines->index(2, 2).data().toString(), u"拒绝：已存在"_qs);
+            accept ? dialog->accept() : dialog->reject();
+            QTRY_VERIFY(!window.findChild<MaterialImportDialog*>());
+        }
+        const QStringList written{u"old.com"_qs, u"new.com"_qs, u"example.com.cn"_qs, u"例子.中国"_qs};
+        QCOMPARE(TestFolder::column(u"select url from url order by id"_qs), written);
+        QCOMPARE(window.model()->rowCount(), 4);
+
+        TestFolder::exec(
+            u"create trigger full before insert on url when new.url = 'c.com' begin select raise(abort, 'full'); end"_qs);
+        window.addLines(u"a.com\nb.com\nc.com\nd.com"_qs)->accept();
+        QTRY_COMPARE(store.messages.shown.size(), 1);
+        QVERIFY(store.messages.shown.first().text.contains(u"没有写入任何一行"_qs));
+        QCOMPARE(TestFolder::column(u"select url from url order by id"_qs), written);
+    }
+
+    // Identifiers in and out of files: a GB18030 spreadsheet row and a UTF-8 file with its mark read alike;
+    // what is exported reads back as it was.
+    void identifiersImportedAndExported()
+    {
+        Store store;
+        TableEditorWindow window(TableEditorWindow::Kind::Identifiers);
+        QSignalSpy opened(&window, &TableEditorWindow::importDialogOpened);
+        store.folder.write(u"gb.csv"_qs, TextCodec::toAnsi(u"标识,数量\r\nShop,12\r\nnews\r\nbad,0\r\n"_qs));
+        store.folder.write(u"bom.txt"_qs, "\xEF\xBB\xBF"
+                                          "blog\t3\n=cmd\n");
+        for (const QString& file : {u"gb.csv"_qs, u"bom.txt"_qs}) {
+            window.importFile(store.folder.filePath(file));
+            QTRY_COMPARE(opened.size(), file == u"gb.csv" ? 1 : 2);
+            opened.last().first().value<QDialog*>()->accept();
+        }
+        QCOMPARE(TestFolder::column(u"select biaoshi || ' ' || number from biao order by id"_qs),
+                 (QStringList{u"shop 12"_qs, u"news 1"_qs, u"blog 3"_qs}));
+        QVERIFY(window.exportTo(store.folder.filePath(u"out.csv"_qs)));
+        QCOMPARE(store.folder.read(u"out.csv"_qs),
+                 "\xEF\xBB\xBF" + u"标识,数量\r\nshop,12\r\nnews,1\r\nblog,3\r\n"_qs.toUtf8());
+        QVERIFY(window.exportTo(store.folder.filePath(u"out.txt"_qs)));
+        QCOMPARE(store.folder.read(u"out.txt"_qs), QByteArray("shop\t12\r\nnews\t1\r\nblog\t3\r\n"));
     }
 
     void untouchedNewRowsAreDroppedQuietly()

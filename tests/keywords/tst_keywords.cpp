@@ -230,7 +230,8 @@ private slots:
             << u"shenma-related"_qs
             << u"<div class=\"hot\"><a href=\"/s?q=hot\">热搜</a></div><div class=\"card\"><div><span>相关搜索</span>"
                u"</div><ul><li><a href=\"/s?q=a&amp;from=rel\">鲜花a</a></li><li><a href=\"https://m.sm.cn/s?q=b\">鲜花"
-               u"&quot;b</a></li></ul></div><a href=\"/s?q=%E9%B2%9C%E8%8A%B1&amp;page=2\">下一页</a>"_qs
+               u"&quot;b</a></li><li><a href=\"s?q=%E9%B2%9C%E8%8A%B1\">鲜花</a></li></ul></div><a href=\"/s?q="
+               u"%E9%B2%9C%E8%8A%B1&amp;page=2\">下一页</a>"_qs
             << ab;
         QTest::newRow("baidu not the script") << u"baidu"_qs << u"<html>[\"a\"]</html>"_qs << none;
         QTest::newRow("baidu") << u"baidu"_qs << u" \r\nwindow.bdsug.sug({s:[\"a\",\"b\"]});"_qs
