@@ -2,6 +2,7 @@
 
 #include "base/AppPaths.h"
 #include "base/PrivateFiles.h"
+#include "base/SiteNames.h"
 #include "gui/MaterialImportDialog.h"
 #include "gui/ProcessState.h"
 #include "store/CheckedTableModel.h"
@@ -19,10 +20,13 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTimer>
 #include <QtConcurrent>
 #include <optional>
 #include <span>
@@ -37,6 +41,40 @@ struct Column
 {
     const char16_t* field;
     const char16_t* caption;
+};
+
+// A main domain typed into its cell is checked as it is saved: one that is not a registrable domain is
+// stored as typed and then offered in its registrable form (never rewritten unasked), one that can be no
+// domain is refused with the reason. The questions come from the event loop, after the edit is done.
+class DomainDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override
+    {
+        const auto* line = qobject_cast<QLineEdit*>(editor);
+        const QString typed = line ? line->text() : QString();
+        if (typed.trimmed().isEmpty() || typed == index.data().toString()) {
+            QStyledItemDelegate::setModelData(editor, model, index);
+            return;
+        }
+        auto* window = qobject_cast<QWidget*>(parent());
+        const SiteNames::Checked checked = SiteNames::domain(typed);
+        if (checked.verdict == SiteNames::Checked::Verdict::Refused) {
+            Messages::showLater(window, u"“" + typed + u"”不能作为一级域名：" + checked.reason + u"。没有保存。");
+            return;
+        }
+        QStyledItemDelegate::setModelData(editor, model, index);
+        if (checked.verdict != SiteNames::Checked::Verdict::Changed)
+            return;
+        QTimer::singleShot(0, window, [window, model, cell = QPersistentModelIndex(index), typed, checked] {
+            if (cell.isValid() && cell.data().toString() == typed &&
+                Messages::ask(window,
+                              u"“" + typed + u"”不是一级域名。改为“" + checked.value + u"”吗？\n选“否”则按原样保留。"))
+                model->setData(cell, checked.value);
+        });
+    }
 };
 
 } // namespace
@@ -76,6 +114,8 @@ TableEditorWindow::TableEditorWindow(Kind kind, QWidget* parent) : QWidget(paren
         m_grid->setColumnHidden(index, false);
     }
     m_grid->installEventFilter(this);
+    if (!identifiers && m_model->fieldIndex(QStringLiteral("url")) >= 0)
+        m_grid->setItemDelegateForColumn(m_model->fieldIndex(QStringLiteral("url")), new DomainDelegate(this));
     connect(m_model, &CheckedTableModel::submitFailed, this, &TableEditorWindow::reportError);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &TableEditorWindow::showPosition);
 

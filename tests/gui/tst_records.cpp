@@ -241,6 +241,34 @@ private slots:
         QCOMPARE(TestFolder::column(u"select url from url order by id"_qs), written);
     }
 
+    // A domain typed by hand is offered in its registrable form, never rewritten unasked; one that can be no
+    // domain is refused with the reason; rows already there are left as they are.
+    void aTypedDomainIsChecked()
+    {
+        Store store({u"insert into url (url) values ('www.kept.com')"_qs});
+        TableEditorWindow window(TableEditorWindow::Kind::Domains);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto type = [&window](const QString& text) {
+            window.cmdAdd_Click();
+            auto* editor = window.grid()->viewport()->findChild<QLineEdit*>();
+            QVERIFY(editor);
+            editor->setText(text);
+            QTest::keyClick(editor, Qt::Key_Return);
+        };
+        for (const bool change : {true, false}) {
+            store.messages.nextAnswer = change;
+            type(u"WWW.example%1.com"_qs.arg(int(change)));
+            QTRY_COMPARE(store.messages.questions.size(), change ? 1 : 2);
+        }
+        type(u"com.cn"_qs);
+        QTRY_COMPARE(store.messages.shown.size(), 1);
+        QVERIFY(store.messages.texts().first().contains(u"公共后缀"_qs));
+        window.cmdRefresh_Click();
+        QCOMPARE(TestFolder::column(u"select url from url order by id"_qs),
+                 (QStringList{u"www.kept.com"_qs, u"example1.com"_qs, u"WWW.example0.com"_qs}));
+    }
+
     // Identifiers in and out of files: a GB18030 spreadsheet row and a UTF-8 file with its mark read alike;
     // what is exported reads back as it was.
     void identifiersImportedAndExported()
