@@ -62,6 +62,9 @@ MaterialImportDialog::MaterialImportDialog(const MaterialLines::Plan& plan, QWid
     m_view->verticalHeader()->hide();
     m_view->horizontalHeader()->setStretchLastSection(true);
     m_view->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    // A line as written may be a whole address: one line a row, cut at the end rather than wrapped.
+    m_view->setWordWrap(false);
+    m_view->setColumnWidth(1, 240);
     m_summary->setBuddy(m_view);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("确定"));
