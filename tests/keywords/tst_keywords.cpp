@@ -233,6 +233,8 @@ private slots:
                u"&quot;b</a></li><li><a href=\"s?q=%E9%B2%9C%E8%8A%B1\">鲜花</a></li></ul></div><a href=\"/s?q="
                u"%E9%B2%9C%E8%8A%B1&amp;page=2\">下一页</a>"_qs
             << ab;
+        QTest::newRow("shenma-related heading last")
+            << u"shenma-related"_qs << u"<div><a href=\"s?q=a\">鲜花a</a>其他人还在搜"_qs << QStringList{u"鲜花a"_qs};
         QTest::newRow("baidu not the script") << u"baidu"_qs << u"<html>[\"a\"]</html>"_qs << none;
         QTest::newRow("baidu") << u"baidu"_qs << u" \r\nwindow.bdsug.sug({s:[\"a\",\"b\"]});"_qs
                                << QStringList{u"a"_qs, u"b"_qs};

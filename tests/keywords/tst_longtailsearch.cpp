@@ -493,12 +493,20 @@ private slots:
         QVERIFY(h.seedsAsked(u"/suggest"_qs).size() > 9);
         QVERIFY(finished.isEmpty());
 
-        // Every source set aside ends the run; at most ten pages are kept, the oldest going first.
-        Harness alone(withSources({u"sogou-related"_qs}));
+        // Every source set aside ends the run (unless the settings say never); at most ten pages are kept,
+        // the oldest going first.
+        SearchSettings never = withSources({u"sogou-related"_qs});
+        never.unreadable = 0;
+        Harness alone(never);
         alone.search.setUnreadFolder(unread.path());
         alone.fetcher.respond = [](const QUrl&) { return FetchReply{u"<html></html>"_qs, 200}; };
         QSignalSpy ended(&alone.search, &LongTailSearch::finished);
-        alone.search.start({u"a"_qs, u"b"_qs, u"c"_qs, u"d"_qs, u"e"_qs});
+        const QStringList seeds{u"a"_qs, u"b"_qs, u"c"_qs, u"d"_qs, u"e"_qs};
+        alone.search.start(seeds);
+        QVERIFY(alone.askedAtLeast(5));
+        QVERIFY(ended.isEmpty());
+        alone.search.setSettings(withSources({u"sogou-related"_qs}));
+        alone.search.start(seeds);
         QVERIFY(alone.clock.advanceUntil([&] { return !ended.isEmpty(); }));
         QCOMPARE(ended.first().first().value<LongTailSearch::End>(), LongTailSearch::End::Unreadable);
         QTemporaryDir pages;
