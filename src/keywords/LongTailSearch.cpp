@@ -445,8 +445,7 @@ void LongTailSearch::pause(Lane& lane, const QString& reason, std::optional<std:
 bool LongTailSearch::unreadable(Lane& lane, const KeywordSource& source, const FetchReply& reply)
 {
     // Only answers count: an error page or an empty reply says nothing of the markup.
-    if (reply.status < 200 || reply.status > 299 || m_settings.unreadable <= 0 ||
-        ++lane.unreadableRun < m_settings.unreadable)
+    if (reply.status / 100 != 2 || m_settings.unreadable <= 0 || ++lane.unreadableRun < m_settings.unreadable)
         return false;
     const QString kept = UnreadPages::keep(m_unreadFolder, source.name, m_clock.wallTime(), reply.body);
     lane.setAside = true;

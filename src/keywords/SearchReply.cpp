@@ -52,7 +52,7 @@ bool asksForCode(QStringView input)
 bool hasVerificationMarkup(QStringView text)
 {
     bool inForm = false;
-    for (PageBlocks::Tag tag = PageBlocks::nextTag(text, 0); tag.start >= 0; tag = PageBlocks::nextTag(text, tag.end)) {
+    for (PageBlocks::Tag tag = PageBlocks::nextTag(text, 0); tag.found(); tag = PageBlocks::nextTag(text, tag.end)) {
         if (tag.is(u"form"))
             inForm = !tag.closing;
         if (tag.closing ||

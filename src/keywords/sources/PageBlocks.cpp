@@ -202,10 +202,10 @@ bool Signs::match(QStringView tag) const
 QStringView element(QStringView page, qsizetype start, qsizetype longest)
 {
     const Tag open = nextTag(page, start);
-    if (open.start < 0)
+    if (!open.found())
         return {};
     int depth = 1;
-    for (Tag tag = nextTag(page, open.end); tag.start >= 0; tag = nextTag(page, tag.end)) {
+    for (Tag tag = nextTag(page, open.end); tag.found(); tag = nextTag(page, tag.end)) {
         if (longest >= 0 && tag.end - start > longest)
             return {};
         if (tag.name.compare(open.name, Qt::CaseInsensitive) != 0)
@@ -220,7 +220,7 @@ QStringView element(QStringView page, qsizetype start, qsizetype longest)
 QList<QStringView> blocks(QStringView page, const Signs& signs)
 {
     QList<QStringView> found;
-    for (Tag tag = nextTag(page, 0); tag.start >= 0;) {
+    for (Tag tag = nextTag(page, 0); tag.found();) {
         if (tag.closing || !signs.match(tag.in(page))) {
             tag = nextTag(page, tag.end);
             continue;
@@ -234,7 +234,7 @@ QList<QStringView> blocks(QStringView page, const Signs& signs)
 
 template <typename Found> void forEachLink(QStringView html, Found found)
 {
-    for (Tag tag = nextTag(html, 0); tag.start >= 0;) {
+    for (Tag tag = nextTag(html, 0); tag.found();) {
         if (tag.closing || !tag.is(u"a")) {
             tag = nextTag(html, tag.end);
             continue;

@@ -19,6 +19,7 @@ struct Tag
     QStringView name; // as the page writes it
     bool closing = false;
 
+    bool found() const { return start >= 0; }
     QStringView in(QStringView page) const { return page.sliced(start, end - start); }
     bool is(QStringView other) const { return name.compare(other, Qt::CaseInsensitive) == 0; }
 };

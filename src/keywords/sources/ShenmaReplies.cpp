@@ -29,7 +29,7 @@ std::vector<std::vector<qsizetype>> openAround(QStringView page, const std::vect
             around[next].assign(open.rbegin(), open.rbegin() + qsizetype(levels));
         }
     };
-    for (PageBlocks::Tag tag = PageBlocks::nextTag(page, 0); tag.start >= 0 && next < headings.size();
+    for (PageBlocks::Tag tag = PageBlocks::nextTag(page, 0); tag.found() && next < headings.size();
          tag = PageBlocks::nextTag(page, tag.end)) {
         reach(tag.start, false);
         if (tag.is(u"script") || tag.is(u"style"))
