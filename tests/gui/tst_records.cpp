@@ -249,20 +249,31 @@ private slots:
         TableEditorWindow window(TableEditorWindow::Kind::Domains);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        auto type = [&window](const QString& text) {
+        // The cell's editor open now (the ones closed before may not be gone yet).
+        auto editor = [&window] {
+            QLineEdit* open = nullptr;
+            for (QLineEdit* line : window.grid()->viewport()->findChildren<QLineEdit*>())
+                open = line->isVisible() ? line : open;
+            return open;
+        };
+        auto type = [&window, &editor](const QString& text) {
             window.cmdAdd_Click();
-            auto* editor = window.grid()->viewport()->findChild<QLineEdit*>();
-            QVERIFY(editor);
-            editor->setText(text);
-            QTest::keyClick(editor, Qt::Key_Return);
+            QVERIFY(editor());
+            editor()->setText(text);
+            QTest::keyClick(editor(), Qt::Key_Return);
         };
         for (const bool change : {true, false}) {
             store.messages.nextAnswer = change;
             type(u"WWW.example%1.com"_qs.arg(int(change)));
             QTRY_COMPARE(store.messages.questions.size(), change ? 1 : 2);
         }
+        // A stored row opened and left as it was asks nothing.
+        window.cmdFirst_Click();
+        window.grid()->edit(window.grid()->currentIndex());
+        QTest::keyClick(editor(), Qt::Key_Return);
         type(u"com.cn"_qs);
         QTRY_COMPARE(store.messages.shown.size(), 1);
+        QCOMPARE(store.messages.questions.size(), 2);
         QVERIFY(store.messages.texts().first().contains(u"公共后缀"_qs));
         window.cmdRefresh_Click();
         QCOMPARE(TestFolder::column(u"select url from url order by id"_qs),
