@@ -137,6 +137,7 @@ private slots:
             {u"github.io"_qs, u"!是公共后缀"_qs},
             {u"192.168.1.1"_qs, u"!是 IP 地址"_qs},
             {u"[::1]:80"_qs, u"!是 IP 地址"_qs},
+            {u"::1"_qs, u"!是 IP 地址"_qs},
             {u"exa mple.com"_qs, u"!含有域名里不能有的字符"_qs},
             {u"a_b.com"_qs, u"!含有域名里不能有的字符"_qs},
             {u"-a.com"_qs, u"!含有域名里不能有的字符"_qs},
@@ -147,6 +148,7 @@ private slots:
             {u"id shop-1"_qs, kept},
             {u"id Shop"_qs, u"shop"_qs},
             {u"id -shop"_qs, u"!标识只能有"_qs},
+            {u"id "_qs, u"!没有标识"_qs},
             {u"id 店"_qs, u"!标识只能有"_qs},
             {u"id "_qs + QString(64, u'a'), u"!标识超过 63 个字符"_qs},
         };

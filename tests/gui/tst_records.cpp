@@ -132,6 +132,8 @@ private slots:
             window.model()->setData(window.model()->index(last, window.model()->fieldIndex(u"number"_qs)), 2);
         }
         window.cmdEdit_Click();
+        QVERIFY(child<QPushButton>(&window, u"cmdCancel"_qs)->isVisible());
+        QVERIFY(!child<QPushButton>(&window, u"cmdImport"_qs)->isVisible());
         window.cmdUpdate_Click();
         QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.texts().join(u'|')));
         QCOMPARE(TestFolder::column(u"select biaoshi || state from biao order by id"_qs),
