@@ -72,18 +72,6 @@ bool addAll(const QSqlDatabase& db, const QString& statement, qsizetype rows, Bi
     return true;
 }
 
-QStringList column(const QSqlDatabase& db, const QString& statement, int field)
-{
-    QStringList values;
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (query.exec(statement)) {
-        while (query.next())
-            values.append(query.value(field).toString());
-    }
-    return values;
-}
-
 } // namespace
 
 bool addDomains(const QSqlDatabase& db, const QStringList& domains, QString* error)
@@ -102,16 +90,6 @@ bool addIdentifiers(const QSqlDatabase& db, const QList<std::pair<QString, int>>
             query.bindValue(1, identifiers[i].second);
         },
         error);
-}
-
-QStringList domains(const QSqlDatabase& db)
-{
-    return column(db, Sql::domainEditor(), 1);
-}
-
-QStringList identifiers(const QSqlDatabase& db)
-{
-    return column(db, Sql::identifierEditor(), 1);
 }
 
 } // namespace StoreQueries

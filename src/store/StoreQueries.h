@@ -16,8 +16,5 @@ bool markIdentifierGenerated(const QSqlDatabase& db, qint64 id);
 bool addDomains(const QSqlDatabase& db, const QStringList& domains, QString* error = nullptr);
 bool addIdentifiers(const QSqlDatabase& db, const QList<std::pair<QString, int>>& identifiers,
                     QString* error = nullptr);
-// The values of a table's column (url of url, biaoshi of biao), in id order.
-QStringList domains(const QSqlDatabase& db);
-QStringList identifiers(const QSqlDatabase& db);
 
 } // namespace StoreQueries
