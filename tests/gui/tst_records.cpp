@@ -120,6 +120,7 @@ private slots:
         TableEditorWindow window(TableEditorWindow::Kind::Identifiers);
         window.show();
         QVERIFY(window.grid()->isColumnHidden(window.model()->fieldIndex(u"state"_qs)));
+        QCOMPARE(status(window), QString()); // nothing to be on
         click(window, u"cmdNext"_qs);
         click(window, u"cmdPrevious"_qs);
         QCOMPARE(messages.beeps, 0);
