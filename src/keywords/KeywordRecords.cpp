@@ -1,6 +1,7 @@
 #include "keywords/KeywordRecords.h"
 
 #include "base/PrivateFiles.h"
+#include "keywords/KeywordSource.h"
 
 #include <QDir>
 #include <QFile>
@@ -121,23 +122,42 @@ void KeywordRecords::countAgain(QStringView keyword)
         ++m_refused;
 }
 
-namespace {
-
-QString askedKey(QStringView source, QStringView seed)
+quint32* KeywordRecords::askedBits(QStringView text)
 {
-    return source + u'\t' + seed;
+    const quint32 known = m_asked.insert(text);
+    if (!known)
+        return nullptr; // the table is full
+    // Grown by a quarter, as the table of texts grows: a million seeds leave little unused.
+    if (m_askedBits.capacity() < known)
+        m_askedBits.reserve(std::max<size_t>(known, m_askedBits.size() + m_askedBits.size() / 4 + 1024));
+    m_askedBits.resize(std::max(m_askedBits.size(), size_t(known)));
+    return &m_askedBits[known - 1];
 }
 
-} // namespace
-
-void KeywordRecords::markAsked(QStringView source, QStringView seed)
+void KeywordRecords::markAsked(int source, QStringView text, QStringView seed)
 {
-    m_asked.insert(askedKey(source, seed));
+    if (quint32* bits = askedBits(text))
+        *bits |= 1u << source;
+    if (quint32* bits = askedBits(seed))
+        *bits |= 1u << (16 + source);
 }
 
-bool KeywordRecords::wasAsked(QStringView source, QStringView seed) const
+bool KeywordRecords::askedThisRun(int source, QStringView text) const
 {
-    return m_asked.find(askedKey(source, seed)) != 0;
+    const quint32 index = m_asked.find(text);
+    return index && (m_askedBits[index - 1] & (1u << source));
+}
+
+bool KeywordRecords::askedBefore(int source, QStringView seed) const
+{
+    const quint32 index = m_asked.find(seed);
+    return index && (m_askedBits[index - 1] & (1u << (16 + source)));
+}
+
+void KeywordRecords::startRun()
+{
+    for (quint32& bits : m_askedBits)
+        bits &= 0xFFFF0000u;
 }
 
 const KeywordRecords::Packed* KeywordRecords::packedOf(QStringView keyword) const
@@ -196,6 +216,7 @@ void KeywordRecords::clear()
     m_sources.clear();
     m_refused = 0;
     m_asked.clear();
+    m_askedBits = {};
 }
 
 QByteArray KeywordRecords::toTsv(QStringView list) const
@@ -263,8 +284,12 @@ KeywordRecords KeywordRecords::read(const QString& path)
         const QString text = QString::fromUtf8(asked.readAll());
         for (QStringView line : QStringView(text).tokenize(u'\n')) {
             const qsizetype tab = line.indexOf(u'\t');
-            if (tab > 0)
-                records.markAsked(line.left(tab), unescaped(line.sliced(tab + 1)));
+            const KeywordSource* source = tab > 0 ? KeywordSource::find(line.left(tab)) : nullptr;
+            if (!source)
+                continue;
+            const QString seed = unescaped(line.sliced(tab + 1));
+            if (quint32* bits = records.askedBits(seed))
+                *bits |= 1u << (16 + KeywordSource::indexOf(*source));
         }
     }
     return records;
@@ -272,13 +297,19 @@ KeywordRecords KeywordRecords::read(const QString& path)
 
 bool KeywordRecords::write(const QString& path, QStringView list, QString* error) const
 {
-    if (m_records.empty() && m_asked.size() == 0 && !QFile::exists(path))
+    if (m_records.empty() && m_askedBits.empty() && !QFile::exists(path))
         return true;
     QByteArray asked;
+    const QList<KeywordSource>& sources = KeywordSource::all();
     for (quint32 i = 1; i <= quint32(m_asked.size()); ++i) {
-        const QString key = m_asked.text(i);
-        const qsizetype tab = key.indexOf(u'\t');
-        asked += (key.left(tab + 1) + escaped(key.sliced(tab + 1)) + u'\n').toUtf8();
+        const quint32 pairs = m_askedBits[i - 1] >> 16;
+        if (!pairs)
+            continue;
+        const QByteArray seed = escaped(m_asked.text(i)).toUtf8();
+        for (int source = 0; source < sources.size(); ++source) {
+            if (pairs & (1u << source))
+                asked += sources[source].name.toUtf8() + '\t' + seed + '\n';
+        }
     }
     return PrivateFiles::writeAtomically(askedPathBeside(path), asked, error) &&
            PrivateFiles::writeAtomically(path, toTsv(list), error);

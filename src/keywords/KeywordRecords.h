@@ -39,9 +39,14 @@ public:
     // Records and counts refused for what they could not keep.
     qsizetype refused() const { return m_refused; }
 
-    // The source and seed pairs asked in any run, so that a pair counts a keyword once across runs.
-    void markAsked(QStringView source, QStringView seed);
-    bool wasAsked(QStringView source, QStringView seed) const;
+    // What each source (by its place among the sources, below 16) was asked and answered: every text in
+    // this run, for skip-asked and a seed's expansions; every seed in any run, so that a source and seed
+    // pair counts a keyword once across runs. One table of texts serves both.
+    void markAsked(int source, QStringView text, QStringView seed);
+    bool askedThisRun(int source, QStringView text) const;
+    bool askedBefore(int source, QStringView seed) const;
+    // A new run: what this run asked is forgotten, the pairs of every run kept.
+    void startRun();
     std::optional<KeywordRecord> find(QStringView keyword) const;
     // The pass a keyword was found at; 0 for one the search did not find.
     int passOf(QStringView keyword) const;
@@ -91,5 +96,7 @@ private:
     QHash<QString, quint16> m_expansionIndex{{QString(), 0}};
     QStringList m_sources;
     qsizetype m_refused = 0;
-    TextTable m_asked; // "source\tseed"
+    quint32* askedBits(QStringView text);
+    TextTable m_asked;
+    std::vector<quint32> m_askedBits; // per asked text: a bit per source this run, and 16 above as a seed ever
 };

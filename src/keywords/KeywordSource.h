@@ -59,6 +59,8 @@ public:
     // Every source, in the order of the settings.
     static const QList<KeywordSource>& all();
     static const KeywordSource* find(QStringView name);
+    // Its place among all().
+    static int indexOf(const KeywordSource& source) { return int(&source - all().constData()); }
     // The names of all sources, separated by ", ".
     static QString names();
 };

@@ -47,15 +47,6 @@ struct LongTailSearch::Lane
     std::vector<ProxyTurn> proxyTurns;
 };
 
-namespace {
-
-quint16 sourceBit(const KeywordSource& source)
-{
-    return quint16(1u << (&source - KeywordSource::all().constData()));
-}
-
-} // namespace
-
 LongTailSearch::LongTailSearch(SearchClock& clock, KeywordFetcher& fetcher, QObject* parent)
     : QObject(parent), m_clock(clock), m_fetcher(fetcher)
 {
@@ -104,8 +95,7 @@ void LongTailSearch::start(const QStringList& tableSeeds)
 {
     stop();
     m_lanes.clear();
-    m_askedSeeds.clear();
-    m_askedBy = {};
+    m_records.startRun();
     m_endedWithNothingNew = false;
     m_running = true;
     ++m_run;
@@ -216,8 +206,7 @@ const KeywordSource* LongTailSearch::sourceFor(const Lane& lane) const
 
 bool LongTailSearch::wasAsked(const KeywordSource& source, const QString& seed) const
 {
-    const quint32 index = m_askedSeeds.find(seed);
-    return index && (m_askedBy[index - 1] & sourceBit(source));
+    return m_records.askedThisRun(KeywordSource::indexOf(source), seed);
 }
 
 bool LongTailSearch::shouldSkip(const KeywordSource& source, const QString& seed) const
@@ -261,7 +250,7 @@ void LongTailSearch::SearchNextWord(Lane& lane)
         if (!shouldSkip(*source, seed)) {
             lane.expansion = 0;
             // Asked in this run, or in an earlier one: the pair has counted what it suggested then.
-            lane.pairSeenBefore = wasAsked(*source, seed) || m_records.wasAsked(source->name, seed);
+            lane.pairSeenBefore = m_records.askedBefore(KeywordSource::indexOf(*source), seed);
             lane.counted.clear();
             ask(lane, *source, seed, {});
             return;
@@ -325,14 +314,7 @@ void LongTailSearch::handleReply(int run, size_t index, const KeywordSource& sou
             m_proxyHealth[size_t(asked.proxy)].failures = 0;
             lane->proxyTurns[size_t(asked.proxy)].backoff.reset();
         }
-        if (const quint32 known = m_askedSeeds.insert(asked.text)) {
-            // Grown by a quarter, as the table of seeds grows: a million seeds leave little unused.
-            if (m_askedBy.capacity() < known)
-                m_askedBy.reserve(std::max<size_t>(known, m_askedBy.size() + m_askedBy.size() / 4 + 1024));
-            m_askedBy.resize(std::max(m_askedBy.size(), size_t(known)));
-            m_askedBy[known - 1] |= sourceBit(source);
-        }
-        m_records.markAsked(source.name, asked.seed);
+        m_records.markAsked(KeywordSource::indexOf(source), asked.text, asked.seed);
     }
     const SourceWords read = source.read(reply);
     if (lane && !read.readable && unreadable(*lane, source, reply))

@@ -166,8 +166,6 @@ private:
     std::unique_ptr<SearchTimer> m_recoveryTimer;
     QList<QUrl> m_proxies;                  // as the run started
     std::vector<ProxyHealth> m_proxyHealth; // per proxy, for the run
-    TextTable m_askedSeeds;
-    std::vector<quint16> m_askedBy; // per asked seed, a bit per source that answered
     KeywordRecords m_records;
     bool m_running = false;
     bool m_endedWithNothingNew = false;

@@ -728,12 +728,16 @@ private slots:
         // The pairs asked go to a file of their own beside the records and come back from it.
         TestFolder folder;
         const QString path = KeywordRecords::pathBeside(folder.filePath(u"word.txt"_qs));
-        records.markAsked(u"baidu"_qs, u"种\t子"_qs);
+        const int baidu = 0, so360 = KeywordSource::indexOf(*KeywordSource::find(u"360"));
+        records.markAsked(baidu, u"种\t子a"_qs, u"种\t子"_qs);
+        QVERIFY(records.askedThisRun(baidu, u"种\t子a"_qs) && !records.askedBefore(baidu, u"种\t子a"_qs));
         QVERIFY(records.write(path, u"e\n"_qs));
         QVERIFY(folder.exists(u"word.asked.tsv"_qs));
-        const KeywordRecords read = KeywordRecords::read(path);
-        QVERIFY(read.wasAsked(u"baidu"_qs, u"种\t子"_qs));
-        QVERIFY(!read.wasAsked(u"360"_qs, u"种\t子"_qs));
+        KeywordRecords read = KeywordRecords::read(path);
+        QVERIFY(read.askedBefore(baidu, u"种\t子"_qs));
+        QVERIFY(!read.askedBefore(so360, u"种\t子"_qs) && !read.askedThisRun(baidu, u"种\t子a"_qs));
+        records.startRun();
+        QVERIFY(!records.askedThisRun(baidu, u"种\t子a"_qs) && records.askedBefore(baidu, u"种\t子"_qs));
     }
 
     void exportsEveryColumn()
