@@ -11,6 +11,7 @@
 #include "keywords/TextTable.h"
 #include "keywords/WebText.h"
 #include "keywords/XMLHttpGET.h"
+#include "keywords/sources/PageBlocks.h"
 #include "keywords/sources/SourceReplies.h"
 #include "support/DistinctLinesModel.h"
 #include "support/RecordText.h"
@@ -126,6 +127,9 @@ private slots:
         // A page without a box is no page the source can read; one with an empty box is.
         QVERIFY(!SourceReplies::baiduRelated(u"<html><body>no box</body></html>"_qs).readable);
         QVERIFY(SourceReplies::baiduRelated(u"<div id=rs></div>"_qs).readable);
+        // "<3" is text, as a browser reads it; references to nothing a text can hold stay as written.
+        QCOMPARE(PageBlocks::nextTag(u"a <3 b <i>", 0).start, 7);
+        QCOMPARE(PageBlocks::decodeEntities(u"a&#0;b&#xD800;c&#65;&#x1F600;"), u"a&#0;b&#xD800;cA\U0001F600"_qs);
     }
 
     void requests_data()
@@ -703,7 +707,8 @@ private slots:
             KeywordRecords::fromTsv("keyword\tseed\tsource\tpass\tfound\nx\ts\tbaidu\t3\t\ncut\tshort\n");
         QCOMPARE(recordOf(old, u"x"_qs), u"s baidu 3"_qs);
         QCOMPARE(old.find(u"x").value_or(KeywordRecord{}).count, 1);
-        QCOMPARE(old.size(), 1); // a line cut short is no record
+        QCOMPARE(old.size(), 1);                                           // a line cut short is no record
+        QCOMPARE(KeywordRecords::fromTsv("y\ts\tbaidu\t1\t\n").size(), 1); // no header: every line a record
         QCOMPARE(recordOf(back, u"e"_qs), u"s 360 1"_qs);
         QVERIFY(back.find(u"e") && !back.find(u"e")->found.isValid());
         QVERIFY(!back.find(u"gone"));
