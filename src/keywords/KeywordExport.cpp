@@ -78,8 +78,9 @@ QString targetProblem(const QString& path, const QString& programFolder)
     const QFileInfo target(path);
     const QString where = target.canonicalFilePath().isEmpty() ? target.absoluteFilePath() : target.canonicalFilePath();
     const QString wordFile = QDir(programFolder).filePath(QStringLiteral("word.txt"));
-    for (const QString& file : {wordFile, QDir(programFolder).filePath(RecoveryFile::fileName()),
-                                KeywordRecords::pathBeside(wordFile), QString(wordFile + u".lock")}) {
+    for (const QString& file :
+         {wordFile, QDir(programFolder).filePath(RecoveryFile::fileName()), KeywordRecords::pathBeside(wordFile),
+          KeywordRecords::askedPathBeside(KeywordRecords::pathBeside(wordFile)), QString(wordFile + u".lock")}) {
         const QFileInfo listFile(file);
         const QString name = listFile.fileName();
         if (where == listFile.absoluteFilePath() ||

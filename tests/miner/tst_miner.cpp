@@ -211,8 +211,9 @@ private slots:
             QTest::newRow(minutes) << QStringList{u"--give-up"_qs, QString::fromLatin1(minutes)}
                                    << u"--give-up 需要 0 到 10080"_qs << mine;
         // An export over the list a keyword window holds under its lock.
-        QTest::newRow("out over the list")
-            << QStringList{u"--out"_qs, u"%dir/word.txt"_qs} << u"不能导出到 word.txt"_qs << mine;
+        for (const char* file : {"word.txt", "word.asked.tsv"})
+            QTest::newRow(file) << QStringList{u"--out"_qs, u"%dir/"_qs + QLatin1String(file)}
+                                << u"不能导出到 "_qs + QLatin1String(file) << mine;
         // The demo service has no password of its own: without one it does not start.
         QTest::newRow("stand-in without a password") << QStringList{} << u"no password"_qs << u"quillon-standin"_qs;
     }
