@@ -1,10 +1,10 @@
 #include "base/MaterialLines.h"
 
+#include "base/CsvField.h"
 #include "base/SiteNames.h"
 #include "base/TextCodec.h"
 
 #include <QSet>
-#include <QStringDecoder>
 
 namespace MaterialLines {
 
@@ -75,35 +75,16 @@ bool isMultiLine(QStringView text)
     return false;
 }
 
-QString decodeFile(const QByteArray& bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text.startsWith(QChar::ByteOrderMark) ? text.sliced(1) : text;
-    return TextCodec::fromAnsi(bytes);
-}
-
 QByteArray exportBytes(Kind kind, const QStringList& rows, bool csv)
 {
     QString out;
-    auto cell = [csv](QString text) {
-        if (!csv)
-            return text;
-        // A cell that a spreadsheet would run as a formula is text.
-        if (!text.isEmpty() && QStringLiteral("=+-@\t\r").contains(text.front()))
-            text.prepend(u'\'');
-        if (text.contains(u',') || text.contains(u'"') || text.contains(u'\n') || text.contains(u'\r'))
-            text = u'"' + text.replace(u'"', QStringLiteral("\"\"")) + u'"';
-        return text;
-    };
     if (csv)
         out += kind == Kind::Domains ? QStringLiteral("\uFEFF一级域名\r\n") : QStringLiteral("\uFEFF标识,数量\r\n");
     for (const QString& row : rows) {
         const QStringList cells = row.split(u'\t');
         QStringList written;
         for (const QString& text : cells)
-            written.append(cell(text));
+            written.append(csv ? csvField(text) : text);
         out += written.join(csv ? u',' : u'\t') + QStringLiteral("\r\n");
     }
     return out.toUtf8();

@@ -40,9 +40,6 @@ Plan plan(Kind kind, QStringView text, const QStringList& existing);
 // Whether a text holds more than one line with something in it.
 bool isMultiLine(QStringView text);
 
-// A file's text: UTF-8 (with or without its byte-order mark) when it decodes as such without a fault,
-// else GB18030.
-QString decodeFile(const QByteArray& bytes);
 // A table's rows written out: CSV (UTF-8 with a byte-order mark, a header, cells that a spreadsheet would
 // read as a formula led by ') or text (UTF-8, a row a line, the number after a tab), CR LF line ends.
 // rows holds the values, and for identifiers the number after a tab.

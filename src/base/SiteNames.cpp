@@ -26,7 +26,8 @@ QString hostOf(QString text)
     text = text.trimmed();
     if (const qsizetype scheme = text.indexOf(QStringLiteral("://")); scheme >= 0)
         text = text.sliced(scheme + 3);
-    const qsizetype end = text.indexOf(QRegularExpression(QStringLiteral("[/?#\\\\]")));
+    static const QRegularExpression pathStart(QStringLiteral("[/?#\\\\]"));
+    const qsizetype end = text.indexOf(pathStart);
     if (end >= 0)
         text.truncate(end);
     if (const qsizetype at = text.lastIndexOf(u'@'); at >= 0)

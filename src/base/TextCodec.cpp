@@ -72,4 +72,15 @@ QString fromAnsi(QByteArrayView bytes)
     return text;
 }
 
+QString fromUtf8OrAnsi(QByteArrayView bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        return fromAnsi(bytes);
+    if (text.startsWith(QChar::ByteOrderMark))
+        text.remove(0, 1);
+    return text;
+}
+
 } // namespace TextCodec

@@ -12,5 +12,8 @@ namespace TextCodec {
 QByteArray toAnsi(QStringView text);
 // Broken bytes, an unfinished character at the end included, come out as U+FFFD.
 QString fromAnsi(QByteArrayView bytes);
+// A file a person wrote: UTF-8 (its byte-order mark dropped) when its bytes decode as such without a fault,
+// else the ANSI code page.
+QString fromUtf8OrAnsi(QByteArrayView bytes);
 
 } // namespace TextCodec

@@ -3,6 +3,7 @@
 #include "base/AppPaths.h"
 #include "base/PrivateFiles.h"
 #include "base/SiteNames.h"
+#include "base/TextCodec.h"
 #include "gui/MaterialImportDialog.h"
 #include "gui/ProcessState.h"
 #include "store/CheckedTableModel.h"
@@ -439,7 +440,7 @@ void TableEditorWindow::importFile(const QString& path)
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             return std::nullopt;
-        return MaterialLines::decodeFile(file.readAll());
+        return TextCodec::fromUtf8OrAnsi(file.readAll());
     }));
 }
 

@@ -1,5 +1,6 @@
 #include "keywords/KeywordExport.h"
 
+#include "base/CsvField.h"
 #include "base/ModuleLoader.h"
 #include "base/PrivateFiles.h"
 #include "keywords/KeywordRecords.h"
@@ -13,18 +14,6 @@
 namespace KeywordExport {
 
 namespace {
-
-// A field as RFC 4180 has it: quoted when it holds a quote, a separator or a line end. One that Excel or
-// WPS would read as a formula (a start of =, +, -, @, a tab or a carriage return: a suggestion such as
-// "+86手机号", or "=HYPERLINK(…)" from a hostile reply) gets a ' before it, which makes it text.
-QString csvField(const QString& field)
-{
-    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
-    const QString text = !field.isEmpty() && formulaStarts.contains(field.front()) ? u'\'' + field : field;
-    if (!text.contains(u'"') && !text.contains(u',') && !text.contains(u'\n') && !text.contains(u'\r'))
-        return text;
-    return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
-}
 
 QString timeText(const QDateTime& time)
 {

@@ -5,7 +5,6 @@
 #include "base/TextCodec.h"
 #include "keywords/WebText.h"
 
-#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QUrl>
 #include <memory>
@@ -45,13 +44,6 @@ QString decodeByCharset(const QByteArray& body, const QByteArray& contentType)
     return utf8.hasError() ? TextCodec::fromAnsi(body) : text;
 }
 
-QString registrableDomain(const QString& host)
-{
-    // One rule with the material's domains: a.example.com.cn and b.example.com.cn are one site, a.com.cn
-    // and b.com.cn two.
-    return SiteNames::registrableDomain(host);
-}
-
 void XMLHttpGET(HttpClient* network, const QString& url, int bm, QObject* context,
                 std::function<void(const FetchReply&)> done, const QString& referer, std::chrono::milliseconds timeout)
 {
@@ -75,12 +67,12 @@ void XMLHttpGET(HttpClient* network, const QString& url, int bm, QObject* contex
     request.maxBodyBytes = kMaxReplyBytes;
     // Where a refused redirect meant to send the client: a verification address is a block, not a failure.
     auto verification = std::make_shared<QUrl>();
-    request.allowRedirect = [domain = registrableDomain(address.host()), verification](const QUrl& to) {
+    request.allowRedirect = [domain = SiteNames::registrableDomain(address.host()), verification](const QUrl& to) {
         if (SearchReply::isVerificationAddress(to)) {
             *verification = to;
             return false;
         }
-        return registrableDomain(to.host()) == domain;
+        return SiteNames::registrableDomain(to.host()) == domain;
     };
     request.headers = {{"User-Agent", BrowserHeaders::userAgent()},
                        {"Accept-Language", BrowserHeaders::acceptLanguage()},

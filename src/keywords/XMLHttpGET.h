@@ -23,10 +23,6 @@ void XMLHttpGET(HttpClient* network, const QString& url, int bm, QObject* contex
 
 constexpr qint64 kMaxReplyBytes = 4 * 1024 * 1024;
 
-// The part of a host name its owner registered, by the Public Suffix List (as the material's domains are
-// checked); an IP address stands for itself.
-QString registrableDomain(const QString& host);
-
 // A reply's text by the charset of its Content-Type (UTF-8 or GBK and its relatives); without one, UTF-8
 // when the bytes are valid UTF-8, else the ANSI code page.
 QString decodeByCharset(const QByteArray& body, const QByteArray& contentType);

@@ -18,7 +18,6 @@
 #include <QFile>
 #include <QLockFile>
 #include <QSocketNotifier>
-#include <QStringDecoder>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
@@ -38,18 +37,6 @@ void onTerminationSignal(int)
 void printError(const QString& text)
 {
     std::fputs(qPrintable(text + u'\n'), stderr);
-}
-
-// A seed file is UTF-8 when its bytes are, else GB18030.
-QString decodeSeeds(const QByteArray& bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        return TextCodec::fromAnsi(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    return text;
 }
 
 // word.txt's bytes for the list: its last line end is the one the file format adds, so that a run adds no
@@ -119,7 +106,7 @@ bool KeywordMiner::readSeeds(QStringList* seeds)
         return false;
     }
     QStringList lines;
-    for (QString line : decodeSeeds(file.readAll()).split(u'\n')) {
+    for (QString line : TextCodec::fromUtf8OrAnsi(file.readAll()).split(u'\n')) {
         if (line.endsWith(u'\r'))
             line.chop(1);
         line = TextRules::trimmed(line);

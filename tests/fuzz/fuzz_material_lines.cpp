@@ -2,12 +2,13 @@
 #include "FuzzInput.h"
 #include "base/MaterialLines.h"
 #include "base/SiteNames.h"
+#include "base/TextCodec.h"
 
 #include <QSet>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QString text = MaterialLines::decodeFile(FuzzInput::bytes(data, size).toByteArray());
+    const QString text = TextCodec::fromUtf8OrAnsi(FuzzInput::bytes(data, size).toByteArray());
     for (const MaterialLines::Kind kind : {MaterialLines::Kind::Domains, MaterialLines::Kind::Identifiers}) {
         const MaterialLines::Plan plan = MaterialLines::plan(kind, text, {});
         // What is accepted is what a check keeps as it stands, once each, whatever the letter case.

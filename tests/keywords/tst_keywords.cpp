@@ -1,4 +1,5 @@
 #include "base/HttpClient.h"
+#include "base/SiteNames.h"
 #include "base/TextCodec.h"
 #include "keywords/KeywordExport.h"
 #include "keywords/KeywordFileLoader.h"
@@ -433,7 +434,7 @@ private slots:
                                                        {u"::1"_qs, u"::1"_qs},
                                                        {u"M.Baidu.COM"_qs, u"baidu.com"_qs}};
         for (const auto& [host, domain] : cases)
-            QCOMPARE(registrableDomain(host), domain);
+            QCOMPARE(SiteNames::registrableDomain(host), domain);
     }
 
     // What a fetch hands over: the text decoded, redirects followed only within the registrable domain,

@@ -35,7 +35,7 @@ qsizetype tagEnd(QStringView page, qsizetype from)
     return plain < 0 ? -1 : plain + 1;
 }
 
-// Calls found(name, value) for each attribute of a tag, names in lower case, values as written.
+// Calls found(name, value) for each attribute of a tag, both as written, until found returns true.
 template <typename Found> void forEachAttribute(QStringView tag, Found found)
 {
     qsizetype at = 1;
@@ -232,6 +232,18 @@ QList<QStringView> blocks(QStringView page, const Signs& signs)
     return found;
 }
 
+namespace {
+
+// A link of a piece of a page: where it points and where it would go for a script (data-url), entities
+// decoded, and its plain text.
+struct Link
+{
+    QString href;
+    QString dataUrl;
+    QString text;
+};
+
+// Calls found for each link of a piece of a page that has text, in page order.
 template <typename Found> void forEachLink(QStringView html, Found found)
 {
     for (Tag tag = nextTag(html, 0); tag.found();) {
@@ -257,12 +269,7 @@ template <typename Found> void forEachLink(QStringView html, Found found)
     }
 }
 
-QList<Link> links(QStringView html)
-{
-    QList<Link> found;
-    forEachLink(html, [&found](const Link& link) { found.append(link); });
-    return found;
-}
+} // namespace
 
 QStringList searchTexts(const QList<QStringView>& blocks, const QUrl& page, const QStringList& keys, LinkFilter accepts,
                         const QString& seed)

@@ -48,17 +48,6 @@ QList<QStringView> blocks(QStringView page, const Signs& signs);
 // close within it.
 QStringView element(QStringView page, qsizetype start, qsizetype longest = -1);
 
-// A link of a piece of a page: where it points (entities decoded, as the page writes it), where it would
-// go for a script (data-url), and its plain text.
-struct Link
-{
-    QString href;
-    QString dataUrl;
-    QString text;
-};
-// The links of a piece of a page, in page order; those without text left out.
-QList<Link> links(QStringView html);
-
 // The texts of the links of blocks that ask the engine for another search: their address, resolved
 // against the page's own (links are often relative, "?query=" or "s?q="), carries one of the query keys,
 // not empty, and passes accepts. Each text once, in page order.
