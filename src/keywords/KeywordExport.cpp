@@ -20,6 +20,18 @@ QString timeText(const QDateTime& time)
     return time.isValid() ? time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QString();
 }
 
+QString resultText(const KeywordRecords& records, int engine, const QString& keyword)
+{
+    const std::optional<qint64> results = records.results(engine, keyword);
+    return results ? QString::number(*results) : QString();
+}
+
+// A keyword's seeds from the table's on, as one cell.
+QString pathText(const KeywordRecords& records, const QString& keyword)
+{
+    return records.path(keyword).join(QStringLiteral(" > "));
+}
+
 // Excel's limit of rows on one sheet, the header's included.
 constexpr qsizetype kXlsxRows = 1048576;
 
@@ -47,8 +59,17 @@ bool writeXlsx(const QString& path, const QStringList& keywords, const KeywordRe
     for (const QString& keyword : keywords) {
         XlsxRow row{keyword, {}, {}, -1, {}};
         if (const std::optional<KeywordRecord> record = records.find(keyword))
-            row = {keyword,       record->seed,      record->source, record->pass,
-                   record->found, record->expansion, record->count};
+            row = {keyword,
+                   record->seed,
+                   record->source,
+                   record->pass,
+                   record->found,
+                   record->expansion,
+                   record->count,
+                   {},
+                   pathText(records, keyword)};
+        for (int engine = 0; engine < KeywordRecords::kResultEngines; ++engine)
+            row.results[size_t(engine)] = records.results(engine, keyword).value_or(-1);
         rows.append(row);
     }
     QString writeError;
@@ -98,8 +119,10 @@ std::optional<Format> formatNamed(QStringView name)
 
 QStringList header()
 {
-    return {QStringLiteral("关键词"), QStringLiteral("来源词"), QStringLiteral("来源"), QStringLiteral("轮次"),
-            QStringLiteral("时间"),   QStringLiteral("扩展"),   QStringLiteral("次数")};
+    return {QStringLiteral("关键词"),      QStringLiteral("来源词"),      QStringLiteral("来源"),
+            QStringLiteral("轮次"),        QStringLiteral("时间"),        QStringLiteral("扩展"),
+            QStringLiteral("次数"),        QStringLiteral("结果数·百度"), QStringLiteral("结果数·360"),
+            QStringLiteral("结果数·搜狗"), QStringLiteral("路径")};
 }
 
 QByteArray csv(const QStringList& keywords, const KeywordRecords& records)
@@ -114,6 +137,9 @@ QByteArray csv(const QStringList& keywords, const KeywordRecords& records)
         } else {
             out += QStringLiteral(",,,,,,");
         }
+        for (int engine = 0; engine < KeywordRecords::kResultEngines; ++engine)
+            out += u',' + resultText(records, engine, keyword);
+        out += u',' + csvField(pathText(records, keyword));
         out += QStringLiteral("\r\n");
     }
     return "\xEF\xBB\xBF" + out.toUtf8();

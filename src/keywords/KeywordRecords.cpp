@@ -7,7 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
 #include <climits>
+#include <limits>
 
 namespace {
 
@@ -52,8 +54,23 @@ QString unescaped(QStringView field)
     return out;
 }
 
-// Files written before the expansion and the count were kept have the first five columns.
-const QString kHeader = QStringLiteral("keyword\tseed\tsource\tpass\tfound\texpansion\tcount");
+// Files written before the expansion and the count were kept have the first five columns, and before
+// the result counts the first seven.
+const QString kHeader =
+    QStringLiteral("keyword\tseed\tsource\tpass\tfound\texpansion\tcount\tresults_baidu\tresults_360\tresults_sogou");
+
+QString resultText(std::optional<qint64> results)
+{
+    return results ? QString::number(*results) : QString();
+}
+
+// A figure as written; none for an empty field or anything but digits.
+std::optional<qint64> resultField(QStringView field)
+{
+    bool ok = false;
+    const qint64 results = field.toLongLong(&ok);
+    return ok && results >= 0 ? std::optional(results) : std::nullopt;
+}
 
 } // namespace
 
@@ -160,6 +177,53 @@ void KeywordRecords::startRun()
         bits &= 0xFFFF0000u;
 }
 
+void KeywordRecords::setResults(int engine, QStringView query, qint64 results)
+{
+    if (engine < 0 || engine >= kResultEngines || results < 0 || !askedBits(query))
+        return;
+    std::vector<quint32>& stated = m_results[size_t(engine)];
+    const quint32 index = m_asked.find(query);
+    if (stated.size() < index)
+        stated.resize(std::max<size_t>(index, stated.size() + stated.size() / 4));
+    stated[index - 1] = quint32(std::min<qint64>(results, UINT_MAX - 1)) + 1;
+}
+
+std::optional<qint64> KeywordRecords::results(int engine, QStringView query) const
+{
+    if (engine < 0 || engine >= kResultEngines)
+        return std::nullopt;
+    const std::vector<quint32>& stated = m_results[size_t(engine)];
+    const quint32 index = stated.empty() ? 0 : m_asked.find(query);
+    if (index == 0 || index > stated.size() || stated[index - 1] == 0)
+        return std::nullopt;
+    return qint64(stated[index - 1]) - 1;
+}
+
+std::optional<qint64> KeywordRecords::lowestResults(QStringView query) const
+{
+    std::optional<qint64> lowest;
+    for (int engine = 0; engine < kResultEngines; ++engine) {
+        const std::optional<qint64> stated = results(engine, query);
+        if (stated && (!lowest || *stated < *lowest))
+            lowest = stated;
+    }
+    return lowest;
+}
+
+QStringList KeywordRecords::path(QStringView keyword) const
+{
+    QStringList seeds;
+    QSet<QStringView> seen{keyword};
+    for (const Packed* packed = packedOf(keyword); packed; packed = packedOf(seeds.first())) {
+        const QStringView seed = seedAt(packed->seed);
+        if (seen.contains(seed))
+            break; // a word that was a seed of its own seed's
+        seen.insert(seed);
+        seeds.prepend(seed.toString());
+    }
+    return seeds;
+}
+
 const KeywordRecords::Packed* KeywordRecords::packedOf(QStringView keyword) const
 {
     const quint32 index = m_keywords.find(keyword);
@@ -188,20 +252,38 @@ int KeywordRecords::passOf(QStringView keyword) const
     return packed ? packed->pass : 0;
 }
 
-QStringList KeywordRecords::sortedByCount(const QStringList& keywords) const
+namespace {
+
+// The keywords by a figure each, smallest first, in their order where it is the same.
+template <typename Figure> QStringList sortedBy(const QStringList& keywords, Figure figure)
 {
-    std::vector<std::pair<int, qsizetype>> order; // count, place
+    std::vector<std::pair<qint64, qsizetype>> order; // figure, place
     order.reserve(keywords.size());
-    for (qsizetype i = 0; i < keywords.size(); ++i) {
-        const Packed* packed = packedOf(keywords[i]);
-        order.emplace_back(packed ? int(packed->count) : 0, i);
-    }
-    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (qsizetype i = 0; i < keywords.size(); ++i)
+        order.emplace_back(figure(keywords[i]), i);
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     QStringList sorted;
     sorted.reserve(keywords.size());
     for (const auto& [count, place] : order)
         sorted.append(keywords[place]);
     return sorted;
+}
+
+} // namespace
+
+QStringList KeywordRecords::sortedByCount(const QStringList& keywords) const
+{
+    return sortedBy(keywords, [this](const QString& keyword) {
+        const Packed* packed = packedOf(keyword);
+        return packed ? -qint64(packed->count) : 0;
+    });
+}
+
+QStringList KeywordRecords::sortedByResults(const QStringList& keywords) const
+{
+    return sortedBy(keywords, [this](const QString& keyword) {
+        return lowestResults(keyword).value_or(std::numeric_limits<qint64>::max());
+    });
 }
 
 void KeywordRecords::clear()
@@ -217,6 +299,7 @@ void KeywordRecords::clear()
     m_refused = 0;
     m_asked.clear();
     m_askedBits = {};
+    m_results = {};
 }
 
 QByteArray KeywordRecords::toTsv(QStringView list) const
@@ -232,7 +315,9 @@ QByteArray KeywordRecords::toTsv(QStringView list) const
             continue;
         out += (escaped(line.toString()) + u'\t' + escaped(record->seed) + u'\t' + escaped(record->source) + u'\t' +
                 QString::number(record->pass) + u'\t' + record->found.toString(Qt::ISODate) + u'\t' +
-                escaped(record->expansion) + u'\t' + QString::number(record->count) + u'\n')
+                escaped(record->expansion) + u'\t' + QString::number(record->count) + u'\t' +
+                resultText(results(0, line)) + u'\t' + resultText(results(1, line)) + u'\t' +
+                resultText(results(2, line)) + u'\n')
                    .toUtf8();
     }
     return out;
@@ -252,10 +337,14 @@ KeywordRecords KeywordRecords::fromTsv(QByteArrayView tsv)
         if (fields.size() < 5 || fields[0].isEmpty())
             continue;
         const int count = fields.size() > 6 ? fields[6].toInt() : 1;
-        records.add(unescaped(fields[0]),
-                    {unescaped(fields[1]), unescaped(fields[2]), fields[3].toInt(),
-                     QDateTime::fromString(fields[4].toString(), Qt::ISODate),
-                     fields.size() > 5 ? unescaped(fields[5]) : QString(), count > 0 ? count : 1});
+        const QString keyword = unescaped(fields[0]);
+        for (int engine = 0; engine < kResultEngines && 7 + engine < fields.size(); ++engine) {
+            if (const std::optional<qint64> results = resultField(fields[7 + engine]))
+                records.setResults(engine, keyword, *results);
+        }
+        records.add(keyword, {unescaped(fields[1]), unescaped(fields[2]), fields[3].toInt(),
+                              QDateTime::fromString(fields[4].toString(), Qt::ISODate),
+                              fields.size() > 5 ? unescaped(fields[5]) : QString(), count > 0 ? count : 1});
     }
     return records;
 }
@@ -282,14 +371,17 @@ KeywordRecords KeywordRecords::read(const QString& path)
     QFile asked(askedPathBeside(path));
     if (asked.open(QIODevice::ReadOnly)) {
         const QString text = QString::fromUtf8(asked.readAll());
+        // source, seed and, from a source whose pages state it, the results its engine said it holds
         for (QStringView line : QStringView(text).tokenize(u'\n')) {
-            const qsizetype tab = line.indexOf(u'\t');
-            const KeywordSource* source = tab > 0 ? KeywordSource::find(line.left(tab)) : nullptr;
+            const QList<QStringView> fields = line.split(u'\t');
+            const KeywordSource* source = fields.size() > 1 ? KeywordSource::find(fields[0]) : nullptr;
             if (!source)
                 continue;
-            const QString seed = unescaped(line.sliced(tab + 1));
+            const QString seed = unescaped(fields[1]);
             if (quint32* bits = records.askedBits(seed))
                 *bits |= 1u << (16 + KeywordSource::indexOf(*source));
+            if (const std::optional<qint64> results = fields.size() > 2 ? resultField(fields[2]) : std::nullopt)
+                records.setResults(source->resultEngine(), seed, *results);
         }
     }
     return records;
@@ -305,10 +397,15 @@ bool KeywordRecords::write(const QString& path, QStringView list, QString* error
         const quint32 pairs = m_askedBits[i - 1] >> 16;
         if (!pairs)
             continue;
-        const QByteArray seed = escaped(m_asked.text(i)).toUtf8();
+        const QString text = m_asked.text(i);
+        const QByteArray seed = escaped(text).toUtf8();
         for (int source = 0; source < sources.size(); ++source) {
-            if (pairs & (1u << source))
-                asked += sources[source].name.toUtf8() + '\t' + seed + '\n';
+            if (!(pairs & (1u << source)))
+                continue;
+            asked += sources[source].name.toUtf8() + '\t' + seed;
+            if (const std::optional<qint64> stated = results(sources[source].resultEngine(), text))
+                asked += '\t' + QByteArray::number(*stated);
+            asked += '\n';
         }
     }
     return PrivateFiles::writeAtomically(askedPathBeside(path), asked, error) &&

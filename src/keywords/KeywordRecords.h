@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <optional>
 
 // Where a keyword of the list came from: the seed it was found for, the source that gave it, the pass
@@ -47,13 +48,37 @@ public:
     bool askedBefore(int source, QStringView seed) const;
     // A new run: what this run asked is forgotten, the pairs of every run kept.
     void startRun();
+    // How many results an engine (its place among KeywordSource::resultEngines()) says it holds for a
+    // query asked; the last figure stated is kept.
+    void setResults(int engine, QStringView query, qint64 results);
+    std::optional<qint64> results(int engine, QStringView query) const;
+    // The lowest any engine stated.
+    std::optional<qint64> lowestResults(QStringView query) const;
+    static constexpr int kResultEngines = 3;
+
     std::optional<KeywordRecord> find(QStringView keyword) const;
+    // The seeds a keyword came from, back to the first that has no record of its own (a seed of the
+    // table), that one first.
+    QStringList path(QStringView keyword) const;
     // The pass a keyword was found at; 0 for one the search did not find.
     int passOf(QStringView keyword) const;
     qsizetype size() const { return qsizetype(m_records.size()); }
     // The keywords, the most often suggested first; those of one count (or without a record) in their order.
     QStringList sortedByCount(const QStringList& keywords) const;
+    // The keywords, the fewest results any engine stated first; those without a figure last, and those
+    // of one figure in their order.
+    QStringList sortedByResults(const QStringList& keywords) const;
     void clear();
+
+    // Record n, from 1 to size(), in the order they were added: for a view that walks them all.
+    quint32 indexOf(QStringView keyword) const { return m_keywords.find(keyword); }
+    QString keywordAt(quint32 n) const { return m_keywords.text(n); }
+    int countAt(quint32 n) const { return int(m_records[n - 1].count); }
+    int passAt(quint32 n) const { return int(m_records[n - 1].pass); }
+    quint32 foundAt(quint32 n) const { return m_records[n - 1].found; } // seconds since 1970; 0: unknown
+    QStringView seedOf(quint32 n) const { return seedAt(m_records[n - 1].seed); }
+    const QString& sourceOf(quint32 n) const { return m_sources[m_records[n - 1].source]; }
+    const QString& expansionOf(quint32 n) const { return m_expansions[m_seedExpansions[m_records[n - 1].seed]]; }
 
     // The records of the list's lines (lines as the list box holds them), in the list's order.
     QByteArray toTsv(QStringView list) const;
@@ -99,4 +124,6 @@ private:
     quint32* askedBits(QStringView text);
     TextTable m_asked;
     std::vector<quint32> m_askedBits; // per asked text: a bit per source this run, and 16 above as a seed ever
+    // Per engine and asked text, the results it stated plus one (0: none); empty for an engine never read.
+    std::array<std::vector<quint32>, kResultEngines> m_results;
 };

@@ -93,6 +93,26 @@ const QList<KeywordSource>& KeywordSource::all()
     return sources;
 }
 
+int KeywordSource::resultEngine() const
+{
+    switch (kind) {
+    case Kind::BaiduRelated:
+        return 0;
+    case Kind::So360Related:
+        return 1;
+    case Kind::SogouRelated:
+        return 2;
+    default:
+        return -1;
+    }
+}
+
+const QStringList& KeywordSource::resultEngines()
+{
+    static const QStringList engines{QStringLiteral("百度"), QStringLiteral("360"), QStringLiteral("搜狗")};
+    return engines;
+}
+
 bool KeywordSource::suggests() const
 {
     switch (kind) {

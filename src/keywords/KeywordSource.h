@@ -55,6 +55,10 @@ public:
     // Whether it suggests as a seed is typed (then each expansion of a seed is asked too), rather than
     // reading a result page.
     bool suggests() const;
+    // The engine whose result count its pages state, its place among resultEngines(); -1: none.
+    int resultEngine() const;
+    // The engines whose desktop result pages say how many results they hold: 百度, 360, 搜狗.
+    static const QStringList& resultEngines();
 
     // Every source, in the order of the settings.
     static const QList<KeywordSource>& all();

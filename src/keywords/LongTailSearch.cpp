@@ -317,6 +317,8 @@ void LongTailSearch::handleReply(int run, size_t index, const KeywordSource& sou
         m_records.markAsked(KeywordSource::indexOf(source), asked.text, asked.seed);
     }
     const SourceWords read = source.read(reply);
+    if (check.verdict == ReplyCheck::Verdict::Answer && read.results)
+        m_records.setResults(source.resultEngine(), asked.text, *read.results);
     if (lane && !read.readable && unreadable(*lane, source, reply))
         return;
     if (lane && read.readable)

@@ -50,6 +50,11 @@ extern "C" Q_DECL_EXPORT bool quillon_write_xlsx(const QString& path, const QStr
         const XlsxRow& row = rows[i];
         const lxw_row_t at = lxw_row_t(i + 1);
         writeText(at, 0, row.keyword);
+        for (size_t engine = 0; engine < row.results.size(); ++engine) {
+            if (row.results[engine] >= 0)
+                check(worksheet_write_number(sheet, at, lxw_col_t(7 + engine), double(row.results[engine]), nullptr),
+                      i + 1);
+        }
         if (row.pass < 0)
             continue;
         writeText(at, 1, row.seed);
@@ -63,6 +68,7 @@ extern "C" Q_DECL_EXPORT bool quillon_write_xlsx(const QString& path, const QStr
         }
         writeText(at, 5, row.expansion);
         check(worksheet_write_number(sheet, at, 6, row.count, nullptr), i + 1);
+        writeText(at, 10, row.path);
     }
     if (written != LXW_NO_ERROR) {
         workbook_close(book);

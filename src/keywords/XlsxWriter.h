@@ -4,8 +4,10 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <array>
 
-// One row of an exported sheet: a keyword and where it came from (pass -1: no record).
+// One row of an exported sheet: a keyword, where it came from (pass -1: no record) and the results each
+// engine said it holds.
 struct XlsxRow
 {
     QString keyword;
@@ -15,6 +17,8 @@ struct XlsxRow
     QDateTime found;
     QString expansion;
     int count = 0;
+    std::array<qint64, 3> results{-1, -1, -1}; // per engine; -1: not stated
+    QString path;
 };
 
 // The entry point of the module quillon_xlsx (libxlsxwriter): writes one sheet with the header and the

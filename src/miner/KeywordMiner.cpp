@@ -274,13 +274,15 @@ void KeywordMiner::finish()
     m_search->stop();
     if (m_toTerminal)
         std::fputs("\n", stderr);
-    if (m_options.sortByCount) {
-        // Most often suggested first where the words are written: at the top of word.txt (which takes
-        // them latest first), or in the export; words of one count stay in the order they would have had.
+    if (m_options.sort != MinerOptions::Sort::None) {
+        // In that order where the words are written: at the top of word.txt (which takes them latest
+        // first), or in the export; words of one figure stay in the order they would have had.
         const bool latestFirst = m_options.out.isEmpty();
         if (latestFirst)
             std::reverse(m_found.begin(), m_found.end());
-        m_found = m_search->records().sortedByCount(m_found);
+        const KeywordRecords& records = m_search->records();
+        m_found = m_options.sort == MinerOptions::Sort::Count ? records.sortedByCount(m_found)
+                                                              : records.sortedByResults(m_found);
         if (latestFirst)
             std::reverse(m_found.begin(), m_found.end());
     }

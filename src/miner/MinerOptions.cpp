@@ -59,8 +59,10 @@ MinerOptions MinerOptions::parse(const QStringList& arguments, const QString& ex
                        "expand=：az（字母）、digits（数字）、words（疑问词）；none 为不扩展。"),
         QStringLiteral("LIST"));
     const QCommandLineOption sort(QStringLiteral("sort"),
-                                  QStringLiteral("count：找到的词按次数（提示它的来源与来源词的组数）从多到少写出。"),
-                                  QStringLiteral("count"));
+                                  QStringLiteral("count：找到的词按次数（提示它的来源与来源词的组数）从多到少写出；"
+                                                 "results：按结果数（搜索引擎说有多少条结果，取最少的）从少到多写出，"
+                                                 "没有结果数的词在最后。"),
+                                  QStringLiteral("count|results"));
     const QCommandLineOption proxies(QStringLiteral("proxies"),
                                      QStringLiteral("代理列表，每行一个：http://[用户:密码@]主机:端口 或 socks5://…；"
                                                     "代替 keywords.ini 的 [proxies]。被封时换下一个代理。"),
@@ -133,9 +135,12 @@ MinerOptions MinerOptions::parse(const QStringList& arguments, const QString& ex
             return failure(u"代理列表 " + file.fileName() + u" 里没有代理");
     }
     if (parser.isSet(sort)) {
-        if (parser.value(sort) != u"count")
-            return failure(u"未知的排序：" + parser.value(sort) + u"（可用：count）");
-        options.sortByCount = true;
+        if (parser.value(sort) == u"count")
+            options.sort = MinerOptions::Sort::Count;
+        else if (parser.value(sort) == u"results")
+            options.sort = MinerOptions::Sort::Results;
+        else
+            return failure(u"未知的排序：" + parser.value(sort) + u"（可用：count、results）");
     }
     for (const auto& [option, target, name] : {std::tuple{&passes, &options.passes, QStringLiteral("--passes")},
                                                std::tuple{&minutes, &options.minutes, QStringLiteral("--minutes")}}) {

@@ -23,7 +23,15 @@ struct MinerOptions
     QString seedsFile;                  // empty: the store's table Word; "-": standard input
     std::optional<QStringList> sources; // in place of keywords.ini's
     std::optional<QStringList> expand;  // in place of keywords.ini's expand=
-    bool sortByCount = false;           // the found words most often suggested first
+    // How the found words are written: as found, the most often suggested first, or the fewest results
+    // first (words no engine gave a figure for last).
+    enum class Sort
+    {
+        None,
+        Count,
+        Results,
+    };
+    Sort sort = Sort::None;
     std::optional<QList<QUrl>> proxies; // in place of keywords.ini's [proxies]
     int passes = 0;                     // 0: no limit
     int minutes = 0;                    // 0: no limit

@@ -21,6 +21,7 @@
 
 #include <QtNetwork>
 #include <QtTest>
+#include <climits>
 #include <optional>
 
 using namespace std::chrono_literals;
@@ -264,6 +265,7 @@ private slots:
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("seed");
         QTest::addColumn<QStringList>("words");
+        QTest::addColumn<qint64>("results"); // -1: the page states none
         QFile readme(QStringLiteral(QUILLON_REAL_PAGES "/README.md"));
         if (!readme.open(QIODevice::ReadOnly))
             QSKIP("the saved pages are not beside the project (../shared/real-pages)");
@@ -289,7 +291,14 @@ private slots:
              u"武汉注册公司流程及费用, 工商注册代理公司"_qs}, // div.hint-mid, 91%的人还搜了
         };
         static const QRegularExpression label(u"^[a-z ]+: "_qs);
-        for (const QString& line : QString::fromUtf8(readme.readAll()).split(u'\n')) {
+        const QString text = QString::fromUtf8(readme.readAll());
+        // The result counts the desktop pages state, as the README quotes them.
+        QHash<QString, qint64> counts;
+        static const QRegularExpression stated(u"`([^`]+)` [^`;]*?([0-9][0-9,]*)[个条]"_qs);
+        for (const QRegularExpressionMatch& match : stated.globalMatch(text))
+            counts.insert(match.captured(1), match.captured(2).remove(u',').toLongLong());
+        QVERIFY(counts.size() >= 4);
+        for (const QString& line : text.split(u'\n')) {
             const QStringList cells = line.split(u" | "_qs);
             if (!line.startsWith(u"| `"_qs) || cells.size() < 5)
                 continue;
@@ -303,7 +312,7 @@ private slots:
                 if (part != u"—")
                     words += part.split(u", "_qs);
             }
-            QTest::newRow(qPrintable(file)) << file << engine->second << cells[2] << words;
+            QTest::newRow(qPrintable(file)) << file << engine->second << cells[2] << words << counts.value(file, -1);
         }
     }
     void realPages()
@@ -312,6 +321,7 @@ private slots:
         QFETCH(QString, source);
         QFETCH(QString, seed);
         QFETCH(QStringList, words);
+        QFETCH(qint64, results);
         QFile page(QStringLiteral(QUILLON_REAL_PAGES "/") + file);
         QVERIFY(page.open(QIODevice::ReadOnly));
         const QByteArray body = page.readAll();
@@ -331,7 +341,34 @@ private slots:
             kept.sort();
             words.sort();
             QCOMPARE(kept, words);
+            QCOMPARE(read.results.value_or(-1), source.isEmpty() ? -1 : results);
         }
+    }
+
+    // What a person reads at the top of the results, and nothing a page says elsewhere.
+    void resultCounts_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<qint64>("results");
+        QTest::newRow("none") << u"baidu-related"_qs << u"<div id=\"rs\">找到相关结果</div>"_qs << qint64(-1);
+        QTest::newRow("in a script") << u"360-related"_qs
+                                     << u"<script>x='找到相关结果约5个'</script><p>找到相关结果约7个</p>"_qs
+                                     << qint64(7);
+        QTest::newRow("in a comment") << u"360-related"_qs << u"<!-- 找到相关结果约5个 --><p>结果</p>"_qs << qint64(-1);
+        QTest::newRow("full width, across tags")
+            << u"baidu-related"_qs << u"<span>百度为您找到相关结果 约<b>１，２３４</b> 个</span>"_qs << qint64(1234);
+        QTest::newRow("a snippet's count is no total")
+            << u"sogou-related"_qs << u"<p>为你找到1,017条重庆h型钢</p><p>找到约12条相关结果</p>"_qs << qint64(12);
+        QTest::newRow("separator without digits") << u"sogou-related"_qs << u"找到约,12条相关结果"_qs << qint64(-1);
+        QTest::newRow("mobile page") << u"baidu-mobile-related"_qs << u"找到相关结果约9个"_qs << qint64(-1);
+    }
+    void resultCounts()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, page);
+        QFETCH(qint64, results);
+        QCOMPARE(KeywordSource::find(source)->read(reply(page)).results.value_or(-1), results);
     }
 
     void blockSigns_data()
@@ -692,6 +729,9 @@ private slots:
         records.countAgain(u"e");
         records.add(u"e"_qs, {u"later"_qs, u"sogou"_qs, 5, when}); // the first record stays
         records.add(u"gone"_qs, {u"s"_qs, u"360"_qs, 1, when});
+        records.setResults(0, u"e", 27100);
+        records.setResults(2, u"e", 56812);
+        records.setResults(2, u"e", 5e9); // past what is kept: the most that is
         // Only lines of the list are written, in its order.
         const QByteArray tsv = records.toTsv(u"e\r\ntyped\na\tb\\c\ne\n"_qs);
         QCOMPARE(tsv.count('\n'), 4);
@@ -703,6 +743,10 @@ private slots:
         QCOMPARE(first.expansion, u"a\tb"_qs);
         QCOMPARE(first.count, 7);
         QCOMPARE(back.find(u"e").value_or(KeywordRecord{}).count, 2);
+        QCOMPARE(back.results(0, u"e"), std::optional<qint64>(27100));
+        QCOMPARE(back.results(2, u"e"), std::optional<qint64>(UINT_MAX - 1));
+        QCOMPARE(back.lowestResults(u"e"), std::optional<qint64>(27100));
+        QVERIFY(!back.results(1, u"e") && !back.lowestResults(u"a\tb\\c"));
         // A file of the five columns of old loads, each word counted once, from its seed itself.
         const KeywordRecords old =
             KeywordRecords::fromTsv("keyword\tseed\tsource\tpass\tfound\nx\ts\tbaidu\t3\t\ncut\tshort\n");
@@ -731,16 +775,32 @@ private slots:
         QVERIFY(!wide.find(u"x65535"));
         QCOMPARE(wide.refused(), (300 - 255) + (70000 - 65535));
 
+        // A word's path runs back to the seed that has no record; a word that was its seed's seed ends it.
+        KeywordRecords chain;
+        chain.add(u"b"_qs, {u"a"_qs, u"baidu"_qs, 1, when});
+        chain.add(u"c"_qs, {u"b"_qs, u"baidu"_qs, 2, when});
+        chain.add(u"x"_qs, {u"y"_qs, u"baidu"_qs, 2, when});
+        chain.add(u"y"_qs, {u"x"_qs, u"baidu"_qs, 2, when});
+        QCOMPARE(chain.path(u"c"), QStringList({u"a"_qs, u"b"_qs}));
+        QCOMPARE(chain.path(u"x"), QStringList{u"y"_qs});
+        QCOMPARE(chain.path(u"a"), QStringList());
+
         // The pairs asked go to a file of their own beside the records and come back from it.
         TestFolder folder;
         const QString path = KeywordRecords::pathBeside(folder.filePath(u"word.txt"_qs));
         const int baidu = 0, so360 = KeywordSource::indexOf(*KeywordSource::find(u"360"));
         records.markAsked(baidu, u"种\t子a"_qs, u"种\t子"_qs);
+        // What an engine said of a seed of the table, which has no record of its own, is kept with the pair.
+        const int so360Related = KeywordSource::indexOf(*KeywordSource::find(u"360-related"));
+        records.markAsked(so360Related, u"种\t子"_qs, u"种\t子"_qs);
+        records.setResults(1, u"种\t子", 3330000);
         QVERIFY(records.askedThisRun(baidu, u"种\t子a"_qs) && !records.askedBefore(baidu, u"种\t子a"_qs));
         QVERIFY(records.write(path, u"e\n"_qs));
         QVERIFY(folder.exists(u"word.asked.tsv"_qs));
         KeywordRecords read = KeywordRecords::read(path);
         QVERIFY(read.askedBefore(baidu, u"种\t子"_qs));
+        QCOMPARE(read.results(1, u"种\t子"), std::optional<qint64>(3330000));
+        QCOMPARE(read.results(0, u"e"), std::optional<qint64>(27100));
         QVERIFY(!read.askedBefore(so360, u"种\t子"_qs) && !read.askedThisRun(baidu, u"种\t子a"_qs));
         records.startRun();
         QVERIFY(!records.askedThisRun(baidu, u"种\t子a"_qs) && records.askedBefore(baidu, u"种\t子"_qs));
@@ -753,6 +813,9 @@ private slots:
         const QDateTime when(QDate(2026, 12, 7), QTime(9, 30, 5));
         records.add(u"鲜花, \"快递\""_qs, {u"鲜花"_qs, u"baidu-mobile"_qs, 2, when, u"怎么"_qs, 3});
         records.add(u"@手机客服"_qs, {u"+86手机号"_qs, u"360"_qs, 1, when});
+        records.add(u"+86手机号"_qs, {u"手机"_qs, u"360"_qs, 1, when});
+        records.setResults(1, u"鲜花, \"快递\"", 12);
+        records.setResults(2, u"-18度手机", 3);
         const QStringList lines{u"鲜花, \"快递\""_qs, u"-18度手机"_qs, u"@手机客服"_qs};
         auto write = [&](const QString& name) {
             const QString path = folder.filePath(name);
@@ -763,9 +826,10 @@ private slots:
         // formula is text.
         QVERIFY(write(u"out.csv"_qs));
         QCOMPARE(folder.read(u"out.csv"_qs),
-                 u"\uFEFF关键词,来源词,来源,轮次,时间,扩展,次数\r\n\"鲜花, "
+                 u"\uFEFF关键词,来源词,来源,轮次,时间,扩展,次数,结果数·百度,结果数·360,结果数·搜狗,路径\r\n\"鲜花, "
                  u"\"\"快递\"\"\",鲜花,baidu-mobile,2,2026-12-07 09:30:05,"
-                 u"怎么,3\r\n'-18度手机,,,,,,\r\n'@手机客服,'+86手机号,360,1,2026-12-07 09:30:05,,1\r\n"_qs.toUtf8());
+                 u"怎么,3,,12,,鲜花\r\n'-18度手机,,,,,,,,,3,\r\n'@手机客服,'+86手机号,360,1,2026-12-07 09:30:05,,1,,,,"
+                 u"手机 > +86手机号\r\n"_qs.toUtf8());
 
         // XLSX: the sheet holds the same cells, and nothing is left beside it.
         QVERIFY(write(u"out.xlsx"_qs));
@@ -773,7 +837,8 @@ private slots:
             QString::fromUtf8(unzipped(folder.filePath(u"out.xlsx"_qs), u"xl/worksheets/sheet1.xml"_qs) +
                               unzipped(folder.filePath(u"out.xlsx"_qs), u"xl/sharedStrings.xml"_qs));
         for (const QString& text :
-             {u"关键词"_qs, u"次数"_qs, u"鲜花, \"快递\""_qs, u"baidu-mobile"_qs, u"怎么"_qs, u"-18度手机"_qs})
+             {u"关键词"_qs, u"次数"_qs, u"鲜花, \"快递\""_qs, u"baidu-mobile"_qs, u"怎么"_qs, u"-18度手机"_qs,
+              u"结果数·搜狗"_qs, u"手机 &gt; +86手机号"_qs, u"<c r=\"J3\"><v>3</v>"_qs})
             QVERIFY2(sheet.contains(text), qPrintable(text));
         QCOMPARE(sheet.count(u"<row "_qs), 4);
         // A cell over Excel's limit fails the export, and leaves no file.

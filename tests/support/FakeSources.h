@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QUrlQuery>
 
 // The keyword sources as a test meets them: every one answers in its own shape with "<seed><tag>1" and
@@ -33,6 +34,21 @@ inline QString json(const QStringList& words, const QString& list, const QString
     return QString::fromUtf8(QJsonDocument(QJsonObject{{list, items}}).toJson(QJsonDocument::Compact));
 }
 
+// How many results the desktop result pages say they hold for a seed: a figure of its own for each seed,
+// in no order of the seeds'.
+inline qint64 resultsFor(const QString& seed)
+{
+    qint64 sum = 0;
+    for (QChar c : seed)
+        sum += c.unicode();
+    return 100000 - sum;
+}
+
+inline QString stated(const QString& before, const QString& seed, const QString& after)
+{
+    return u"<p class=\"nums\">" + before + QLocale(QLocale::English).toString(resultsFor(seed)) + after + u"</p>";
+}
+
 // The reply's text; empty for an address no source has.
 inline QString text(const QUrl& url)
 {
@@ -43,14 +59,17 @@ inline QString text(const QUrl& url)
     if (path == u"/su")
         return u"window.bdsug.sug({q:\"" + seed + u"\",p:false,s:[\"" + seed + u"1\",\"" + seed + u"2\"]});";
     if (path == u"/s" && url.query().contains(u"tn=baidu"))
-        return u"<div class=\"tt\">相关搜索</div><table cellpadding=\"0\"><tr><th><a href=\"/s?wd=1\">" + seed +
+        return stated(u"百度为您找到相关结果约"_qs, seed, u"个"_qs) +
+               u"<div class=\"tt\">相关搜索</div><table cellpadding=\"0\"><tr><th><a href=\"/s?wd=1\">" + seed +
                u"甲</a></th><td></td><th><a href=\"/s?wd=2\">" + seed + u"乙</a></th></tr></table></div>";
     if (path == u"/s" && url.query().startsWith(u"q="))
-        return u"<div id=\"rs\"><a href=\"/s?q=1\">" + seed + u"o1</a><a href=\"/s?q=2\">" + seed +
+        return stated(u"找到相关结果约"_qs, seed, u"个"_qs) + u"<div id=\"rs\"><a href=\"/s?q=1\">" + seed +
+               u"o1</a><a href=\"/s?q=2\">" + seed +
                u"o2</a></div><div class=\"card\"><div>相关搜索</div><a href=\"/s?q=3\">" + seed +
                u"h1</a><a href=\"/s?q=4\">" + seed + u"h2</a></div>";
     if (path == u"/web" && url.query().startsWith(u"query="))
-        return u"<div id=\"hint_container\"><a href=\"/web?query=1\">" + seed + u"u1</a><a href=\"/web?query=2\">" +
+        return stated(u"搜狗已为您找到约"_qs, seed, u"条相关结果"_qs) +
+               u"<div id=\"hint_container\"><a href=\"/web?query=1\">" + seed + u"u1</a><a href=\"/web?query=2\">" +
                seed + u"u2</a></div>";
     if (path == u"/web")
         return json({seed + u"n1", seed + u"n2"}, QStringLiteral("r"), QStringLiteral("w"));

@@ -45,9 +45,10 @@ SourceWords baiduRelated(const QString& page, const QUrl& address)
     const QList<QStringView> blocks = PageBlocks::blocks(page, signs);
     // A page with the box's old marker is cut by it, and its cards are read after it; any other page is
     // read block by block.
+    const std::optional<qint64> results = PageBlocks::statedNumber(page, u"找到相关结果", u"个");
     std::optional<QStringList> words = markedBox(page);
     if (!words)
-        return {PageBlocks::searchTexts(blocks, address, searchKeys()), !blocks.isEmpty()};
+        return {PageBlocks::searchTexts(blocks, address, searchKeys()), !blocks.isEmpty(), results};
     static const PageBlocks::Signs cards{{}, {}, {QStringLiteral("recommend_list")}};
     QList<QStringView> cardBlocks;
     for (const QStringView block : blocks) {
@@ -59,7 +60,7 @@ SourceWords baiduRelated(const QString& page, const QUrl& address)
         if (!inBox.contains(word))
             words->append(word);
     }
-    return {*words, true};
+    return {*words, true, results};
 }
 
 SourceWords baiduMobileSuggestions(const QString& reply)

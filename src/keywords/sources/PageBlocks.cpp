@@ -291,6 +291,75 @@ QStringList searchTexts(const QList<QStringView>& blocks, const QUrl& page, cons
     return words;
 }
 
+namespace {
+
+// The text a person sees of a page, tags left out and nothing put in their place: a number may be
+// written across them ("约<b>27,100</b>个").
+QString visibleText(QStringView page)
+{
+    QString text;
+    auto take = [&text](QStringView gap) {
+        // Comments were passed over between the tags; what lies between them is no text either.
+        for (qsizetype open = gap.indexOf(u"<!--"); open >= 0; open = gap.indexOf(u"<!--")) {
+            text += gap.first(open);
+            const qsizetype close = gap.indexOf(u"-->", open + 4);
+            gap = close < 0 ? QStringView() : gap.sliced(close + 3);
+        }
+        text += gap;
+    };
+    qsizetype at = 0;
+    for (Tag tag = nextTag(page, 0); tag.found(); tag = nextTag(page, tag.end)) {
+        take(page.sliced(at, tag.start - at));
+        at = tag.end;
+    }
+    take(page.sliced(at));
+    return decodeEntities(text);
+}
+
+int digitOf(QChar c)
+{
+    if (c >= u'0' && c <= u'9')
+        return c.unicode() - u'0';
+    if (c >= u'\uFF10' && c <= u'\uFF19') // full-width
+        return c.unicode() - 0xFF10;
+    return -1;
+}
+
+qsizetype skipSpaces(QStringView text, qsizetype at)
+{
+    while (at < text.size() && text[at].isSpace()) // no-break and ideographic spaces too
+        ++at;
+    return at;
+}
+
+} // namespace
+
+std::optional<qint64> statedNumber(QStringView page, QStringView before, QStringView after)
+{
+    if (!page.contains(before))
+        return std::nullopt;
+    const QString text = visibleText(page);
+    for (qsizetype found = text.indexOf(before); found >= 0; found = text.indexOf(before, found + 1)) {
+        qsizetype at = skipSpaces(text, found + before.size());
+        if (at < text.size() && text[at] == u'约')
+            at = skipSpaces(text, at + 1);
+        qint64 number = 0;
+        int digits = 0;
+        for (; at < text.size(); ++at) {
+            const int digit = digitOf(text[at]);
+            const bool separator = (text[at] == u',' || text[at] == u'，') && digits > 0 && at + 1 < text.size() &&
+                                   digitOf(text[at + 1]) >= 0;
+            if (digit < 0 && !separator)
+                break;
+            if (digit >= 0 && ++digits <= 18)
+                number = number * 10 + digit;
+        }
+        if (digits > 0 && digits <= 18 && text.sliced(skipSpaces(text, at)).startsWith(after))
+            return number;
+    }
+    return std::nullopt;
+}
+
 QString plainText(QStringView html)
 {
     if (!html.contains(u'<') && !html.contains(u'&'))

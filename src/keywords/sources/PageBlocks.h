@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QStringView>
 #include <QUrl>
+#include <optional>
 
 // The blocks of a result page that hold related searches, and the searches they link to. Every engine's
 // parser is a list of signs and query keys handed to these; the page is scanned tag by tag once from left
@@ -54,6 +55,11 @@ QStringView element(QStringView page, qsizetype start, qsizetype longest = -1);
 using LinkFilter = bool (*)(const QUrl& search, const QString& query, const QString& seed);
 QStringList searchTexts(const QList<QStringView>& blocks, const QUrl& page, const QStringList& keys,
                         LinkFilter accepts = nullptr, const QString& seed = {});
+
+// A number the page states to a reader, the first time it does: between the text before and the text
+// after it, "约" and spaces allowed before it, in ASCII or full-width digits with thousands separators.
+// Only what a person sees counts: nothing of tags, comments, scripts or style sheets.
+std::optional<qint64> statedNumber(QStringView page, QStringView before, QStringView after);
 
 // Mark-up removed, entities decoded, white space trimmed.
 QString plainText(QStringView html);

@@ -32,7 +32,8 @@ SourceWords sogouRelated(const QString& page, const QUrl& address)
     // their links are relative ("?…&query=…") and their texts character references.
     static const PageBlocks::Signs signs{{QStringLiteral("hint_container")}, {QStringLiteral("hint-mid")}, {}};
     const QList<QStringView> blocks = PageBlocks::blocks(page, signs);
-    return {PageBlocks::searchTexts(blocks, address, {QStringLiteral("query")}), !blocks.isEmpty()};
+    return {PageBlocks::searchTexts(blocks, address, {QStringLiteral("query")}), !blocks.isEmpty(),
+            PageBlocks::statedNumber(page, u"找到", u"条相关结果")};
 }
 
 } // namespace SourceReplies
