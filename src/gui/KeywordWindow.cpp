@@ -5,12 +5,14 @@
 #include "base/ModuleLoader.h"
 #include "base/PrivateFiles.h"
 #include "base/TextRules.h"
+#include "gui/KeywordRecordsView.h"
 #include "gui/ProcessState.h"
 #include "gui/SearchSettingsDialog.h"
 #include "keywordlist/KeywordList.h"
 #include "keywords/KeywordExport.h"
 #include "keywords/KeywordFetcher.h"
 #include "keywords/KeywordFileLoader.h"
+#include "keywords/KeywordRecordsModel.h"
 #include "keywords/KeywordRules.h"
 #include "keywords/LongTailSearch.h"
 #include "keywords/RecoveryFile.h"
@@ -247,7 +249,10 @@ void KeywordWindow::buildControls()
     box->setGeometry(Twips::rect(5400, 0, 5175, 6220));
     box->setAccessibleName(QStringLiteral("长尾关键词"));
     m_langword->setUndoEnabled(false); // until the file has loaded
-    m_langword->onEdited = [this] { m_unsaved = true; };
+    m_langword->onEdited = [this] {
+        m_unsaved = true;
+        m_recordsStale = m_recordsStale || !m_insertingFound;
+    };
 
     m_picButtons = new QWidget(this);
     m_picButtons->setObjectName(QStringLiteral("picButtons"));
@@ -270,6 +275,11 @@ void KeywordWindow::buildControls()
     m_exportButton = makeButton(m_picButtons, QStringLiteral("exportList"), QStringLiteral("导出…"),
                                 Twips::rect(9650, 10, 900, 400));
     m_divider = makeDivider(this, 3728, height());
+    m_recordsSwitch = makeButton(this, QStringLiteral("recordsSwitch"), QStringLiteral("记录(&R)"),
+                                 Twips::rect(3950, 3130, 1300, 340));
+    m_recordsSwitch->setCheckable(true);
+    m_recordsSwitch->setToolTip(QStringLiteral("在长尾词列表和它们的记录（次数、结果数、来源、路径）之间切换"));
+    connect(m_recordsSwitch, &QPushButton::toggled, this, &KeywordWindow::showRecords);
 
     connect(m_cmdAdd, &QPushButton::clicked, this, &KeywordWindow::cmdAdd_Click);
     connect(m_cmdDelete, &QPushButton::clicked, this, &KeywordWindow::cmdDelete_Click);
@@ -289,6 +299,8 @@ void KeywordWindow::resizeEvent(QResizeEvent* event)
     if (listHeight > 0) {
         m_grid->resize(m_grid->width(), listHeight);
         m_langword->widget()->resize(m_langword->widget()->width(), listHeight);
+        if (m_records)
+            m_records->resize(m_records->width(), listHeight);
     }
     m_divider->resize(m_divider->width(), height());
     m_picButtons->move(0, height() - m_picButtons->height());
@@ -342,10 +354,61 @@ void KeywordWindow::listSettled()
     if (firstLoad)
         m_langword->setUndoEnabled(true);
     updateButtons();
+    m_recordsStale = true;
+    syncRecords();
     m_search->listSettled();
     emit listReady();
     if (firstLoad)
         emit loadFinished();
+}
+
+void KeywordWindow::showRecords(bool shown)
+{
+    if (shown && !m_records) {
+        m_recordsModel = new KeywordRecordsModel(m_search->records(), this);
+        m_records = new KeywordRecordsView(m_recordsModel, this);
+        m_records->setGeometry(m_langword->widget()->geometry());
+        connect(m_records, &KeywordRecordsView::deleteRequested, this, &KeywordWindow::deleteRecords);
+        connect(m_records, &KeywordRecordsView::undoRequested, this, [this] {
+            if (!listBusy() && !m_listReadOnly) {
+                m_langword->undo();
+                syncRecords();
+            }
+        });
+    }
+    m_recordsSwitch->setChecked(shown);
+    if (!m_records)
+        return;
+    syncRecords();
+    m_records->setVisible(shown);
+    m_langword->widget()->setVisible(!shown);
+    if (shown)
+        m_records->table()->setFocus();
+    else
+        m_langword->widget()->setFocus();
+}
+
+void KeywordWindow::syncRecords()
+{
+    // While the list comes in, the box does not hold all of it: the rows follow once it is in.
+    if (!m_recordsModel || !m_recordsStale || listBusy())
+        return;
+    m_recordsModel->setList(m_langword->toPlainText());
+    m_recordsStale = false;
+    m_records->showCounts();
+}
+
+void KeywordWindow::deleteRecords(const QSet<QString>& keywords)
+{
+    if (listBusy() || m_listReadOnly) {
+        Messages::showLater(this, m_listReadOnly ? QStringLiteral("列表是只读的，不能删除。")
+                                                 : QStringLiteral("列表还在读入，请稍后再删除。"));
+        return;
+    }
+    // Gone from the list, the words' records are no longer written with it; the list's undo brings
+    // both back.
+    m_langword->removeLines(keywords);
+    syncRecords();
 }
 
 void KeywordWindow::reportError(const QString& description)
@@ -452,7 +515,11 @@ void KeywordWindow::insertAtTop(const QStringList& keywords)
         block += TextRules::trimSpaces(*it);
         block += u'\n';
     }
+    m_insertingFound = true;
     m_langword->insertAtTop(block);
+    m_insertingFound = false;
+    if (m_recordsModel && !m_recordsStale)
+        m_recordsModel->addKeywords(keywords);
 }
 
 void KeywordWindow::updateButtons()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QStringList>
 #include <QWidget>
 #include <chrono>
@@ -16,6 +17,8 @@ class QTimer;
 class CheckedTableModel;
 class KeywordFileLoader;
 class KeywordList;
+class KeywordRecordsModel;
+class KeywordRecordsView;
 class QLockFile;
 
 // The keyword window's timers: the list is read in a moment after opening; the search rests before
@@ -62,6 +65,10 @@ public:
     // Writes the list's lines with where each came from; the format goes by the file's extension.
     bool exportTo(const QString& path);
     LongTailSearch* search() const { return m_search; }
+    // Shows the records of the list in place of the list box, or the box again.
+    void showRecords(bool shown);
+    // Made the first time they are shown.
+    KeywordRecordsView* recordsView() const { return m_records; }
 
 signals:
     // The list is read in for the first time.
@@ -98,6 +105,9 @@ private:
     void writeRecords(const QString& list);
     void loadList();
     void reportError(const QString& description);
+    // Brings the records' rows in line with the list, when it changed other than by the search.
+    void syncRecords();
+    void deleteRecords(const QSet<QString>& keywords);
 
     static inline KeywordPacing s_pacing;
 
@@ -118,6 +128,11 @@ private:
     QPushButton* m_baocun = nullptr;
     QPushButton* m_settingsButton = nullptr;
     QPushButton* m_exportButton = nullptr;
+    QPushButton* m_recordsSwitch = nullptr;
+    KeywordRecordsModel* m_recordsModel = nullptr;
+    KeywordRecordsView* m_records = nullptr;
+    bool m_recordsStale = true;    // the list changed since the records' rows were taken from it
+    bool m_insertingFound = false; // the search's keywords go in: the records follow them by themselves
     QTimer* m_jiazaiTimer = nullptr;
     QLabel* m_status = nullptr;
     std::unique_ptr<KeywordFileLoader> m_loader;

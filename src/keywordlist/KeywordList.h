@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QSet>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -38,6 +39,10 @@ public:
     virtual void cancelFill() = 0;
     // Puts text before the first line; the caret, the selection and the lines in view stay with theirs.
     virtual void insertAtTop(QStringView text) = 0;
+    // Removes every line that is one of lines, in one step the user can undo; how many lines went.
+    virtual qsizetype removeLines(const QSet<QString>& lines) = 0;
+    // Takes back the last change, as the box's own undo does.
+    virtual void undo() = 0;
     virtual void setUndoEnabled(bool enabled) = 0;
     virtual void setReadOnly(bool readOnly) = 0;
 

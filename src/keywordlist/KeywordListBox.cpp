@@ -463,6 +463,42 @@ void KeywordListBox::insertAtTop(QStringView text)
     setReadOnly(readOnly);
 }
 
+qsizetype KeywordListBox::removeLines(const QSet<QString>& lines)
+{
+    if (lines.isEmpty() || isFilling() || isReadOnly())
+        return 0;
+    QSet<QByteArray> wanted;
+    for (const QString& line : lines)
+        wanted.insert(line.toUtf8());
+    // The ranges of the lines to go, read from the document in place, then taken out from the last.
+    const auto* text = reinterpret_cast<const char*>(SendScintilla(SCI_GETCHARACTERPOINTER));
+    const QByteArrayView document(text, length());
+    std::vector<std::pair<long, long>> ranges; // start, end after the line end
+    qsizetype removed = 0;
+    for (qsizetype start = 0; start < document.size();) {
+        qsizetype end = document.indexOf('\n', start);
+        end = end < 0 ? document.size() : end + 1;
+        QByteArrayView line = document.sliced(start, end - start);
+        if (line.endsWith('\n'))
+            line.chop(1);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (wanted.contains(QByteArray::fromRawData(line.data(), line.size()))) {
+            ++removed;
+            if (!ranges.empty() && ranges.back().second == start)
+                ranges.back().second = long(end);
+            else
+                ranges.emplace_back(long(start), long(end));
+        }
+        start = end;
+    }
+    SendScintilla(SCI_BEGINUNDOACTION);
+    for (auto range = ranges.crbegin(); range != ranges.crend(); ++range)
+        SendScintilla(SCI_DELETERANGE, static_cast<unsigned long>(range->first), range->second - range->first);
+    SendScintilla(SCI_ENDUNDOACTION);
+    return removed;
+}
+
 QVariant KeywordListBox::inputMethodQuery(Qt::InputMethodQuery query) const
 {
     // The base class gives the whole paragraph around the caret, which in a list without blank lines

@@ -41,6 +41,8 @@ public:
     // when scrolled down, the lines in view stay with the text they were on. While the box is being
     // filled, the text waits and goes on top of the filled list.
     void insertAtTop(QStringView text) override;
+    qsizetype removeLines(const QSet<QString>& lines) override;
+    void undo() override { QsciScintilla::undo(); }
     // Off while the box is filled from a file: a million lines of undo history would be of no use.
     void setUndoEnabled(bool enabled) override;
     void setReadOnly(bool readOnly) override { QsciScintilla::setReadOnly(readOnly); }

@@ -305,6 +305,101 @@ private slots:
         QVERIFY(f.messages.texts().last().contains(u"不能导出到 word.txt"_qs));
     }
 
+    // The records beside the list: sorted and filtered from the keyboard, copied for a spreadsheet,
+    // deleted from the list with its undo, and followed live by a search without losing order or selection.
+    void recordsWorkbench()
+    {
+        Fixture f(QByteArray("a\r\nb\r\nc\r\ntyped\r\n"), {u"k"_qs});
+        const QByteArray base = "http://" + f.server.hostPort().toLatin1();
+        f.folder.write(u"keywords.ini"_qs, "[search]\nsources=360-related\n[hosts]\n360-search=" + base + "\n");
+        f.folder.write(u"word.sources.tsv"_qs, "a\tk\t360-related\t1\t\t\t3\t\t500\t\n"
+                                               "b\ta\t360-related\t2\t\t\t1\t\t\t\n"
+                                               "c\tk\tbaidu-related\t1\t\t\t2\t20\t700\t\n"
+                                               "gone\tk\t360-related\t1\t\t\t9\t\t\t\n");
+        f.open();
+        QVERIFY(f.loaded());
+        f.button(u"recordsSwitch"_qs)->click();
+        auto* table = child<QTableView>(f.window, u"recordsView"_qs);
+        QVERIFY(table->isVisible() && !f.box()->isVisible() && table->hasFocus());
+        auto column = [table](int c) {
+            QStringList cells;
+            for (int row = 0; row < table->model()->rowCount(); ++row)
+                cells.append(table->model()->index(row, c).data().toString());
+            return cells.join(u' ');
+        };
+        QCOMPARE(column(0), u"a b c"_qs); // only the list's words, in the order they were found
+        QCOMPARE(column(2), u"500  20"_qs);
+        auto trigger = [table](const QString& text) {
+            for (QAction* action : table->actions()) {
+                if (action->text().startsWith(text))
+                    return action->trigger();
+            }
+            QFAIL(qPrintable(text));
+        };
+        // Sorting from the keyboard: the column of the current cell, from the context menu.
+        table->setCurrentIndex(table->model()->index(0, 1));
+        trigger(u"按当前列降序"_qs);
+        QCOMPARE(column(0), u"a c b"_qs);
+        QCOMPARE(table->horizontalHeader()->sortIndicatorSection(), 1);
+        QTest::keyClick(table, Qt::Key_Down);
+        QCOMPARE(child<QLabel>(f.window, u"recordsPath"_qs)->text(), u"路径：k → c"_qs);
+        QCOMPARE(table->model()->index(2, 0).data(Qt::ToolTipRole).toString(), u"k → a → b"_qs);
+        QCOMPARE(table->model()->index(1, 2).data(Qt::ToolTipRole).toString(), u"百度：20\n360：700"_qs);
+
+        // Filters, as the list does, and back.
+        child<QSpinBox>(f.window, u"recordsMinCount"_qs)->setValue(2);
+        QCOMPARE(column(0), u"a c"_qs);
+        child<QSpinBox>(f.window, u"recordsMinCount"_qs)->setValue(1);
+        QTest::keyClicks(child<QLineEdit>(f.window, u"recordsFilter"_qs), u"B"_qs);
+        QTest::keyClick(child<QLineEdit>(f.window, u"recordsFilter"_qs), Qt::Key_Return);
+        QCOMPARE(column(0), u"b"_qs);
+        child<QLineEdit>(f.window, u"recordsFilter"_qs)->clear();
+        QTRY_COMPARE(column(0), u"a c b"_qs);
+        auto* source = child<QComboBox>(f.window, u"recordsSource"_qs);
+        source->setCurrentIndex(source->findData(u"baidu-related"_qs));
+        QCOMPARE(column(0), u"c"_qs);
+        source->setCurrentIndex(0);
+
+        // Copied as rows of tab-separated cells, in the order shown.
+        auto select = [table](std::initializer_list<int> rows) {
+            table->clearSelection();
+            for (const int row : rows)
+                table->selectionModel()->select(table->model()->index(row, 0),
+                                                QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        };
+        select({2, 0});
+        QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 u"a\t3\t500\t360-related\tk\t\t1\t\nb\t1\t\t360-related\ta\t\t2\t\n"_qs);
+
+        // Deleted from the list and its records together; the list's undo brings both back.
+        select({2});
+        QTest::keyClick(table, Qt::Key_Delete);
+        QCOMPARE(f.text(), u"a\nc\ntyped\n"_qs);
+        QCOMPARE(column(0), u"a c"_qs);
+        QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.text(), u"a\nb\nc\ntyped\n"_qs);
+        QCOMPARE(column(0), u"a c b"_qs);
+        select({1, 2});
+        QTest::keyClick(table, Qt::Key_Delete);
+        QVERIFY(f.window->save());
+        QCOMPARE(f.folder.read(u"word.txt"_qs), QByteArray("a\r\ntyped\r\n\r\n"));
+        QVERIFY(!f.folder.read(u"word.sources.tsv"_qs).contains("\nc\t"));
+        QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
+
+        // A search adds its words where the order puts them; the selected row stays selected.
+        select({1}); // c
+        f.button(u"sousuo"_qs)->click();
+        QTRY_COMPARE(column(0), u"a c b ko1 ko2"_qs);
+        f.button(u"stopsou"_qs)->click();
+        QCOMPARE(table->selectionModel()->selectedRows().value(0).row(), 1);
+        QCOMPARE(f.window->search()->records().results(1, u"k"), FakeSources::resultsFor(u"k"_qs));
+
+        // The list again, as it was left.
+        f.button(u"recordsSwitch"_qs)->click();
+        QVERIFY(f.box()->isVisible() && !table->isVisible());
+    }
+
     void theSettingsDialogWritesTheFile()
     {
         Fixture f({}, {}, "; mine\n[search]\nafter-seed=3\nsources=baidu-related\n");
