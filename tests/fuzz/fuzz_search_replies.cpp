@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     reply.text = decodeByCharset(reply.body, reply.contentType);
     for (const KeywordSource& source : KeywordSource::all()) {
         source.check(reply);
-        source.keywords(reply);
+        const SourceWords read = source.read(reply);
+        FuzzInput::require(!read.results || *read.results >= 0);
     }
 
     // A proxy list: what is taken is a proxy Qt can be given.

@@ -4,6 +4,7 @@
 #include "keywords/KeywordExport.h"
 #include "keywords/KeywordFileLoader.h"
 #include "keywords/KeywordRecords.h"
+#include "keywords/KeywordRecordsModel.h"
 #include "keywords/KeywordRules.h"
 #include "keywords/KeywordSource.h"
 #include "keywords/SearchProgress.h"
@@ -804,6 +805,66 @@ private slots:
         QVERIFY(!read.askedBefore(so360, u"种\t子"_qs) && !read.askedThisRun(baidu, u"种\t子a"_qs));
         records.startRun();
         QVERIFY(!records.askedThisRun(baidu, u"种\t子a"_qs) && records.askedBefore(baidu, u"种\t子"_qs));
+    }
+
+    // The records view's rows: every column sorts both ways, texts that share a long start too; rows
+    // that come and go with the list keep the order, without starting over.
+    void recordsModelOrder()
+    {
+        KeywordRecords records;
+        const QStringList keywords{u"b"_qs, u"abcde2"_qs, u"ab"_qs, u"abcde1"_qs, u"abcd"_qs, u"c"_qs};
+        for (qsizetype i = 0; i < keywords.size(); ++i)
+            records.add(keywords[i], {u"s"_qs + QString::number(i % 2), i % 2 ? u"360-related"_qs : u"baidu"_qs, int(i),
+                                      QDateTime::fromSecsSinceEpoch(1000 - i), QString(), int(3 - i % 3)});
+        records.setResults(1, u"ab", 50);
+        records.setResults(0, u"b", 7);
+        KeywordRecordsModel model(records);
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        model.setList(u"b\nabcde2\nab\r\nabcde1\nabcd\nnone\n"_qs);
+        auto keywordsShown = [&model] {
+            QStringList shown;
+            for (int row = 0; row < model.rowCount(); ++row)
+                shown.append(model.index(row, 0).data().toString());
+            return shown.join(u' ');
+        };
+        QCOMPARE(keywordsShown(), u"b abcde2 ab abcde1 abcd"_qs);
+        const QList<std::tuple<int, Qt::SortOrder, QString>> orders{
+            {KeywordRecordsModel::Keyword, Qt::AscendingOrder, u"ab abcd abcde1 abcde2 b"_qs},
+            {KeywordRecordsModel::Keyword, Qt::DescendingOrder, u"b abcde2 abcde1 abcd ab"_qs},
+            {KeywordRecordsModel::Count, Qt::DescendingOrder, u"b abcde1 abcde2 abcd ab"_qs},
+            {KeywordRecordsModel::Results, Qt::AscendingOrder, u"b ab abcde2 abcde1 abcd"_qs},
+            {KeywordRecordsModel::Source, Qt::AscendingOrder, u"abcde2 abcde1 b ab abcd"_qs},
+            {KeywordRecordsModel::Seed, Qt::DescendingOrder, u"abcde2 abcde1 b ab abcd"_qs},
+            {KeywordRecordsModel::Pass, Qt::DescendingOrder, u"abcd abcde1 ab abcde2 b"_qs},
+            {KeywordRecordsModel::Found, Qt::AscendingOrder, u"abcd abcde1 ab abcde2 b"_qs},
+            {-1, Qt::AscendingOrder, u"b abcde2 ab abcde1 abcd"_qs},
+        };
+        for (const auto& [column, order, expected] : orders) {
+            model.sort(column, order);
+            QCOMPARE(keywordsShown(), expected);
+        }
+        QCOMPARE(model.index(0, KeywordRecordsModel::Results).data().toString(), u"7"_qs);
+        QCOMPARE(model.index(2, KeywordRecordsModel::Results).data(Qt::ToolTipRole).toString(), u"360：50"_qs);
+
+        // The list changes: rows go and come one by one where the order has them.
+        model.sort(KeywordRecordsModel::Keyword, Qt::AscendingOrder);
+        resets.clear();
+        model.setList(u"c\nabcde2\nab\nabcd\n"_qs);
+        QCOMPARE(keywordsShown(), u"ab abcd abcde2 c"_qs);
+        QCOMPARE(model.listedCount(), 4);
+        QCOMPARE(resets.count(), 0);
+        model.setFilter({u"BC"_qs, u"360-related"_qs, 1});
+        QCOMPARE(keywordsShown(), u"abcde2"_qs);
+        records.add(u"abc"_qs, {u"s"_qs, u"360-related"_qs, 1, {}});
+        records.add(u"xbc"_qs, {u"s"_qs, u"baidu"_qs, 1, {}});
+        model.addKeywords({u"xbc"_qs, u"abc"_qs, u"abcde2"_qs, u"unknown"_qs});
+        QCOMPARE(keywordsShown(), u"abc abcde2"_qs);
+        QCOMPARE(model.listedCount(), 6);
+        model.setFilter({QString(), QString(), 2});
+        QCOMPARE(keywordsShown(), u"abcd abcde2"_qs);
+        QCOMPARE(model.rowsText({1, 7}), u"abcde2\t2\t\t360-related\ts1\t\t1\t"_qs +
+                                             QDateTime::fromSecsSinceEpoch(999).toString(u"yyyy-MM-dd HH:mm:ss"_qs) +
+                                             u'\n');
     }
 
     void exportsEveryColumn()
