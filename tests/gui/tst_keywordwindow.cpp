@@ -329,6 +329,14 @@ private slots:
         };
         QCOMPARE(column(0), u"a b c"_qs); // only the list's words, in the order they were found
         QCOMPARE(column(2), u"500  20"_qs);
+        // A screen reader reads the header and the cells, and each filter box by its label.
+        QAccessibleTableInterface* cells = QAccessible::queryAccessibleInterface(table)->tableInterface();
+        QCOMPARE(cells->columnDescription(1), u"次数"_qs);
+        QCOMPARE(cells->cellAt(2, 0)->text(QAccessible::Name), u"c"_qs);
+        for (const auto& [name, label] : {std::pair{u"recordsFilter"_qs, u"筛选"_qs}, {u"recordsMinCount"_qs, u"次数至少"_qs}})
+            QVERIFY(QAccessible::queryAccessibleInterface(child<QWidget>(f.window, name))
+                        ->text(QAccessible::Name)
+                        .startsWith(label));
         auto trigger = [table](const QString& text) {
             for (QAction* action : table->actions()) {
                 if (action->text().startsWith(text))
