@@ -123,15 +123,7 @@ int main(int argc, char* argv[])
     QTimer* loadTimer = window.findChild<QTimer*>(QStringLiteral("jiazaiTimer"));
     QElapsedTimer loadClock;
     QObject::connect(loadTimer, &QTimer::timeout, [&loadClock] { loadClock.start(); });
-    // The longest gap between two ticks of a 1 ms timer is the longest the window was unresponsive.
-    QElapsedTimer gapClock;
-    double longestGap = 0;
-    QTimer probe;
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        if (gapClock.isValid())
-            longestGap = std::max(longestGap, gapClock.nsecsElapsed() / 1e6);
-        gapClock.start();
-    });
+    Bench::StallProbe probe; // the longest gap is the longest the window was unresponsive
     // A screen reader asks, while the list comes in, for the text's length and the text at its end.
     QTimer reader;
     QObject::connect(&reader, &QTimer::timeout, [&window] {
@@ -142,7 +134,7 @@ int main(int argc, char* argv[])
         }
     });
     QObject::connect(loadTimer, &QTimer::timeout, [&probe, &reader] {
-        probe.start(1);
+        probe.start();
         reader.start(20);
     });
     openWindow(window);
@@ -152,7 +144,7 @@ int main(int argc, char* argv[])
     probe.stop();
     reader.stop();
     Bench::report("load into the window (total)", loadMs, "ms", "2 x sort -u", 2 * sortMs);
-    Bench::report("longest stall, load and the 0.5 s after, a reader asking", longestGap, "ms", "(target)", 50);
+    Bench::report("longest stall, load and the 0.5 s after, a reader asking", probe.longestMs(), "ms", "(target)", 50);
     std::printf("  (accessibility %s)\n", QAccessible::isActive() ? "active: a screen reader's bus is on" : "off");
     std::printf("  (%d lines in the box)\n", window.lineCount());
 
