@@ -333,7 +333,8 @@ private slots:
         QAccessibleTableInterface* cells = QAccessible::queryAccessibleInterface(table)->tableInterface();
         QCOMPARE(cells->columnDescription(1), u"次数"_qs);
         QCOMPARE(cells->cellAt(2, 0)->text(QAccessible::Name), u"c"_qs);
-        for (const auto& [name, label] : {std::pair{u"recordsFilter"_qs, u"筛选"_qs}, {u"recordsMinCount"_qs, u"次数至少"_qs}})
+        for (const auto& [name, label] :
+             {std::pair{u"recordsFilter"_qs, u"筛选"_qs}, {u"recordsMinCount"_qs, u"次数至少"_qs}})
             QVERIFY(QAccessible::queryAccessibleInterface(child<QWidget>(f.window, name))
                         ->text(QAccessible::Name)
                         .startsWith(label));
