@@ -865,6 +865,16 @@ private slots:
         QCOMPARE(model.rowsText({1, 7}), u"abcde2\t2\t\t360-related\ts1\t\t1\t"_qs +
                                              QDateTime::fromSecsSinceEpoch(999).toString(u"yyyy-MM-dd HH:mm:ss"_qs) +
                                              u'\n');
+        // A new row of the same figure as others goes after them, both ways.
+        model.setFilter({});
+        for (const auto& [order, expected] : {std::pair{Qt::AscendingOrder, u"ab c abc xbc n1 abcde2 abcd"_qs},
+                                              {Qt::DescendingOrder, u"abcde2 abcd ab c abc xbc n1 n2"_qs}}) {
+            model.sort(KeywordRecordsModel::Count, order);
+            const QString added = order == Qt::AscendingOrder ? u"n1"_qs : u"n2"_qs;
+            records.add(added, {u"s"_qs, u"baidu"_qs, 1, {}});
+            model.addKeywords({added});
+            QCOMPARE(keywordsShown(), expected);
+        }
     }
 
     void exportsEveryColumn()
