@@ -198,6 +198,10 @@ private slots:
             << u"<div class='rw-list-new'><a href=/s?word=a>a</a></div><ul class='x rw-list'><li><a href=/s?word=b>b"
                u"</a><a href=/s?word=c> </a><li><a href='/s?word=d'>d</a></ul>"_qs
             << QStringList{u"b"_qs, u"d"_qs};
+        // An attribute without a value is followed by the others.
+        QTest::newRow("attribute without value")
+            << u"360-related"_qs << u"<div id=\"rs\"><a nofollow href=\"/s?q=x\">x</a></div>"_qs
+            << QStringList{u"x"_qs};
         QTest::newRow("mobile related unclosed")
             << u"baidu-mobile-related"_qs
             << u"<div class='rw-list'><div><a href=/s?wd=a>a</a></div><a href=/s?wd=b>b</a>"_qs
@@ -788,6 +792,7 @@ private slots:
 
         // The pairs asked go to a file of their own beside the records and come back from it.
         TestFolder folder;
+        QVERIFY(KeywordRecords().write(folder.filePath(u"none.tsv"_qs), u"a\n") && !folder.exists(u"none.tsv"_qs));
         const QString path = KeywordRecords::pathBeside(folder.filePath(u"word.txt"_qs));
         const int baidu = 0, so360 = KeywordSource::indexOf(*KeywordSource::find(u"360"));
         records.markAsked(baidu, u"种\t子a"_qs, u"种\t子"_qs);
