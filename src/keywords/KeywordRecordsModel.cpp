@@ -195,8 +195,7 @@ std::vector<quint32> KeywordRecordsModel::orderedRows() const
                 return descending ? b.first < a.first : a.first < b.first;
             return a.second < b.second;
         });
-        for (size_t i = 0; i < keyed.size(); ++i)
-            rows[i] = keyed[i].second;
+        std::transform(keyed.cbegin(), keyed.cend(), rows.begin(), [](const auto& key) { return key.second; });
     };
     if (isNumeric(m_sortColumn)) {
         std::vector<std::pair<qint64, quint32>> keyed;
