@@ -850,6 +850,10 @@ private slots:
         }
         QCOMPARE(model.index(0, KeywordRecordsModel::Results).data().toString(), u"7"_qs);
         QCOMPARE(model.index(2, KeywordRecordsModel::Results).data(Qt::ToolTipRole).toString(), u"360：50"_qs);
+        QVERIFY(model.headerData(KeywordRecordsModel::Results, Qt::Horizontal, Qt::ToolTipRole)
+                    .toString()
+                    .contains(u"最少"));
+        QVERIFY(model.keywordAt(model.rowCount()).isEmpty() && model.pathAt(-1).isEmpty());
 
         // The list changes: rows go and come one by one where the order has them.
         model.sort(KeywordRecordsModel::Keyword, Qt::AscendingOrder);
