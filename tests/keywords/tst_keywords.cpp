@@ -819,8 +819,9 @@ private slots:
         KeywordRecords records;
         const QStringList keywords{u"b"_qs, u"abcde2"_qs, u"ab"_qs, u"abcde1"_qs, u"abcd"_qs, u"c"_qs};
         for (qsizetype i = 0; i < keywords.size(); ++i)
-            records.add(keywords[i], {u"s"_qs + QString::number(i % 2), i % 2 ? u"360-related"_qs : u"baidu"_qs, int(i),
-                                      QDateTime::fromSecsSinceEpoch(1000 - i), QString(), int(3 - i % 3)});
+            records.add(keywords[i],
+                        {u"s"_qs + QString::number(i % 2), i % 2 ? u"360-related"_qs : u"baidu"_qs, int(i),
+                         QDateTime::fromSecsSinceEpoch(1000 - i), i == 1 ? u"x"_qs : QString(), int(3 - i % 3)});
         records.setResults(1, u"ab", 50);
         records.setResults(0, u"b", 7);
         KeywordRecordsModel model(records);
@@ -871,7 +872,7 @@ private slots:
         QCOMPARE(model.listedCount(), 6);
         model.setFilter({QString(), QString(), 2});
         QCOMPARE(keywordsShown(), u"abcd abcde2"_qs);
-        QCOMPARE(model.rowsText({1, 7}), u"abcde2\t2\t\t360-related\ts1\t\t1\t"_qs +
+        QCOMPARE(model.rowsText({1, 7}), u"abcde2\t2\t\t360-related\ts1\tx\t1\t"_qs +
                                              QDateTime::fromSecsSinceEpoch(999).toString(u"yyyy-MM-dd HH:mm:ss"_qs) +
                                              u'\n');
         // A new row of the same figure as others goes after them, both ways.
