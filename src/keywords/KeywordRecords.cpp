@@ -59,6 +59,33 @@ QString unescaped(QStringView field)
 const QString kHeader =
     QStringLiteral("keyword\tseed\tsource\tpass\tfound\texpansion\tcount\tresults_baidu\tresults_360\tresults_sogou");
 
+// The times of a records file, written as local time without an offset. The offset is looked up once
+// an hour of the file, not once a line: every look-up reads the system's zone file again, five seconds
+// for a million lines.
+class LocalTimes
+{
+public:
+    QDateTime parse(QStringView text)
+    {
+        if (text.size() != 19 || text[10] != u'T')
+            return QDateTime::fromString(text.toString(), Qt::ISODate); // with an offset, or nothing
+        const QDate date = QDate::fromString(text.first(10), Qt::ISODate);
+        const QTime time = QTime::fromString(text.sliced(11), Qt::ISODate);
+        if (!date.isValid() || !time.isValid())
+            return {};
+        const qint64 hour = date.toJulianDay() * 24 + time.hour();
+        if (hour != m_hour) {
+            m_hour = hour;
+            m_offset = QDateTime(date, QTime(time.hour(), 0), Qt::LocalTime).offsetFromUtc();
+        }
+        return QDateTime(date, time, Qt::UTC).addSecs(-m_offset);
+    }
+
+private:
+    qint64 m_hour = std::numeric_limits<qint64>::min();
+    int m_offset = 0;
+};
+
 QString resultText(std::optional<qint64> results)
 {
     return results ? QString::number(*results) : QString();
@@ -327,6 +354,7 @@ KeywordRecords KeywordRecords::fromTsv(QByteArrayView tsv)
 {
     KeywordRecords records;
     const QString text = QString::fromUtf8(tsv);
+    LocalTimes times;
     bool first = true;
     for (QStringView line : QStringView(text).tokenize(u'\n')) {
         if (line.endsWith(u'\r'))
@@ -342,8 +370,7 @@ KeywordRecords KeywordRecords::fromTsv(QByteArrayView tsv)
             if (const std::optional<qint64> results = resultField(fields[7 + engine]))
                 records.setResults(engine, keyword, *results);
         }
-        records.add(keyword, {unescaped(fields[1]), unescaped(fields[2]), fields[3].toInt(),
-                              QDateTime::fromString(fields[4].toString(), Qt::ISODate),
+        records.add(keyword, {unescaped(fields[1]), unescaped(fields[2]), fields[3].toInt(), times.parse(fields[4]),
                               fields.size() > 5 ? unescaped(fields[5]) : QString(), count > 0 ? count : 1});
     }
     return records;

@@ -727,6 +727,10 @@ private slots:
 
     void recordsRoundTrip()
     {
+        // Times go to the file as local time, here eight hours off UTC, and come back the same instant.
+        const QByteArray zone = qgetenv("TZ");
+        qputenv("TZ", "CST-8");
+        const auto restoreZone = qScopeGuard([zone] { zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone); });
         KeywordRecords records;
         const QDateTime when(QDate(2026, 12, 7), QTime(9, 30, 5), QTimeZone(8 * 3600));
         records.add(u"a\tb\\c"_qs, {u"种\t子"_qs, u"baidu"_qs, 2, when, u"a\tb"_qs, 7});
