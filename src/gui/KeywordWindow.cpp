@@ -40,6 +40,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTimer>
+#include <QtConcurrent>
 
 namespace {
 
@@ -108,7 +109,9 @@ KeywordWindow::KeywordWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     pacing.recovery = m_pacing.recovery;
     m_search->setPacing(pacing);
     m_search->setSettings(SearchSettings::load(settingsPath()));
-    m_search->records() = KeywordRecords::read(KeywordRecords::pathBeside(wordFilePath()));
+    // A million records take a second or more to read: off this thread, while the list comes in.
+    m_recordsRead =
+        QtConcurrent::run([path = KeywordRecords::pathBeside(wordFilePath())] { return KeywordRecords::read(path); });
     // A source that can no longer read its pages is set aside and says so in the status line; its last
     // page is kept for whoever mends it.
     m_search->setUnreadFolder(AppPaths::filePath(QStringLiteral("unread")));
@@ -347,8 +350,16 @@ void KeywordWindow::loadList()
     listSettled();
 }
 
+KeywordRecords& KeywordWindow::records()
+{
+    if (m_recordsRead.isValid())
+        m_search->records() = m_recordsRead.takeResult(); // waits while it is still being read
+    return m_search->records();
+}
+
 void KeywordWindow::listSettled()
 {
+    records();
     const bool firstLoad = !m_listReady;
     m_listReady = true;
     if (firstLoad)
@@ -365,7 +376,7 @@ void KeywordWindow::listSettled()
 void KeywordWindow::showRecords(bool shown)
 {
     if (shown && !m_records) {
-        m_recordsModel = new KeywordRecordsModel(m_search->records(), this);
+        m_recordsModel = new KeywordRecordsModel(records(), this);
         m_records = new KeywordRecordsView(m_recordsModel, this);
         m_records->setGeometry(m_langword->widget()->geometry());
         connect(m_records, &KeywordRecordsView::deleteRequested, this, &KeywordWindow::deleteRecords);
@@ -538,6 +549,7 @@ void KeywordWindow::updateButtons()
 
 void KeywordWindow::sousuo_Click()
 {
+    records();
     if (m_listReadOnly)
         return;
     m_search->start(StoreQueries::keywordSeeds(LocalStore::connection()));
@@ -602,7 +614,7 @@ bool KeywordWindow::exportTo(const QString& path)
         return false;
     }
     QString error;
-    if (!KeywordExport::write(path, *format, boxLines(m_langword->toPlainText()), m_search->records(), &error)) {
+    if (!KeywordExport::write(path, *format, boxLines(m_langword->toPlainText()), records(), &error)) {
         reportError(u"导出失败：" + error);
         return false;
     }
@@ -628,7 +640,7 @@ void KeywordWindow::writeRecovery()
 
 void KeywordWindow::writeRecords(const QString& list)
 {
-    m_search->records().write(KeywordRecords::pathBeside(wordFilePath()), list);
+    records().write(KeywordRecords::pathBeside(wordFilePath()), list);
 }
 
 void KeywordWindow::closeEvent(QCloseEvent* event)

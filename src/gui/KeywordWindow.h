@@ -1,5 +1,8 @@
 #pragma once
 
+#include "keywords/KeywordRecords.h"
+
+#include <QFuture>
 #include <QSet>
 #include <QStringList>
 #include <QWidget>
@@ -107,6 +110,8 @@ private:
     void reportError(const QString& description);
     // Brings the records' rows in line with the list, when it changed other than by the search.
     void syncRecords();
+    // The records of the list, once they are read in.
+    KeywordRecords& records();
     void deleteRecords(const QSet<QString>& keywords);
 
     static inline KeywordPacing s_pacing;
@@ -136,6 +141,7 @@ private:
     QTimer* m_jiazaiTimer = nullptr;
     QLabel* m_status = nullptr;
     std::unique_ptr<KeywordFileLoader> m_loader;
+    QFuture<KeywordRecords> m_recordsRead;
     // The search has a network of its own, apart from the service link.
     std::unique_ptr<KeywordFetcher> m_fetcher;
     LongTailSearch* m_search = nullptr;
