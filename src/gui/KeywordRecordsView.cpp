@@ -92,7 +92,6 @@ KeywordRecordsView::KeywordRecordsView(KeywordRecordsModel* model, QWidget* pare
         action->setShortcutContext(Qt::WidgetShortcut);
         connect(action, &QAction::triggered, this, slot);
         m_table->addAction(action);
-        return action;
     };
     addAction(QStringLiteral("按当前列升序排列(&A)"), QKeySequence(),
               [this] { sortCurrentColumn(Qt::AscendingOrder); });
@@ -154,10 +153,8 @@ void KeywordRecordsView::applyFilter()
     m_filterTimer->stop();
     const KeywordRecordsModel::Filter filter{m_text->text().trimmed(), m_source->currentData().toString(),
                                              m_minCount->value()};
-    const KeywordRecordsModel::Filter& now = m_model->filter();
-    if (filter.text == now.text && filter.source == now.source && filter.minCount == now.minCount)
-        return;
-    m_model->setFilter(filter);
+    if (!(filter == m_model->filter()))
+        m_model->setFilter(filter);
 }
 
 void KeywordRecordsView::showPath()

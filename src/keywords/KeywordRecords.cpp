@@ -206,10 +206,14 @@ void KeywordRecords::startRun()
 
 void KeywordRecords::setResults(int engine, QStringView query, qint64 results)
 {
-    if (engine < 0 || engine >= kResultEngines || results < 0 || !askedBits(query))
+    if (engine < 0 || engine >= kResultEngines || results < 0)
         return;
+    const quint32* bits = askedBits(query);
+    if (!bits)
+        return;
+    // The text's number in the table of asked texts, found once.
+    const size_t index = size_t(bits - m_askedBits.data()) + 1;
     std::vector<quint32>& stated = m_results[size_t(engine)];
-    const quint32 index = m_asked.find(query);
     if (stated.size() < index)
         stated.resize(std::max<size_t>(index, stated.size() + stated.size() / 4));
     stated[index - 1] = quint32(std::min<qint64>(results, UINT_MAX - 1)) + 1;

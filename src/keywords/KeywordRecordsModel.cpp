@@ -189,20 +189,17 @@ std::vector<quint32> KeywordRecordsModel::orderedRows() const
         return rows;
     // Each row's key is worked out once, not at every comparison.
     const bool descending = m_sortOrder == Qt::DescendingOrder;
-    auto sortBy = [&rows, descending](auto keyed) {
+    if (isNumeric(m_sortColumn)) {
+        std::vector<std::pair<qint64, quint32>> keyed; // key, record
+        keyed.reserve(rows.size());
+        for (const quint32 record : rows)
+            keyed.emplace_back(numberKey(m_records, record, m_sortColumn), record);
         std::sort(keyed.begin(), keyed.end(), [descending](const auto& a, const auto& b) {
             if (a.first != b.first)
                 return descending ? b.first < a.first : a.first < b.first;
             return a.second < b.second;
         });
         std::transform(keyed.cbegin(), keyed.cend(), rows.begin(), [](const auto& key) { return key.second; });
-    };
-    if (isNumeric(m_sortColumn)) {
-        std::vector<std::pair<qint64, quint32>> keyed;
-        keyed.reserve(rows.size());
-        for (const quint32 record : rows)
-            keyed.emplace_back(numberKey(m_records, record, m_sortColumn), record);
-        sortBy(std::move(keyed));
     } else {
         // The first four characters of each text side by side with it decide most comparisons without a
         // look at the text itself, which lies elsewhere in memory.

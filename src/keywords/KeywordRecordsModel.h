@@ -33,6 +33,8 @@ public:
         QString text;   // in the keyword, letter case aside; empty: any
         QString source; // its name; empty: any
         int minCount = 1;
+
+        bool operator==(const Filter&) const = default;
     };
 
     // The records only ever grow while the model lives.
